@@ -1,0 +1,101 @@
+#include "common/shift_jis.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <mutex>
+
+namespace tsuzuri {
+namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+constexpr bool isTrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+// One converter for the process; iconv descriptors carry state, so calls are serialised.
+struct Converter {
+    iconv_t handle = reinterpret_cast<iconv_t>(-1);
+    std::mutex mutex;
+
+    Converter() { handle = iconv_open("UTF-8", "CP932"); }
+    ~Converter() {
+        if (handle != reinterpret_cast<iconv_t>(-1)) {
+            iconv_close(handle);
+        }
+    }
+};
+
+Converter& converter() {
+    static Converter instance;
+    return instance;
+}
+
+// Converts `sjis`; on an invalid or incomplete sequence either gives up (strict) or emits
+// U+FFFD and skips one byte, or both bytes of a two-byte character whose trail is invalid.
+std::optional<std::string> convert(std::string_view sjis, bool strict) {
+    Converter& conv = converter();
+    std::lock_guard lock(conv.mutex);
+    if (conv.handle == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    iconv(conv.handle, nullptr, nullptr, nullptr, nullptr);
+
+    std::string out;
+    out.reserve(sjis.size() * 3 / 2 + 4);
+    char chunk[256];
+    char* in = const_cast<char*>(sjis.data());
+    size_t inLeft = sjis.size();
+    while (inLeft > 0) {
+        char* outPtr = chunk;
+        size_t outLeft = sizeof chunk;
+        size_t result = iconv(conv.handle, &in, &inLeft, &outPtr, &outLeft);
+        out.append(chunk, static_cast<size_t>(outPtr - chunk));
+        if (result != static_cast<size_t>(-1)) {
+            continue;
+        }
+        if (errno == E2BIG) {
+            continue;
+        }
+        // EILSEQ or EINVAL: an invalid or cut-off sequence at `in`.
+        if (strict) {
+            return std::nullopt;
+        }
+        out.append(kReplacementCharacter);
+        unsigned char first = static_cast<unsigned char>(*in);
+        size_t skip = 1;
+        if (isLeadByte(first) && inLeft >= 2 && isTrailByte(static_cast<unsigned char>(in[1]))) {
+            skip = 2;
+        }
+        in += skip;
+        inLeft -= skip;
+        iconv(conv.handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string sjisToUtf8ForDisplay(std::string_view sjis) {
+    std::optional<std::string> text = convert(sjis, false);
+    if (!text) {
+        // No converter at all: keep ASCII, replace everything else.
+        std::string fallback;
+        for (char c : sjis) {
+            if (static_cast<unsigned char>(c) < 0x80) {
+                fallback += c;
+            } else {
+                fallback.append(kReplacementCharacter);
+            }
+        }
+        return fallback;
+    }
+    return *text;
+}
+
+std::optional<std::string> sjisToUtf8Strict(std::string_view sjis) {
+    return convert(sjis, true);
+}
+
+}  // namespace tsuzuri

@@ -1,0 +1,24 @@
+// Shift-JIS (code page 932) helpers. All text inside the engine is Shift-JIS bytes; these
+// convert to UTF-8 only where text leaves the engine (window caption, message boxes, file names).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tsuzuri {
+
+// True for the first byte of a two-byte character: 0x81-0xA0 and 0xE0-0xFC.
+constexpr bool isLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0xA0) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// Converts for display: bytes that are not valid CP932 (including a lead byte cut off at the
+// end) become U+FFFD. Never fails.
+std::string sjisToUtf8ForDisplay(std::string_view sjis);
+
+// Converts exactly, or answers nothing when any byte sequence is invalid. Used for file names,
+// where a guessed name would be worse than none.
+std::optional<std::string> sjisToUtf8Strict(std::string_view sjis);
+
+}  // namespace tsuzuri

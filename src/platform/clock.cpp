@@ -1,0 +1,23 @@
+// The millisecond clock and sleeping, the same for every backend.
+#include <chrono>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace tsuzuri::platform {
+
+std::uint32_t timeGetTime() {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
+}
+
+void sleepMs(std::uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Sleeps and the steady clock already have millisecond resolution here.
+void timeBeginPeriod(std::uint32_t) {}
+void timeEndPeriod(std::uint32_t) {}
+
+}  // namespace tsuzuri::platform

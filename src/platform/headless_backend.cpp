@@ -1,0 +1,162 @@
+// The headless backend: plays an input script, keeps presented frames and message boxes.
+#include <cstring>
+#include <deque>
+
+#include "platform/backend.h"
+#include "platform/headless.h"
+
+namespace tsuzuri::platform {
+namespace {
+
+struct HeadlessState {
+    std::vector<ScriptedEvent> pending;  // not yet applied, in script order
+    std::deque<std::optional<std::filesystem::path>> chooserAnswers;
+    bool loopStarted = false;
+    std::uint32_t loopStart = 0;
+    int cursorX = 0, cursorY = 0;
+    std::uint64_t idlePasses = 0;
+    std::uint64_t presentedFrames = 0;
+    CapturedFrame lastFrame;
+    std::vector<std::string> messageLog;
+};
+
+HeadlessState& state() {
+    static HeadlessState instance;
+    return instance;
+}
+
+bool isDue(const ScriptedEvent& event, std::uint64_t nextIdlePass, std::uint32_t elapsedMs) {
+    if (event.when == ScriptedEvent::When::Pass) {
+        return event.at <= nextIdlePass;
+    }
+    return event.at <= elapsedMs;
+}
+
+void apply(const ScriptedEvent& event) {
+    HeadlessState& s = state();
+    InputTracker& input = inputTracker();
+    switch (event.action) {
+        case ScriptedEvent::Action::Down:
+            input.press(event.key);
+            if (event.key == VK_ESCAPE && liveWindow() != 0) {
+                enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), VK_ESCAPE});
+            }
+            break;
+        case ScriptedEvent::Action::Up:
+            input.release(event.key);
+            break;
+        case ScriptedEvent::Action::Tap:
+            input.press(event.key);
+            if (event.key == VK_ESCAPE && liveWindow() != 0) {
+                enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), VK_ESCAPE});
+            }
+            input.release(event.key);
+            break;
+        case ScriptedEvent::Action::Move:
+            s.cursorX = event.x;
+            s.cursorY = event.y;
+            break;
+        case ScriptedEvent::Action::Close:
+            if (liveWindow() != 0) {
+                enqueueMessage(Message{MessageKind::Close, liveWindow(), 0});
+            }
+            break;
+        case ScriptedEvent::Action::Choose:
+        case ScriptedEvent::Action::ChooseCancel:
+            break;  // handed out by nextChooserAnswer, whatever their time
+    }
+}
+
+}  // namespace
+
+void setHeadlessInput(ScriptedInput input) {
+    HeadlessState& s = state();
+    s = HeadlessState{};
+    for (ScriptedEvent& event : input.events) {
+        if (event.action == ScriptedEvent::Action::Choose) {
+            s.chooserAnswers.emplace_back(std::filesystem::path(event.path));
+        } else if (event.action == ScriptedEvent::Action::ChooseCancel) {
+            s.chooserAnswers.emplace_back(std::nullopt);
+        } else {
+            s.pending.push_back(std::move(event));
+        }
+    }
+}
+
+std::uint64_t headlessPresentedFrames() {
+    return state().presentedFrames;
+}
+const CapturedFrame& headlessLastFrame() {
+    return state().lastFrame;
+}
+const std::vector<std::string>& headlessMessageLog() {
+    return state().messageLog;
+}
+std::uint64_t headlessIdlePasses() {
+    return state().idlePasses;
+}
+
+namespace headless {
+
+void pumpEvents(std::uint64_t nextIdlePass) {
+    HeadlessState& s = state();
+    if (!s.loopStarted) {
+        s.loopStarted = true;
+        s.loopStart = timeGetTime();
+    }
+    std::uint32_t elapsed = timeGetTime() - s.loopStart;
+    std::vector<ScriptedEvent> later;
+    for (ScriptedEvent& event : s.pending) {
+        if (isDue(event, nextIdlePass, elapsed)) {
+            apply(event);
+        } else {
+            later.push_back(std::move(event));
+        }
+    }
+    s.pending = std::move(later);
+}
+
+void countIdlePass() {
+    ++state().idlePasses;
+}
+
+bool getCursorClientPos(int& x, int& y) {
+    x = state().cursorX;
+    y = state().cursorY;
+    return true;
+}
+
+bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
+    HeadlessState& s = state();
+    CapturedFrame& frame = s.lastFrame;
+    frame.width = width;
+    frame.height = height;
+    frame.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint8_t*>(pixels) +
+                          static_cast<std::ptrdiff_t>(y) * pitchBytes;
+        std::memcpy(frame.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width), row,
+                    static_cast<size_t>(width) * sizeof(std::uint32_t));
+    }
+    ++s.presentedFrames;
+    return true;
+}
+
+void recordMessageBox(const std::string& utf8Caption, const std::string& utf8Text) {
+    state().messageLog.push_back(utf8Caption + "\n" + utf8Text);
+}
+
+std::optional<std::filesystem::path> nextChooserAnswer(bool& answered) {
+    HeadlessState& s = state();
+    if (s.chooserAnswers.empty()) {
+        answered = false;
+        return std::nullopt;
+    }
+    answered = true;
+    std::optional<std::filesystem::path> answer = s.chooserAnswers.front();
+    s.chooserAnswers.pop_front();
+    return answer;
+}
+
+}  // namespace headless
+}  // namespace tsuzuri::platform

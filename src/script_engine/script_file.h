@@ -1,0 +1,43 @@
+// Script files: reading a script into classified lines, the game folder, label lookup.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+#include "common/file_buffer.h"
+#include "common/game_path.h"
+#include "script_engine/script_line.h"
+
+namespace tsuzuri {
+
+// Longest line kept; the rest of a longer line is dropped.
+constexpr int kMaxLineBytes = 1023;
+
+// Sets the game folder from the path, reads and classifies the file and replaces the loaded
+// lines. Answers false, leaving the lines as they were, when the path has no folder two levels
+// up or the file cannot be read; the game folder changes in the second case all the same.
+bool loadScript(const GamePath& path);
+
+// Releases every line.
+void clearScript();
+
+// Takes the next line from `buffer` at its read position into `out` (at least 1024 bytes,
+// zeroed by the caller) and moves the position past the line end. A line ends at CR LF or
+// LF CR; a lone CR or LF belongs to the line. Answers the number of bytes copied (at most
+// 1023; 0 for an empty line).
+int readScriptLine(FileBuffer& buffer, char* out);
+
+// The kind of one line, testing which of the game's folders hold a file of that name.
+LineKind classifyLine(std::string_view text);
+
+// Index of the first Label line named `name`, or -1 (also for a null name).
+std::int32_t findLabel(const char* name);
+
+// The game folder a script path gives: the path up to its second-to-last separator, taken on
+// the native path the name maps to. Nothing when there is no such separator or it is the
+// path's first byte.
+std::optional<std::filesystem::path> deriveGameFolder(const GamePath& scriptPath);
+
+}  // namespace tsuzuri

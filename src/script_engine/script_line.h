@@ -1,0 +1,35 @@
+// One classified line of a loaded script.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tsuzuri {
+
+enum LineKind : std::int32_t {
+    Comment = 0,      // "//..."
+    Image = 1,        // name of a file in "cg"
+    SE = 2,           // name ending ".wav" of a file in "wave"
+    LoopSE = 3,       // "#" + name of a file in "wave"
+    StopLoopSE = 4,   // "StopLoopSE"
+    BGM = 5,          // "*" + name of a file in "wave"
+    StopBGM = 6,      // "StopBGM"
+    Wao = 7,          // name ending ".wao" of a file in "wave"
+    LoopWao = 8,      // "$" + name of a file in "wave"
+    StopLoopWao = 9,  // "StopLoopWao"
+    Text = 10,        // any other line: one page of message text
+    Choices = 11,     // "choices..."
+    Jump = 12,        // "\" + label name
+    Label = 13,       // "\\" + label name
+    Flash = 14,       // "flash"
+    NextScript = 15,  // name of a file in "script"
+};
+
+struct ScriptLine {
+    LineKind kind = Text;
+    // The line's bytes as in the file (Shift-JIS), without the line end, at most 1023 bytes.
+    // Like every text of the engine it ends at its first NUL byte.
+    std::string text;
+};
+
+}  // namespace tsuzuri

@@ -1,0 +1,26 @@
+// The player's command line: `tsuzuri [OPTIONS] [GAME_DIR]`.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tsuzuri {
+
+struct CommandLine {
+    enum class Action { Play, Help, Version, UsageError };
+
+    Action action = Action::Play;
+    std::string error;                 // for UsageError: what is wrong
+    std::filesystem::path gameFolder;  // empty: the current directory
+    bool headless = false;
+    std::filesystem::path inputScript;  // headless input; empty: none
+    bool traceInput = false;
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// The text of `tsuzuri --help`.
+std::string usageText();
+
+}  // namespace tsuzuri

@@ -1,0 +1,38 @@
+// Input questions, answered from the key state sampled once per idle pass.
+#pragma once
+
+#include <cstdint>
+
+namespace tsuzuri {
+
+// Indexed by virtual-key code; bit 0x80 = down. The mouse buttons are keys 0x01 and 0x02.
+extern std::uint8_t keyState[256];
+extern std::uint8_t prevKeyState[256];
+
+// A rectangle in client pixels; all four borders count as inside.
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+// Takes a new sample: prevKeyState becomes the old keyState, keyState is read fresh. A key
+// pressed and released since the last sample counts as held before and released now, so a
+// short click or tap is seen once.
+void sampleKeyboard();
+// Forgets presses made while input is not being sampled (the start-up guard).
+void discardKeyboardPresses();
+// Puts both arrays back to all up.
+void resetKeyboardState();
+
+// Left button or Enter released on this pass.
+bool isAdvanceReleased();
+// Right button or Space released on this pass.
+bool isToggleReleased();
+// Ctrl held now.
+bool isSkipKeyDown();
+// The cursor, taken live, lies in the rectangle (borders included); false for a null rect.
+bool isCursorInRect(const Rect* rect);
+
+}  // namespace tsuzuri

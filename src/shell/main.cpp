@@ -1,0 +1,66 @@
+// tsuzuri: plays a visual novel from its game folder.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "shell/command_line.h"
+#include "shell/player.h"
+
+#ifndef TSUZURI_VERSION
+#define TSUZURI_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv) {
+    using tsuzuri::CommandLine;
+    namespace platform = tsuzuri::platform;
+
+    const CommandLine commandLine =
+        tsuzuri::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (commandLine.action) {
+        case CommandLine::Action::Help:
+            std::fputs(tsuzuri::usageText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::Version:
+            std::printf("tsuzuri %s\n", TSUZURI_VERSION);
+            return 0;
+        case CommandLine::Action::UsageError:
+            std::fprintf(stderr, "tsuzuri: %s\nTry 'tsuzuri --help'.\n", commandLine.error.c_str());
+            return 2;
+        case CommandLine::Action::Play:
+            break;
+    }
+
+    if (commandLine.headless) {
+        platform::ScriptedInput input;
+        if (!commandLine.inputScript.empty()) {
+            std::string error;
+            if (!platform::loadScriptedInput(commandLine.inputScript, input, error)) {
+                std::fprintf(stderr, "tsuzuri: %s\n", error.c_str());
+                return 2;
+            }
+        }
+        platform::selectBackend(platform::Backend::Headless);
+        platform::setHeadlessInput(std::move(input));
+    }
+
+    if (!commandLine.gameFolder.empty()) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(commandLine.gameFolder, error)) {
+            std::fprintf(stderr, "tsuzuri: '%s' is not a folder\nTry 'tsuzuri --help'.\n",
+                         commandLine.gameFolder.c_str());
+            return 2;
+        }
+        std::filesystem::current_path(commandLine.gameFolder, error);
+        if (error) {
+            std::fprintf(stderr, "tsuzuri: cannot enter '%s': %s\n", commandLine.gameFolder.c_str(),
+                         error.message().c_str());
+            return 2;
+        }
+    }
+    tsuzuri::PlayerOptions options;
+    options.traceInput = commandLine.traceInput;
+    return tsuzuri::runPlayer(options);
+}

@@ -1,0 +1,60 @@
+#include "shell/main_window.h"
+
+#include <cstdio>
+#include <string>
+
+#include "graphics/render_device.h"
+
+namespace tsuzuri {
+
+platform::WindowHandle mainWindow = 0;
+
+namespace {
+
+using platform::Message;
+using platform::MessageKind;
+
+// What the system does with a message the window leaves alone: a close request destroys the
+// window, which is told of its destruction at once.
+void defaultWindowProc(const Message& message) {
+    if (message.kind == MessageKind::Close && platform::isWindowAlive(message.window)) {
+        platform::destroyWindow(message.window);
+        mainWindowProc(Message{MessageKind::Destroy, message.window, 0});
+    }
+}
+
+}  // namespace
+
+bool createMainWindow() {
+    std::string reason;
+    if (!platform::initWindowSystem(reason)) {
+        std::fprintf(stderr, "tsuzuri: %s\n", reason.c_str());
+        mainWindow = 0;
+        return false;
+    }
+    mainWindow = platform::createWindow(kScreenWidth, kScreenHeight);
+    return mainWindow != 0;
+}
+
+void mainWindowProc(const Message& message) {
+    switch (message.kind) {
+        case MessageKind::Destroy:
+            platform::postQuitMessage();
+            return;
+        case MessageKind::KeyDown:
+            if (message.key == platform::VK_ESCAPE) {
+                platform::postMessage(message.window, MessageKind::Close);
+            }
+            defaultWindowProc(message);
+            return;
+        default:
+            defaultWindowProc(message);
+            return;
+    }
+}
+
+void unregisterMainWindowClass() {
+    platform::shutdownWindowSystem();
+}
+
+}  // namespace tsuzuri

@@ -1,0 +1,161 @@
+#include "shell/player.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "graphics/render_device.h"
+#include "platform/platform.h"
+#include "script_engine/interpreter.h"
+#include "script_engine/scene_state.h"
+#include "script_engine/script_file.h"
+#include "shell/cue_worker.h"
+#include "shell/game_settings.h"
+#include "shell/input.h"
+#include "shell/main_window.h"
+#include "shell/messages.h"
+#include "sound/sound_layer.h"
+
+namespace tsuzuri {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Input is ignored for this long after the loop starts, so that a key still held from
+// launching the game is not taken as a click.
+constexpr std::uint32_t kStartupGuardMs = 300;
+
+void showFatal(const char* text) {
+    platform::showMessageBox(kErrorCaption, text);
+}
+
+// Loads the script named in Game.INI, or else the one the reader picks.
+bool findStartScript(const std::string& scriptName) {
+    if (!scriptName.empty()) {
+        std::error_code error;
+        fs::path folder = fs::current_path(error);
+        if (!error && loadScript(GamePath{folder, "script\\" + scriptName})) {
+            return true;
+        }
+    }
+    fs::path chosen;
+    if (!chooseScriptFile("script", chosen)) {
+        return false;
+    }
+    if (loadScript(GamePath{chosen, ""})) {
+        return true;
+    }
+    showFatal(kChosenScriptFailedText);
+    return false;
+}
+
+void traceInput(std::uint64_t pass) {
+    if (isAdvanceReleased()) {
+        std::fprintf(stderr, "tsuzuri: input: advance released (pass %llu)\n",
+                     static_cast<unsigned long long>(pass));
+    }
+    if (isToggleReleased()) {
+        std::fprintf(stderr, "tsuzuri: input: toggle released (pass %llu)\n",
+                     static_cast<unsigned long long>(pass));
+    }
+}
+
+void runMainLoop(const PlayerOptions& options) {
+    platform::Message message{};
+    bool guarded = true;
+    const std::uint32_t loopStart = platform::timeGetTime();
+    std::uint64_t idlePass = 0;
+    while (message.kind != platform::MessageKind::Quit) {
+        if (platform::peekMessage(message)) {
+            if (message.kind != platform::MessageKind::Quit) {
+                mainWindowProc(message);
+            }
+            continue;
+        }
+        ++idlePass;
+        if (guarded) {
+            if (platform::timeGetTime() - loopStart >= kStartupGuardMs) {
+                guarded = false;
+            }
+            discardKeyboardPresses();
+        } else {
+            sampleKeyboard();
+            if (options.traceInput) {
+                traceInput(idlePass);
+            }
+        }
+        stepScene();
+        if (isSceneFinished() && mainWindow != 0) {
+            platform::postMessage(mainWindow, platform::MessageKind::Close);
+        }
+        if (renderFrame() == 0 && mainWindow != 0) {
+            platform::postMessage(mainWindow, platform::MessageKind::Close);
+        }
+    }
+}
+
+}  // namespace
+
+int runPlayer(const PlayerOptions& options) {
+    platform::timeBeginPeriod(1);
+    // Every run starts from the state a fresh process has (tests run several in one process).
+    resetKeyboardState();
+    resetSceneState();
+
+    std::string scriptName;
+    std::string title;
+    const std::string empty;
+    readGameSetting("DefaultScriptFileName", empty, scriptName);
+    readGameSetting("WindowTitle", empty, title);
+
+    if (!createMainWindow()) {
+        showFatal(kWindowFailedText);
+        platform::timeEndPeriod(1);
+        return 0;
+    }
+    platform::setWindowTitle(mainWindow, title);
+
+    if (failed(initRenderDevice())) {
+        showFatal(kRenderDeviceFailedText);
+        unregisterMainWindowClass();
+        platform::timeEndPeriod(1);
+        return 0;
+    }
+    if (failed(SoundInit())) {
+        showFatal(kSoundFailedText);
+        shutdownRenderDevice();
+        unregisterMainWindowClass();
+        platform::timeEndPeriod(1);
+        return 0;
+    }
+    if (failed(startCueWorker())) {
+        showFatal(kThreadFailedText);
+        SoundShutdown();
+        shutdownRenderDevice();
+        unregisterMainWindowClass();
+        platform::timeEndPeriod(1);
+        return 0;
+    }
+    if (!findStartScript(scriptName)) {
+        showFatal(kScenarioFailedText);
+        stopCueWorker();
+        SoundShutdown();
+        shutdownRenderDevice();
+        unregisterMainWindowClass();
+        platform::timeEndPeriod(1);
+        return 0;
+    }
+    loadWindowPicture();
+
+    runMainLoop(options);
+
+    clearScript();
+    stopCueWorker();
+    SoundShutdown();
+    shutdownRenderDevice();
+    unregisterMainWindowClass();
+    platform::timeEndPeriod(1);
+    return 0;
+}
+
+}  // namespace tsuzuri

@@ -1,0 +1,16 @@
+// The entry routine: start-up in order, the main loop, shutdown in order.
+#pragma once
+
+namespace tsuzuri {
+
+struct PlayerOptions {
+    // Report each release of the advance and toggle inputs on stderr (for checking input
+    // devices, and for tests that drive a real window).
+    bool traceInput = false;
+};
+
+// Runs the game in the current directory until its window closes. Every start-up failure is
+// reported in a message box. Always answers the exit code 0.
+int runPlayer(const PlayerOptions& options = {});
+
+}  // namespace tsuzuri

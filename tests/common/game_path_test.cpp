@@ -1,0 +1,115 @@
+// Mapping the Shift-JIS, backslash-separated, case-blind names of Windows games onto files here.
+#include "common/game_path.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
+
+namespace tsuzuri {
+namespace {
+
+using test::TempFolder;
+namespace fs = std::filesystem;
+
+// "表紙" in Shift-JIS (its first trail byte is 0x5C) and in UTF-8.
+const std::string kCoverSjis = "\x95\x5C\x8E\x86";
+const std::string kCoverUtf8 = "\xE8\xA1\xA8\xE7\xB4\x99";
+
+using Components = std::vector<std::string>;
+
+TEST(GamePathTest, SplitsAtSeparatorsButNotAtTrailBytes) {
+    EXPECT_EQ(splitSjisName("room\\night.bmp"), (Components{"room", "night.bmp"}));
+    EXPECT_EQ(splitSjisName(kCoverSjis + ".txt"), (Components{kCoverSjis + ".txt"}));
+    EXPECT_EQ(splitSjisName("sub\\" + kCoverSjis + "\\a.txt"),
+              (Components{"sub", kCoverSjis, "a.txt"}));
+    // Doubled, leading and trailing separators give no empty components, so a name cannot
+    // become absolute; a slash separates as on Windows.
+    EXPECT_EQ(splitSjisName("\\\\a\\\\b/c\\"), (Components{"a", "b", "c"}));
+    EXPECT_EQ(splitSjisName(""), Components{});
+}
+
+TEST(GamePathTest, PlausiblePathConvertsEachComponentOrKeepsItsBytes) {
+    EXPECT_EQ(plausibleNativePath({"/g", "cg\\" + kCoverSjis + ".bmp"}),
+              fs::path("/g/cg/" + kCoverUtf8 + ".bmp"));
+    // 0x81 0x30 is not Shift-JIS: the component stays as it was.
+    EXPECT_EQ(plausibleNativePath({"/g", "a\\\x81\x30"}), fs::path("/g/a/\x81\x30"));
+}
+
+class ResolveGameFileTest : public ::testing::Test {
+protected:
+    std::optional<fs::path> resolve(const std::string& name) const {
+        return resolveGameFile({game.path(), name});
+    }
+    TempFolder game;
+};
+
+TEST_F(ResolveGameFileTest, FindsTrailByteNamesStoredInUtf8) {
+    const fs::path file = game.write("script/" + kCoverUtf8 + ".txt", "x");
+    game.write(kCoverUtf8 + "/" + kCoverUtf8 + ".bmp", "x");
+    EXPECT_EQ(resolve("script\\" + kCoverSjis + ".txt"), file);
+    EXPECT_TRUE(gameFileExists({game.path(), kCoverSjis + "\\" + kCoverSjis + ".bmp"}));
+}
+
+TEST_F(ResolveGameFileTest, FindsNamesStoredAsRawShiftJisBytes) {
+    const fs::path file = game.write("wave/" + kCoverSjis + ".wav", "x");
+    EXPECT_EQ(resolve("wave\\" + kCoverSjis + ".wav"), file);
+    // Invalid Shift-JIS has no UTF-8 spelling and is looked up by its bytes alone.
+    const fs::path odd = game.write("wave/\x81\x30.wav", "x");
+    EXPECT_EQ(resolve("wave\\\x81\x30.wav"), odd);
+}
+
+TEST_F(ResolveGameFileTest, IgnoresAsciiCaseComponentByComponent) {
+    const fs::path night = game.write("cg/room/night.bmp", "x");
+    EXPECT_EQ(resolve("CG\\ROOM\\Night.BMP"), night);
+    EXPECT_EQ(resolve("cg/room\\night.bmp"), night);
+    // Case is ignored after non-ASCII characters too, in either spelling on disk.
+    const fs::path utf8 = game.write("cg/" + kCoverUtf8 + "/" + kCoverUtf8 + "a.bmp", "x");
+    EXPECT_EQ(resolve("cg\\" + kCoverSjis + "\\" + kCoverSjis + "A.BMP"), utf8);
+    const fs::path raw = game.write("cg/raw/\x83\x41.bmp", "x");  // "ア" in raw bytes
+    EXPECT_EQ(resolve("Cg\\RAW\\\x83\x41.BMP"), raw);
+}
+
+TEST_F(ResolveGameFileTest, CaseBlindMatchLeavesTrailBytesAlone) {
+    // 0x83 0x41 is "ア" and 0x83 0x61 is "モ": their trail bytes are 'A' and 'a', yet they
+    // are different characters and must not find each other's file.
+    game.write("cg/\x83\x41.bmp", "x");
+    EXPECT_EQ(resolve("cg\\\x83\x61.bmp"), std::nullopt);
+    EXPECT_EQ(resolve("CG\\\x83\x61.BMP"), std::nullopt);
+}
+
+TEST_F(ResolveGameFileTest, OnlyRegularFilesCount) {
+    fs::create_directories(game.path() / "cg" / "room.bmp");
+    ASSERT_EQ(::mkfifo((game.path() / "cg" / "pipe.bmp").c_str(), 0600), 0);
+    fs::create_symlink(game.write("cg/real.bmp", "x"), game.path() / "cg" / "link.bmp");
+    EXPECT_EQ(resolve("cg\\room.bmp"), std::nullopt);
+    EXPECT_EQ(resolve("CG\\ROOM.BMP"), std::nullopt);
+    EXPECT_EQ(resolve("cg\\pipe.bmp"), std::nullopt);
+    EXPECT_EQ(resolve("cg\\missing.bmp"), std::nullopt);
+    EXPECT_EQ(resolve("nowhere\\missing.bmp"), std::nullopt);
+    EXPECT_TRUE(gameFileExists({game.path(), "cg\\link.bmp"}));
+    EXPECT_FALSE(gameFileExists({game.path(), "cg"}));
+}
+
+TEST_F(ResolveGameFileTest, ListingScopeGivesTheSameAnswersAndEndsWithIt) {
+    const fs::path night = game.write("cg/room/night.bmp", "x");
+    {
+        FolderListingScope outer;
+        FolderListingScope inner;
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(resolve("CG\\Room\\NIGHT.bmp"), night);
+            EXPECT_EQ(resolve("cg\\room\\day.bmp"), std::nullopt);
+            EXPECT_EQ(resolve("cg\\room"), std::nullopt);
+        }
+        // Exact names never depend on a listing.
+        const fs::path day = game.write("cg/room/day.bmp", "x");
+        EXPECT_EQ(resolve("cg\\room\\day.bmp"), day);
+    }
+    // Once the last scope has closed, folders are read afresh.
+    const fs::path dawn = game.write("cg/room/dawn.bmp", "x");
+    EXPECT_EQ(resolve("CG\\ROOM\\DAWN.BMP"), dawn);
+}
+
+}  // namespace
+}  // namespace tsuzuri

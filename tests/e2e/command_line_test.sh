@@ -1,0 +1,58 @@
+#!/bin/sh
+# The command line and the headless start-up paths of the real program.
+set -eu
+. "$(dirname "$0")/lib.sh"
+
+run --help
+expect_rc 0
+grep -q 'Usage: tsuzuri' "$WORK/out" || fail "--help prints no usage"
+
+run --version
+expect_rc 0
+grep -q '^tsuzuri ' "$WORK/out" || fail "--version prints no version"
+
+run --no-such-option
+expect_rc 2
+expect_err "unknown option"
+
+run "$WORK/not-there"
+expect_rc 2
+expect_err "is not a folder"
+
+printf 'pass 1 tap left\npass 2 wiggle\n' >"$WORK/bad-input.txt"
+run --headless --input "$WORK/bad-input.txt" "$WORK"
+expect_rc 2
+expect_err "bad-input.txt:2:"
+
+# No Game.INI and the chooser cancelled: the scenario failure, exit code 0.
+mkdir -p "$WORK/empty"
+printf 'pass 1 choose cancel\n' >"$WORK/cancel.txt"
+run --headless --input "$WORK/cancel.txt" "$WORK/empty"
+expect_rc 0
+expect_err "シナリオの読み込みに失敗しました。"
+
+# A chosen file that cannot be loaded: two messages, in order.
+printf 'pass 1 choose %s\n' "$WORK/empty/script/none.txt" >"$WORK/choose.txt"
+run --headless --input "$WORK/choose.txt" "$WORK/empty"
+expect_rc 0
+first=$(grep -n 'スクリプトの読み込みに失敗しました' "$WORK/err" | cut -d: -f1)
+second=$(grep -n 'シナリオの読み込みに失敗しました' "$WORK/err" | cut -d: -f1)
+[ -n "$first" ] && [ -n "$second" ] && [ "$first" -lt "$second" ] ||
+    fail "expected the chosen-script failure before the scenario failure: $(cat "$WORK/err")"
+
+# A game that loads runs until Escape and ends with exit code 0, from any current directory.
+make_game "$WORK/game" "[GameState]" "DefaultScriptFileName=start.txt"
+printf 'pass 20 tap escape\n' >"$WORK/escape.txt"
+run --headless --input "$WORK/escape.txt" "$WORK/game"
+expect_rc 0
+[ ! -s "$WORK/err" ] || fail "unexpected messages: $(cat "$WORK/err")"
+
+# Without any display the real window cannot open: say so and end like any window failure.
+set +e
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$TSUZURI" "$WORK/game" >"$WORK/out" 2>"$WORK/err"
+rc=$?
+set -e
+expect_rc 0
+expect_err "no display found"
+expect_err "ウインドウの作成に失敗しました"
+echo "command line: all checks passed"

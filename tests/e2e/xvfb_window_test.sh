@@ -1,0 +1,97 @@
+#!/bin/sh
+# The real SDL window under Xvfb: size and caption, clicks and keys sent with xdotool, and
+# Escape ending the program with exit code 0.
+set -eu
+. "$(dirname "$0")/lib.sh"
+
+for tool in Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed (tools/install-deps.sh installs it)"
+        exit 77
+    fi
+done
+
+# Start a private X server on a free display number.
+exec 3>"$WORK/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+xvfb_pid=$!
+trap 'kill "$xvfb_pid" 2>/dev/null; [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
+for _ in $(seq 50); do
+    [ -s "$WORK/display" ] && break
+    sleep 0.1
+done
+[ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+DISPLAY=":$(head -n1 "$WORK/display")"
+export DISPLAY
+unset WAYLAND_DISPLAY SDL_VIDEODRIVER 2>/dev/null || true
+
+# A game whose caption is Japanese (Shift-JIS in Game.INI): "テスト物語".
+make_game "$WORK/game" "[GameState]" "DefaultScriptFileName=start.txt"
+printf 'WindowTitle=\203\145\203\130\203\147\225\250\214\352\r\n' >>"$WORK/game/Game.INI"
+
+"$TSUZURI" --trace-input "$WORK/game" >"$WORK/out" 2>"$WORK/err" &
+player_pid=$!
+
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --classname tsuzuri 2>/dev/null | head -n1) || true
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no window appeared: $(cat "$WORK/err")"
+
+caption=$(xdotool getwindowname "$window")
+[ "$caption" = "テスト物語" ] || fail "the caption is '$caption', not the configured title"
+
+geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
+[ "$geometry" = "800x600" ] || fail "client area is $geometry, not 800x600"
+
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+sleep 0.5  # past the start-up guard
+
+advances() { grep -c 'advance released' "$WORK/err" || true; }
+toggles() { grep -c 'toggle released' "$WORK/err" || true; }
+wait_for() {
+    for _ in $(seq 50); do
+        [ "$($1)" -ge "$2" ] && return 0
+        sleep 0.05
+    done
+    fail "expected $2 from $1, saw $($1): $(cat "$WORK/err")"
+}
+
+# Held presses: down, a pause across several passes, up.
+xdotool mousemove --window "$window" 400 300
+xdotool keydown Return
+sleep 0.2
+xdotool keyup Return
+wait_for advances 1
+xdotool mousedown 1
+sleep 0.2
+xdotool mouseup 1
+wait_for advances 2
+# Instant taps: down and up at once, between two passes.
+xdotool key Return
+wait_for advances 3
+xdotool click 1
+wait_for advances 4
+xdotool key space
+wait_for toggles 1
+xdotool click 3
+wait_for toggles 2
+[ "$(advances)" -eq 4 ] || fail "each click must count once, saw $(advances)"
+
+xdotool key Escape
+for _ in $(seq 100); do
+    kill -0 "$player_pid" 2>/dev/null || break
+    sleep 0.05
+done
+if kill -0 "$player_pid" 2>/dev/null; then
+    fail "Escape did not end the program"
+fi
+set +e
+wait "$player_pid"
+rc=$?
+set -e
+player_pid=""
+expect_rc 0
+echo "xvfb window: all checks passed"

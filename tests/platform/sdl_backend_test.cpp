@@ -1,0 +1,146 @@
+// The SDL backend on SDL's own dummy video driver: a real SDL window and surface without a
+// display, and the translation of SDL's events into messages and key state.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tsuzuri::platform {
+namespace {
+
+// Sets or unsets environment variables for one test and puts them back afterwards.
+class ScopedEnv {
+public:
+    void set(const char* name, const char* value) {
+        const char* old = std::getenv(name);
+        saved_.push_back({name, old != nullptr, old != nullptr ? old : ""});
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->had) {
+                ::setenv(it->name.c_str(), it->value.c_str(), 1);
+            } else {
+                ::unsetenv(it->name.c_str());
+            }
+        }
+    }
+
+private:
+    struct Saved {
+        std::string name;
+        bool had;
+        std::string value;
+    };
+    std::vector<Saved> saved_;
+};
+
+class SdlBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override { selectBackend(Backend::Sdl); }
+    void TearDown() override { shutdownWindowSystem(); }
+
+    ScopedEnv env;
+};
+
+void pushKey(Uint32 type, SDL_Keycode key) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.keysym.sym = key;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
+void pushButton(Uint32 type, Uint8 button) {
+    SDL_Event event{};
+    event.type = type;
+    event.button.button = button;
+    SDL_PushEvent(&event);
+}
+
+TEST_F(SdlBackendTest, WithoutAnyDisplayTheWindowSystemExplainsWhy) {
+    env.set("DISPLAY", nullptr);
+    env.set("WAYLAND_DISPLAY", nullptr);
+    env.set("SDL_VIDEODRIVER", nullptr);
+    std::string reason;
+    EXPECT_FALSE(initWindowSystem(reason));
+    EXPECT_NE(reason.find("no display"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("--headless"), std::string::npos) << reason;
+}
+
+TEST_F(SdlBackendTest, DummyDriverWindowShowsFramesUntilDestroyed) {
+    env.set("SDL_VIDEODRIVER", "dummy");
+    std::string reason;
+    ASSERT_TRUE(initWindowSystem(reason)) << reason;
+    WindowHandle window = createWindow(800, 600);
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(createWindow(800, 600), 0u) << "only one window per run";
+    setWindowTitle(window, "\x83\x65\x83\x58\x83\x67");
+
+    std::vector<std::uint32_t> frame(800 * 600, 0xFFC0C0FFu);
+    EXPECT_TRUE(presentFrame(window, frame.data(), 800, 600, 800 * 4));
+
+    destroyWindow(window);
+    EXPECT_FALSE(isWindowAlive(window));
+    EXPECT_FALSE(presentFrame(window, frame.data(), 800, 600, 800 * 4));
+    EXPECT_FALSE(postMessage(window, MessageKind::Close));
+}
+
+TEST_F(SdlBackendTest, EventsBecomeKeyStateAndMessages) {
+    env.set("SDL_VIDEODRIVER", "dummy");
+    std::string reason;
+    ASSERT_TRUE(initWindowSystem(reason)) << reason;
+    WindowHandle window = createWindow(800, 600);
+    ASSERT_NE(window, 0u);
+
+    std::uint8_t keys[256];
+    std::uint8_t pressed[256];
+    Message message;
+    while (peekMessage(message)) {
+    }
+    getKeyboardState(keys, pressed);
+
+    // Keypad Enter is Enter; either Ctrl is Ctrl; a quick click is remembered as pressed.
+    pushKey(SDL_KEYDOWN, SDLK_KP_ENTER);
+    pushKey(SDL_KEYDOWN, SDLK_LCTRL);
+    pushKey(SDL_KEYDOWN, SDLK_RCTRL);
+    pushKey(SDL_KEYUP, SDLK_LCTRL);
+    pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+    pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+    pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
+    EXPECT_FALSE(peekMessage(message));
+    getKeyboardState(keys, pressed);
+    EXPECT_EQ(keys[VK_RETURN], 0x80);
+    EXPECT_EQ(keys[VK_CONTROL], 0x80) << "right Ctrl is still held";
+    EXPECT_EQ(keys[VK_LBUTTON], 0);
+    EXPECT_EQ(pressed[VK_LBUTTON], 0x80);
+    EXPECT_EQ(keys[VK_RBUTTON], 0x80);
+
+    pushKey(SDL_KEYUP, SDLK_RCTRL);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    ASSERT_TRUE(peekMessage(message));
+    EXPECT_EQ(message.kind, MessageKind::KeyDown);
+    EXPECT_EQ(message.key, VK_ESCAPE);
+    EXPECT_EQ(message.window, window);
+    getKeyboardState(keys, pressed);
+    EXPECT_EQ(keys[VK_CONTROL], 0);
+    EXPECT_EQ(pressed[VK_LBUTTON], 0) << "presses are reported once";
+
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&close);
+    ASSERT_TRUE(peekMessage(message));
+    EXPECT_EQ(message.kind, MessageKind::Close);
+}
+
+}  // namespace
+}  // namespace tsuzuri::platform

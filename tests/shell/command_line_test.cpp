@@ -1,0 +1,51 @@
+#include "shell/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace tsuzuri {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLineTest, PlaysTheCurrentDirectoryOrTheGivenFolder) {
+    CommandLine plain = parseCommandLine({});
+    EXPECT_EQ(plain.action, Action::Play);
+    EXPECT_TRUE(plain.gameFolder.empty());
+    EXPECT_FALSE(plain.headless);
+
+    CommandLine folder = parseCommandLine({"games/story"});
+    EXPECT_EQ(folder.action, Action::Play);
+    EXPECT_EQ(folder.gameFolder, "games/story");
+
+    CommandLine dashFolder = parseCommandLine({"--", "-odd-name"});
+    EXPECT_EQ(dashFolder.action, Action::Play);
+    EXPECT_EQ(dashFolder.gameFolder, "-odd-name");
+}
+
+TEST(CommandLineTest, HelpAndVersionWinOverEverythingElse) {
+    EXPECT_EQ(parseCommandLine({"--help"}).action, Action::Help);
+    EXPECT_EQ(parseCommandLine({"game", "--version"}).action, Action::Version);
+    EXPECT_EQ(parseCommandLine({"-h", "--bogus"}).action, Action::Help);
+}
+
+TEST(CommandLineTest, HeadlessTakesAnInputScript) {
+    CommandLine separate = parseCommandLine({"--headless", "--input", "in.txt", "game"});
+    EXPECT_EQ(separate.action, Action::Play);
+    EXPECT_TRUE(separate.headless);
+    EXPECT_EQ(separate.inputScript, "in.txt");
+    EXPECT_EQ(separate.gameFolder, "game");
+    EXPECT_EQ(parseCommandLine({"--headless", "--input=x"}).inputScript, "x");
+    EXPECT_TRUE(parseCommandLine({"--trace-input"}).traceInput);
+}
+
+TEST(CommandLineTest, MistakesAreUsageErrors) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--bogus"}, {"a", "b"}, {"--headless", "--input"}, {"--input", "x"}, {"--input="}}) {
+        CommandLine result = parseCommandLine(arguments);
+        EXPECT_EQ(result.action, Action::UsageError) << arguments.front();
+        EXPECT_FALSE(result.error.empty());
+    }
+}
+
+}  // namespace
+}  // namespace tsuzuri

@@ -1,0 +1,147 @@
+// The entry routine run end to end on the headless backend: start-up order, the script
+// chooser's answers, the failure messages and the main loop's close requests.
+#include "shell/player.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "script_engine/scene_state.h"
+#include "support/temp_folder.h"
+
+namespace tsuzuri {
+namespace {
+
+using test::CurrentDirectory;
+using test::TempFolder;
+
+const std::string kScenarioFailed =
+    "Error\nシナリオの読み込みに失敗しました。\nプログラムを終了します。";
+const std::string kChosenScriptFailed = "Error\nスクリプトの読み込みに失敗しました";
+
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform::selectBackend(platform::Backend::Headless); }
+    void TearDown() override { platform::selectBackend(platform::Backend::Sdl); }
+
+    // Runs the player in the game folder with the given input script.
+    int play(const std::string& input, const PlayerOptions& options = {}) {
+        platform::ScriptedInput events;
+        std::string error;
+        EXPECT_TRUE(platform::parseScriptedInput(input, "test", events, error)) << error;
+        platform::setHeadlessInput(events);
+        CurrentDirectory inGame(game.path());
+        return runPlayer(options);
+    }
+
+    std::vector<std::string> messages() const { return platform::headlessMessageLog(); }
+
+    TempFolder game;
+};
+
+TEST_F(PlayerTest, CancelledChooserShowsOnlyTheScenarioFailure) {
+    EXPECT_EQ(play("pass 1 choose cancel\n"), 0);
+    EXPECT_EQ(messages(), std::vector<std::string>{kScenarioFailed});
+    EXPECT_EQ(platform::headlessPresentedFrames(), 0u);
+}
+
+TEST_F(PlayerTest, ChosenScriptThatCannotLoadShowsTwoMessagesInOrder) {
+    game.write("script/a.txt", "hello\r\n");
+    const std::string missing = (game.path() / "script" / "missing.txt").string();
+    EXPECT_EQ(play("pass 1 choose " + missing + "\n"), 0);
+    EXPECT_EQ(messages(), (std::vector<std::string>{kChosenScriptFailed, kScenarioFailed}));
+}
+
+TEST_F(PlayerTest, ChosenScriptRunsTheLoopUntilEscape) {
+    game.write("script/a.txt", "hello\r\n");
+    const std::string chosen = (game.path() / "script" / "a.txt").string();
+    EXPECT_EQ(play("pass 1 choose " + chosen + "\npass 5 tap escape\n"), 0);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(platform::headlessIdlePasses(), 4u);
+    EXPECT_EQ(sceneState.gameFolder, game.path());
+}
+
+TEST_F(PlayerTest, ConfiguredScriptLoadsWithoutAskingAndRunsUntilClosed) {
+    game.write("Game.INI", "[GameState]\r\nDefaultScriptFileName=a.txt\r\nWindowTitle=T\r\n");
+    game.write("script/a.txt", "hello\r\n");
+    // A chooser answer that would fail if it were asked for.
+    EXPECT_EQ(play("pass 1 choose /nonexistent/x.txt\npass 3 close\n"), 0);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(platform::headlessIdlePasses(), 2u);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
+}
+
+TEST_F(PlayerTest, MissingConfiguredScriptFallsBackToTheChooserSilently) {
+    game.write("game.ini", "[gamestate]\ndefaultscriptfilename = \"missing.txt\"\n");
+    game.write("script/b.txt", "hello\r\n");
+    const std::string chosen = (game.path() / "script" / "b.txt").string();
+    EXPECT_EQ(play("pass 1 choose " + chosen + "\npass 2 close\n"), 0);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(platform::headlessIdlePasses(), 1u);
+}
+
+TEST_F(PlayerTest, ScriptWithoutLinesClosesAfterTheFirstPass) {
+    game.write("Game.INI", "[GameState]\nDefaultScriptFileName=empty.txt\n");
+    game.write("script/empty.txt", "\r\n\r\n");
+    EXPECT_EQ(play(""), 0);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(platform::headlessIdlePasses(), 1u);
+}
+
+TEST_F(PlayerTest, FramesShowTheClearColour) {
+    game.write("Game.INI", "[GameState]\nDefaultScriptFileName=a.txt\n");
+    game.write("script/a.txt", "hello\r\n");
+    EXPECT_EQ(play("pass 2 close\n"), 0);
+    const platform::CapturedFrame& frame = platform::headlessLastFrame();
+    ASSERT_EQ(frame.width, 800);
+    ASSERT_EQ(frame.height, 600);
+    EXPECT_EQ(frame.pixels.front(), 0xFFC0C0FFu);
+    EXPECT_EQ(frame.pixels.back(), 0xFFC0C0FFu);
+}
+
+// Counts the "advance released" reports that a run writes to stderr.
+int countAdvanceReports(const std::string& log) {
+    int count = 0;
+    for (size_t at = log.find("advance released"); at != std::string::npos;
+         at = log.find("advance released", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(PlayerTest, ReleasesAreSeenOnceAndNotDuringTheStartupGuard) {
+    game.write("Game.INI", "[GameState]\nDefaultScriptFileName=a.txt\n");
+    game.write("script/a.txt", "hello\r\n");
+    PlayerOptions options;
+    options.traceInput = true;
+
+    // Held from the start and released inside the first 300 ms: not a click.
+    ::testing::internal::CaptureStderr();
+    play("pass 1 down enter\nms 100 up enter\nms 600 close\n", options);
+    EXPECT_EQ(countAdvanceReports(::testing::internal::GetCapturedStderr()), 0);
+
+    // A held press, a tap between two passes, and left plus Enter released together: three.
+    ::testing::internal::CaptureStderr();
+    play(
+        "ms 400 down enter\nms 450 up enter\n"
+        "ms 500 tap left\n"
+        "ms 600 down left\nms 600 down enter\nms 650 up left\nms 650 up enter\n"
+        "ms 800 close\n",
+        options);
+    EXPECT_EQ(countAdvanceReports(::testing::internal::GetCapturedStderr()), 3);
+}
+
+TEST_F(PlayerTest, EveryCloseSourceEndsWithExitCodeZero) {
+    game.write("Game.INI", "[GameState]\nDefaultScriptFileName=a.txt\n");
+    game.write("script/a.txt", "hello\r\n");
+    EXPECT_EQ(play("pass 2 down escape\npass 3 down escape\n"), 0);
+    EXPECT_EQ(platform::headlessIdlePasses(), 1u);
+    EXPECT_EQ(play("pass 4 close\npass 4 close\n"), 0);
+    EXPECT_EQ(platform::headlessIdlePasses(), 3u);
+}
+
+}  // namespace
+}  // namespace tsuzuri

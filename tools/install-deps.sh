@@ -1,0 +1,50 @@
+#!/bin/sh
+# Installs the Debian packages that building, testing and playing need.
+# Only packages that are missing are installed; nothing happens when all are present.
+set -eu
+
+PACKAGES="
+cmake
+ninja-build
+g++
+pkg-config
+clang-format
+libsdl2-dev
+libfreetype-dev
+libfontconfig-dev
+libpng-dev
+zlib1g-dev
+libjpeg62-turbo-dev
+fonts-ipafont-gothic
+googletest
+libgtest-dev
+libgmock-dev
+libbenchmark-dev
+xvfb
+xauth
+xdotool
+xfonts-base
+zenity
+"
+
+missing=""
+for pkg in $PACKAGES; do
+    if ! dpkg -s "$pkg" 2>/dev/null | grep -q '^Status: install ok installed'; then
+        missing="$missing $pkg"
+    fi
+done
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=""
+else
+    SUDO="sudo"
+fi
+
+echo "Installing missing packages:$missing" >&2
+$SUDO apt-get update
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
