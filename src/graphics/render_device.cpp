@@ -1,9 +1,9 @@
-// Frames are a plain clear colour until the layers are built.
 #include "graphics/render_device.h"
 
-#include <algorithm>
-
+#include "graphics/compositor.h"
+#include "graphics/texture_loader.h"
 #include "platform/platform.h"
+#include "script_engine/scene_state.h"
 #include "shell/input.h"
 #include "shell/main_window.h"
 
@@ -15,6 +15,16 @@ namespace {
 
 // Pause after each presented frame, so that waiting for the reader does not spin a core.
 constexpr std::uint32_t kFramePauseMs = 10;
+// The choice highlight: a band 30 pixels high from 478 + 30 * row.
+constexpr int kBandTop = 478;
+constexpr int kBandHeight = 30;
+constexpr int kLineStep = 30;
+constexpr std::uint8_t kFlashStart = 255;
+constexpr std::uint8_t kFlashStep = 10;
+
+FrameView frameView() {
+    return FrameView{renderState.frame.data(), kScreenWidth, kScreenHeight, kScreenWidth};
+}
 
 }  // namespace
 
@@ -22,21 +32,58 @@ Status initRenderDevice() {
     if (mainWindow == 0) {
         return E_FAIL;
     }
-    renderState = RenderState{};
+    shutdownRenderDevice();
     renderState.frame.assign(static_cast<size_t>(kScreenWidth) * kScreenHeight, kClearColor);
+    // The layer starts empty: the window is shown before the first page is drawn.
+    renderState.textTexture = createTexture(kScreenWidth, kScreenHeight);
+    if (!renderState.textTexture) {
+        shutdownRenderDevice();
+        return E_FAIL;
+    }
     return S_OK;
 }
 
 Status shutdownRenderDevice() {
-    renderState = RenderState{};
+    renderState.sceneTexture.reset();
+    renderState.textTexture.reset();
+    renderState.windowTexture.reset();
+    renderState.frame.clear();
+    renderState.frame.shrink_to_fit();
+    renderState.deviceLost = 0;
+    renderState.flashActive = 0;
+    renderState.flashLevel = 0;
+    renderState.scenePath = GamePath{};
     return S_OK;
+}
+
+void composeFrame() {
+    const FrameView frame = frameView();
+    clearFrame(frame, kClearColor);
+    if (renderState.sceneTexture) {
+        blendTextureCentred(frame, *renderState.sceneTexture);
+    }
+    if (sceneState.windowShown != 0) {
+        if (renderState.windowTexture) {
+            blendTextureCentred(frame, *renderState.windowTexture);
+        }
+        if (renderState.textTexture) {
+            blendTextureCentred(frame, *renderState.textTexture);
+        }
+        if (sceneState.choiceHover != 0) {
+            const int top = kBandTop + kLineStep * sceneState.hoverRow;
+            invertBand(frame, 0, top, kScreenWidth, top + kBandHeight);
+        }
+    }
+    if (renderState.flashActive != 0) {
+        addFlash(frame, renderState.flashLevel);
+    }
 }
 
 std::int32_t renderFrame() {
     if (renderState.frame.empty()) {
         return 0;
     }
-    std::fill(renderState.frame.begin(), renderState.frame.end(), kClearColor);
+    composeFrame();
     if (!platform::presentFrame(mainWindow, renderState.frame.data(), kScreenWidth, kScreenHeight,
                                 kScreenWidth * 4)) {
         return 0;
@@ -47,8 +94,34 @@ std::int32_t renderFrame() {
     return 1;
 }
 
+Status showScenePicture(const GamePath& path) {
+    TextureSlot fresh;
+    if (failed(loadMaskedTexture(path, fresh))) {
+        return E_FAIL;
+    }
+    renderState.sceneTexture = std::move(fresh);
+    renderState.scenePath = path;
+    return S_OK;
+}
+
 bool loadWindowPicture() {
-    return false;
+    const GamePath path{sceneState.gameFolder, "cg\\playwindow.bmp"};
+    return !failed(loadMaskedTexture(path, renderState.windowTexture));
+}
+
+std::int32_t stepFlash() {
+    if (renderState.flashActive == 0) {
+        renderState.flashLevel = kFlashStart;
+        renderState.flashActive = 1;
+        return 1;
+    }
+    if (renderState.flashLevel < kFlashStep) {
+        renderState.flashLevel = 0;
+        renderState.flashActive = 0;
+        return 0;
+    }
+    renderState.flashLevel = static_cast<std::uint8_t>(renderState.flashLevel - kFlashStep);
+    return 1;
 }
 
 }  // namespace tsuzuri

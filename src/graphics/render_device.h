@@ -1,11 +1,13 @@
-// The render device: composes the 800x600 frame and shows it in the main window.
+// The render device: composes the 800x600 frame from the scene picture, the message window
+// picture, the text layer, the choice highlight and the flash, and shows it in the window.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <vector>
 
+#include "common/game_path.h"
 #include "common/status.h"
+#include "graphics/texture.h"
 
 namespace tsuzuri {
 
@@ -15,23 +17,34 @@ constexpr int kScreenHeight = 600;
 constexpr std::uint32_t kClearColor = 0xFFC0C0FF;
 
 struct RenderState {
-    std::vector<std::uint32_t> frame;  // the composed frame, kScreenWidth x kScreenHeight
-    std::int32_t deviceLost = 0;
+    std::int32_t deviceLost = 0;  // a software frame is never lost; kept for the frame's steps
+    TextureSlot sceneTexture;     // the picture of the last Image line
+    TextureSlot windowTexture;    // the message window picture
+    TextureSlot textTexture;      // the text layer, 800x600
     std::int32_t flashActive = 0;
     std::uint8_t flashLevel = 0;
-    std::filesystem::path scenePath;
+    GamePath scenePath;                // the scene picture last shown
+    std::vector<std::uint32_t> frame;  // the composed frame, kScreenWidth x kScreenHeight
 };
 
 extern RenderState renderState;
 
-// Brings up the device for the main window; fails without a window.
+// Brings up the device for the main window with an empty text layer; fails without a window.
 Status initRenderDevice();
-// Releases everything the device holds. Answers 0.
+// Releases the scene, text and window layers and the frame. Answers 0.
 Status shutdownRenderDevice();
 // Composes and presents one frame and paces the loop. Answers 1 to go on, 0 when the display
 // cannot go on.
 std::int32_t renderFrame();
-// Loads the message window picture of the game. Answers whether it was loaded.
+// Loads a picture and makes it the scene picture; on failure the old one stays.
+Status showScenePicture(const GamePath& path);
+// Loads "playwindow.bmp" of the game's "cg" folder as the message window picture.
 bool loadWindowPicture();
+// Starts the flash on the first call and fades it on each further one; answers 0 once it has
+// ended (after 27 calls).
+std::int32_t stepFlash();
+
+// Composes the current frame into renderState.frame without presenting it.
+void composeFrame();
 
 }  // namespace tsuzuri

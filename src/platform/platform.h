@@ -98,6 +98,8 @@ bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, i
 // A modal box with an OK button and no owner. The caption and text are always written to
 // stderr as well, since a box can fail to appear without saying so.
 void showMessageBox(const std::string& sjisCaption, const std::string& sjisText);
+// The same with a file's path as the caption.
+void showMessageBoxForFile(const std::filesystem::path& file, const std::string& sjisText);
 
 // The desktop's open-file dialog, starting in `startFolder`, offering files matching
 // `pattern` (labelled `label`). Answers the chosen file's full path, or nothing on cancel.

@@ -1,0 +1,41 @@
+#include "graphics/texture.h"
+
+#include <new>
+
+namespace tsuzuri {
+
+bool isTextureSizeAllowed(std::uint32_t width, std::uint32_t height) {
+    return width > 0 && height > 0 && width <= kMaxTextureSide && height <= kMaxTextureSide &&
+           std::uint64_t{width} * height <= kMaxTexturePixels;
+}
+
+TextureSlot createTexture(std::uint32_t width, std::uint32_t height) {
+    if (!isTextureSizeAllowed(width, height)) {
+        return nullptr;
+    }
+    auto texture = std::make_unique<Texture>();
+    texture->width = width;
+    texture->height = height;
+    texture->pitch = static_cast<std::int32_t>(width * 4);
+    try {
+        texture->pixels.assign(static_cast<size_t>(width) * height, 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    return texture;
+}
+
+Status lockTexture(Texture* texture, LockedRect& locked) {
+    if (texture == nullptr || texture->pixels.empty()) {
+        return E_FAIL;
+    }
+    locked.pitch = texture->pitch;
+    locked.bits = reinterpret_cast<std::uint8_t*>(texture->pixels.data());
+    return S_OK;
+}
+
+Status unlockTexture(Texture* texture) {
+    return texture == nullptr ? E_FAIL : S_OK;
+}
+
+}  // namespace tsuzuri

@@ -1,0 +1,47 @@
+// Textures: 32-bit pictures held in memory, A8R8G8B8 (bytes blue, green, red, alpha).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "common/status.h"
+
+namespace tsuzuri {
+
+// Pictures larger than this are refused before anything is allocated.
+constexpr std::uint32_t kMaxTextureSide = 16384;
+constexpr std::uint64_t kMaxTexturePixels = std::uint64_t{1} << 26;
+
+struct Texture {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::int32_t pitch = 0;             // bytes per row
+    std::vector<std::uint32_t> pixels;  // height rows of pitch bytes
+};
+
+// A place that holds one texture or none.
+using TextureSlot = std::unique_ptr<Texture>;
+
+// Access to a texture's pixels between lockTexture and unlockTexture.
+struct LockedRect {
+    std::int32_t pitch = 0;
+    std::uint8_t* bits = nullptr;
+};
+
+// A new texture with every byte 0, or null when the size is 0 or over the limits.
+TextureSlot createTexture(std::uint32_t width, std::uint32_t height);
+
+// True when a texture of this size may be made.
+bool isTextureSizeAllowed(std::uint32_t width, std::uint32_t height);
+
+Status lockTexture(Texture* texture, LockedRect& locked);
+Status unlockTexture(Texture* texture);
+
+// The pixel at (x, y); the caller keeps x and y inside the texture.
+inline std::uint32_t* texturePixel(Texture& texture, std::uint32_t x, std::uint32_t y) {
+    return texture.pixels.data() +
+           static_cast<size_t>(y) * (static_cast<size_t>(texture.pitch) / 4) + x;
+}
+
+}  // namespace tsuzuri
