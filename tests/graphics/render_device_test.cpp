@@ -1,0 +1,146 @@
+// The frame as the device composes it from the render and scene state: layer order, what a
+// hidden window leaves out, the band of the hovered row, and the flash's 27 steps.
+#include "graphics/render_device.h"
+
+#include <gtest/gtest.h>
+
+#include "graphics/text_layer.h"
+#include "graphics/texture_loader.h"
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "script_engine/scene_state.h"
+#include "shell/main_window.h"
+
+namespace tsuzuri {
+namespace {
+
+class RenderDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::selectBackend(platform::Backend::Headless);
+        platform::setHeadlessInput({});
+        resetSceneState();
+        ASSERT_TRUE(createMainWindow());
+        ASSERT_EQ(initRenderDevice(), S_OK);
+    }
+    void TearDown() override {
+        shutdownRenderDevice();
+        unregisterMainWindowClass();
+        resetSceneState();
+        platform::selectBackend(platform::Backend::Sdl);
+    }
+
+    static TextureSlot filled(std::uint32_t width, std::uint32_t height, std::uint32_t color) {
+        TextureSlot texture = createTexture(width, height);
+        std::fill(texture->pixels.begin(), texture->pixels.end(), color);
+        return texture;
+    }
+    static std::uint32_t pixel(int x, int y) {
+        return renderState.frame[static_cast<size_t>(y) * kScreenWidth + x];
+    }
+};
+
+TEST_F(RenderDeviceTest, FreshDeviceShowsTheClearColourAndAnEmptyTextLayer) {
+    ASSERT_TRUE(renderState.textTexture);
+    EXPECT_EQ(renderState.textTexture->width, 800u);
+    EXPECT_EQ(renderState.textTexture->height, 600u);
+    composeFrame();
+    EXPECT_EQ(pixel(0, 0), kClearColor);
+    EXPECT_EQ(pixel(400, 500), kClearColor);
+}
+
+TEST_F(RenderDeviceTest, LayersStackSceneWindowTextBandThenFlash) {
+    renderState.sceneTexture = filled(800, 600, 0xFF204060);
+    renderState.windowTexture = filled(800, 120, 0x80000000);  // half-transparent black, y 240..359
+    *texturePixel(*renderState.textTexture, 10, 300) = 0xFFFFFFFF;
+    composeFrame();
+    EXPECT_EQ(pixel(0, 0), 0xFF204060u);
+    EXPECT_EQ(pixel(0, 300), 0xFF102030u);  // 0x20 * 127/255 rounds to 0x10
+    EXPECT_EQ(pixel(10, 300), 0xFFFFFFFFu);
+
+    sceneState.choiceHover = 1;
+    sceneState.hoverRow = 2;
+    composeFrame();
+    EXPECT_EQ(pixel(5, 537), 0xFF204060u);
+    EXPECT_EQ(pixel(5, 538), 0xFFDFBF9Fu);
+    EXPECT_EQ(pixel(5, 567), 0xFFDFBF9Fu);
+    EXPECT_EQ(pixel(5, 568), 0xFF204060u);
+
+    renderState.flashActive = 1;
+    renderState.flashLevel = 0x30;
+    composeFrame();
+    EXPECT_EQ(pixel(0, 0), 0xFF507090u);
+}
+
+TEST_F(RenderDeviceTest, HiddenWindowLeavesOutWindowTextAndBand) {
+    renderState.sceneTexture = filled(800, 600, 0xFF204060);
+    renderState.windowTexture = filled(800, 600, 0xFF000000);
+    *texturePixel(*renderState.textTexture, 10, 300) = 0xFFFFFFFF;
+    sceneState.windowShown = 0;
+    sceneState.choiceHover = 1;
+    sceneState.hoverRow = 0;
+    renderState.flashActive = 1;
+    renderState.flashLevel = 5;
+    composeFrame();
+    // Scene plus flash only: 0x20, 0x40, 0x60 each raised by 5.
+    EXPECT_EQ(pixel(10, 300), 0xFF254565u);
+    EXPECT_EQ(pixel(0, 480), 0xFF254565u);
+}
+
+TEST_F(RenderDeviceTest, FlashRunsTwentySevenStepsFromFullWhite) {
+    std::vector<int> levels;
+    int calls = 0;
+    while (true) {
+        ++calls;
+        if (stepFlash() == 0) {
+            break;
+        }
+        levels.push_back(renderState.flashLevel);
+        ASSERT_LT(calls, 100);
+    }
+    EXPECT_EQ(calls, 27);
+    ASSERT_EQ(levels.size(), 26u);
+    EXPECT_EQ(levels.front(), 255);
+    EXPECT_EQ(levels[1], 245);
+    EXPECT_EQ(levels.back(), 5);
+    EXPECT_EQ(renderState.flashActive, 0);
+    EXPECT_EQ(renderState.flashLevel, 0);
+
+    stepFlash();
+    composeFrame();
+    EXPECT_EQ(pixel(0, 0), 0xFFFFFFFFu) << "the first flash frame is all white";
+}
+
+TEST_F(RenderDeviceTest, ClearTextLayerMakesEveryPixelTransparent) {
+    std::fill(renderState.textTexture->pixels.begin(), renderState.textTexture->pixels.end(),
+              0xFFFFFFFFu);
+    EXPECT_EQ(clearTextLayer(), S_OK);
+    for (std::uint32_t value : renderState.textTexture->pixels) {
+        ASSERT_EQ(value, 0u);
+    }
+}
+
+TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
+    renderState.sceneTexture = filled(2, 2, 0xFF123456);
+    EXPECT_EQ(renderFrame(), 1);
+    const platform::CapturedFrame& frame = platform::headlessLastFrame();
+    ASSERT_EQ(frame.width, 800);
+    EXPECT_EQ(frame.pixels[static_cast<size_t>(299) * 800 + 399], 0xFF123456u);
+    EXPECT_EQ(frame.pixels[0], kClearColor);
+}
+
+TEST(MaskPathTest, InsertsBeforeTheLastDotOfTheWholePath) {
+    auto mask = maskPathFor(GamePath{"/game", "cg\\bg01.bmp"});
+    ASSERT_TRUE(mask);
+    EXPECT_EQ(mask->name, "cg\\bg01-m.bmp");
+    EXPECT_EQ(maskPathFor(GamePath{"/game", "cg\\face.01.png"})->name, "cg\\face.01-m.png");
+    // No dot in the name: the folder's last dot is used.
+    auto folderDot = maskPathFor(GamePath{"/games/story.v2", "cg\\bg"});
+    ASSERT_TRUE(folderDot);
+    EXPECT_EQ(folderDot->folder, "/games/story-m.v2");
+    EXPECT_EQ(folderDot->name, "cg\\bg");
+    EXPECT_FALSE(maskPathFor(GamePath{"/games/story", "cg\\bg"}));
+}
+
+}  // namespace
+}  // namespace tsuzuri
