@@ -98,4 +98,25 @@ std::optional<std::string> sjisToUtf8Strict(std::string_view sjis) {
     return convert(sjis, true);
 }
 
+std::optional<char32_t> sjisCharToCodePoint(std::string_view character) {
+    std::optional<std::string> utf8 = convert(character, true);
+    if (!utf8 || utf8->empty()) {
+        return std::nullopt;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(utf8->data());
+    const size_t size = utf8->size();
+    if (bytes[0] < 0x80) {
+        return size == 1 ? std::optional<char32_t>(bytes[0]) : std::nullopt;
+    }
+    const size_t length = (bytes[0] & 0xE0) == 0xC0 ? 2 : (bytes[0] & 0xF0) == 0xE0 ? 3 : 4;
+    if (size != length) {
+        return std::nullopt;  // more than one character: not a single code
+    }
+    char32_t code = bytes[0] & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        code = (code << 6) | (bytes[i] & 0x3F);
+    }
+    return code;
+}
+
 }  // namespace tsuzuri

@@ -21,4 +21,8 @@ std::string sjisToUtf8ForDisplay(std::string_view sjis);
 // where a guessed name would be worse than none.
 std::optional<std::string> sjisToUtf8Strict(std::string_view sjis);
 
+// The Unicode code point of one Shift-JIS character (one byte, or a lead byte and its trail
+// byte), or nothing when the code has no mapping.
+std::optional<char32_t> sjisCharToCodePoint(std::string_view character);
+
 }  // namespace tsuzuri

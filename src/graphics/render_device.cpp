@@ -1,6 +1,10 @@
 #include "graphics/render_device.h"
 
+#include <cstdio>
+#include <string>
+
 #include "graphics/compositor.h"
+#include "graphics/text_font.h"
 #include "graphics/texture_loader.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
@@ -40,10 +44,18 @@ Status initRenderDevice() {
         shutdownRenderDevice();
         return E_FAIL;
     }
+    // A story without text is no story: refuse to start rather than show blank pages.
+    std::string fontError;
+    if (!openTextFont(fontError)) {
+        std::fprintf(stderr, "tsuzuri: %s\n", fontError.c_str());
+        shutdownRenderDevice();
+        return E_NO_TEXT_FONT;
+    }
     return S_OK;
 }
 
 Status shutdownRenderDevice() {
+    closeTextFont();
     renderState.sceneTexture.reset();
     renderState.textTexture.reset();
     renderState.windowTexture.reset();

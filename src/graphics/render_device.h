@@ -15,6 +15,8 @@ constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
 // The colour behind every layer (A8R8G8B8): a pale blue.
 constexpr std::uint32_t kClearColor = 0xFFC0C0FF;
+// initRenderDevice's failure when no face with Japanese characters can be opened.
+constexpr Status E_NO_TEXT_FONT = static_cast<Status>(0x80040F01u);
 
 struct RenderState {
     std::int32_t deviceLost = 0;  // a software frame is never lost; kept for the frame's steps
@@ -29,7 +31,8 @@ struct RenderState {
 
 extern RenderState renderState;
 
-// Brings up the device for the main window with an empty text layer; fails without a window.
+// Brings up the device for the main window with an empty text layer and the text font;
+// fails without a window, and with E_NO_TEXT_FONT without a usable font.
 Status initRenderDevice();
 // Releases the scene, text and window layers and the frame. Answers 0.
 Status shutdownRenderDevice();

@@ -1,14 +1,33 @@
-// The text layer's content: pages of Shift-JIS text drawn glyph by glyph.
+// The text layer's content: pages of Shift-JIS text drawn glyph by glyph on a fixed grid,
+// white with a black outline.
 #pragma once
 
+#include <cstddef>
+
 #include "common/status.h"
+#include "graphics/texture.h"
 
 namespace tsuzuri {
 
-// Makes the whole text layer transparent. Does nothing without a text layer.
+// The grid: pages start at (20, 480); a column is 13 pixels (half a full-width character), a
+// line 30 pixels; a drawn character that would start at column 58 or later wraps, and nothing
+// is drawn from line top 570 on, so a page has at most three lines.
+constexpr int kTextOriginX = 20;
+constexpr int kTextOriginY = 480;
+constexpr int kTextColumnWidth = 13;
+constexpr int kTextLineHeight = 30;
+constexpr int kTextWrapColumn = 58;
+constexpr int kTextAreaBottom = 570;
+
+// Makes the whole text layer transparent. Does nothing without a text layer; fails when the
+// layer cannot be locked.
 Status clearTextLayer();
 
 // Draws a page ("\n" breaks lines) into the text layer without clearing it first. Answers 0.
 Status drawTextPage(const char* text);
+
+// Draws the character starting at `bytes` (at most `available` bytes may be read) with the
+// pen at (x, y): outline first, then body. Answers how many bytes the character takes.
+int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available);
 
 }  // namespace tsuzuri

@@ -6,7 +6,9 @@
 namespace tsuzuri {
 
 // Sequences are not read yet: every sequence file counts as unreadable.
-Status loadCueTrack(const GamePath&, std::int32_t) { return E_FAIL; }
+Status loadCueTrack(const GamePath&, std::int32_t) {
+    return E_FAIL;
+}
 
 Status clearCueTrack(std::int32_t track) {
     if (track != 0 && track != 1) {

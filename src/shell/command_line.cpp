@@ -19,6 +19,7 @@ std::string usageText() {
            "Options:\n"
            "  --headless      run without a window on screen (for tests and tools)\n"
            "  --input FILE    with --headless: play the input events listed in FILE\n"
+           "  --font FILE     draw text with this font file (also: TSUZURI_FONT=FILE)\n"
            "  --trace-input   report each click and key release on stderr\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
@@ -41,6 +42,18 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         } else if (!optionsEnded && argument == "--version") {
             result.action = CommandLine::Action::Version;
             return result;
+        } else if (!optionsEnded && (argument == "--font" || argument.starts_with("--font="))) {
+            if (argument == "--font") {
+                if (i + 1 >= arguments.size()) {
+                    return usageError("--font needs a file");
+                }
+                result.fontFile = arguments[++i];
+            } else {
+                result.fontFile = argument.substr(7);
+            }
+            if (result.fontFile.empty()) {
+                return usageError("--font needs a file");
+            }
         } else if (!optionsEnded && argument == "--trace-input") {
             result.traceInput = true;
         } else if (!optionsEnded && argument == "--headless") {

@@ -1,9 +1,11 @@
 // tsuzuri: plays a visual novel from its game folder.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "graphics/text_font.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
 #include "shell/command_line.h"
@@ -31,6 +33,12 @@ int main(int argc, char** argv) {
             return 2;
         case CommandLine::Action::Play:
             break;
+    }
+
+    if (!commandLine.fontFile.empty()) {
+        tsuzuri::setTextFontFile(commandLine.fontFile);
+    } else if (const char* font = std::getenv("TSUZURI_FONT"); font != nullptr && font[0] != '\0') {
+        tsuzuri::setTextFontFile(font);
     }
 
     if (commandLine.headless) {

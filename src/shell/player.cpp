@@ -115,8 +115,9 @@ int runPlayer(const PlayerOptions& options) {
     }
     platform::setWindowTitle(mainWindow, title);
 
-    if (failed(initRenderDevice())) {
-        showFatal(kRenderDeviceFailedText);
+    const Status device = initRenderDevice();
+    if (failed(device)) {
+        showFatal(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
         unregisterMainWindowClass();
         platform::timeEndPeriod(1);
         return 0;

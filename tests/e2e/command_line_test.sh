@@ -47,6 +47,16 @@ run --headless --input "$WORK/escape.txt" "$WORK/game"
 expect_rc 0
 [ ! -s "$WORK/err" ] || fail "unexpected messages: $(cat "$WORK/err")"
 
+# A font without Japanese characters (or none at all) is refused at start-up with a message
+# that names the package to install.
+printf 'pass 5 tap escape\n' >"$WORK/short.txt"
+run --headless --input "$WORK/short.txt" --font "$WORK/no-such-font.ttf" "$WORK/game"
+expect_rc 0
+expect_err "fonts-ipafont-gothic"
+TSUZURI_FONT="$WORK/game/Game.INI" run --headless --input "$WORK/short.txt" "$WORK/game"
+expect_rc 0
+expect_err "cannot be read or has no Japanese characters"
+
 # Without any display the real window cannot open: say so and end like any window failure.
 set +e
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$TSUZURI" "$WORK/game" >"$WORK/out" 2>"$WORK/err"
