@@ -1,6 +1,7 @@
 #include "graphics/render_device.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "graphics/compositor.h"
@@ -25,6 +26,37 @@ constexpr int kBandHeight = 30;
 constexpr int kLineStep = 30;
 constexpr std::uint8_t kFlashStart = 255;
 constexpr std::uint8_t kFlashStep = 10;
+
+// Everything a frame is composed from. While it stays the same, the presented frame is still
+// correct and neither composing nor presenting is repeated: a page that waits for the reader
+// then costs next to nothing.
+struct FrameInputs {
+    const Texture* scene = nullptr;
+    const Texture* window = nullptr;
+    const Texture* text = nullptr;
+    std::uint64_t textureEdits = 0;
+    std::int32_t windowShown = 0;
+    std::int32_t choiceHover = 0;
+    std::int32_t hoverRow = 0;
+    std::int32_t flashActive = 0;
+    std::uint8_t flashLevel = 0;
+
+    bool operator==(const FrameInputs&) const = default;
+};
+
+std::optional<FrameInputs> lastPresented;
+
+FrameInputs currentFrameInputs() {
+    return FrameInputs{renderState.sceneTexture.get(),
+                       renderState.windowTexture.get(),
+                       renderState.textTexture.get(),
+                       textureEditCount(),
+                       sceneState.windowShown,
+                       sceneState.choiceHover,
+                       sceneState.hoverRow,
+                       renderState.flashActive,
+                       renderState.flashLevel};
+}
 
 FrameView frameView() {
     return FrameView{renderState.frame.data(), kScreenWidth, kScreenHeight, kScreenWidth};
@@ -65,6 +97,7 @@ Status shutdownRenderDevice() {
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     renderState.scenePath = GamePath{};
+    lastPresented.reset();
     return S_OK;
 }
 
@@ -95,10 +128,16 @@ std::int32_t renderFrame() {
     if (renderState.frame.empty()) {
         return 0;
     }
-    composeFrame();
-    if (!platform::presentFrame(mainWindow, renderState.frame.data(), kScreenWidth, kScreenHeight,
-                                kScreenWidth * 4)) {
-        return 0;
+    const FrameInputs inputs = currentFrameInputs();
+    const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
+    if (redrawRequested || !lastPresented || *lastPresented != inputs) {
+        composeFrame();
+        if (!platform::presentFrame(mainWindow, renderState.frame.data(), kScreenWidth,
+                                    kScreenHeight, kScreenWidth * 4)) {
+            lastPresented.reset();
+            return 0;
+        }
+        lastPresented = inputs;
     }
     if (!isAdvanceReleased() && !isSkipKeyDown()) {
         platform::sleepMs(kFramePauseMs);

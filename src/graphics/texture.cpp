@@ -3,6 +3,15 @@
 #include <new>
 
 namespace tsuzuri {
+namespace {
+
+std::uint64_t editCount = 0;
+
+}  // namespace
+
+std::uint64_t textureEditCount() {
+    return editCount;
+}
 
 bool isTextureSizeAllowed(std::uint32_t width, std::uint32_t height) {
     return width > 0 && height > 0 && width <= kMaxTextureSide && height <= kMaxTextureSide &&
@@ -13,6 +22,7 @@ TextureSlot createTexture(std::uint32_t width, std::uint32_t height) {
     if (!isTextureSizeAllowed(width, height)) {
         return nullptr;
     }
+    ++editCount;
     auto texture = std::make_unique<Texture>();
     texture->width = width;
     texture->height = height;
@@ -29,6 +39,7 @@ Status lockTexture(Texture* texture, LockedRect& locked) {
     if (texture == nullptr || texture->pixels.empty()) {
         return E_FAIL;
     }
+    ++editCount;
     locked.pitch = texture->pitch;
     locked.bits = reinterpret_cast<std::uint8_t*>(texture->pixels.data());
     return S_OK;

@@ -36,6 +36,9 @@ TextureSlot createTexture(std::uint32_t width, std::uint32_t height);
 bool isTextureSizeAllowed(std::uint32_t width, std::uint32_t height);
 
 Status lockTexture(Texture* texture, LockedRect& locked);
+// Counts texture creations and locks: when it has not moved, no texture content has changed
+// (all writes to a shown texture go through a lock).
+std::uint64_t textureEditCount();
 Status unlockTexture(Texture* texture);
 
 // The pixel at (x, y); the caller keeps x and y inside the texture.

@@ -38,6 +38,7 @@ void destroyWindow();
 void pumpEvents();
 bool getCursorClientPos(int& x, int& y);
 bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes);
+bool takeRedrawRequest();
 void showMessageBox(const std::string& utf8Caption, const std::string& utf8Text);
 }  // namespace sdl
 

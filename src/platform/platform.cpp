@@ -223,6 +223,13 @@ std::string displayablePath(const std::filesystem::path& file) {
 
 }  // namespace
 
+bool takeRedrawRequest(WindowHandle window) {
+    if (!isWindowAlive(window) || state().backend != Backend::Sdl) {
+        return false;
+    }
+    return sdl::takeRedrawRequest();
+}
+
 void showMessageBox(const std::string& sjisCaption, const std::string& sjisText) {
     showUtf8MessageBox(sjisToUtf8ForDisplay(sjisCaption), sjisToUtf8ForDisplay(sjisText));
 }

@@ -92,6 +92,10 @@ bool getCursorClientPos(WindowHandle window, int& x, int& y);
 bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, int height,
                   int pitchBytes);
 
+// True once after the desktop has asked for the window's content again (the window was
+// exposed, restored or shown), so that an unchanged frame is still presented then.
+bool takeRedrawRequest(WindowHandle window);
+
 // ---------------------------------------------------------------------------------------------
 // Dialogs
 

@@ -18,6 +18,7 @@ struct SdlState {
     SDL_Window* window = nullptr;
     bool leftCtrl = false;
     bool rightCtrl = false;
+    bool redrawRequested = false;
 };
 
 SdlState& state() {
@@ -170,6 +171,11 @@ void pumpEvents() {
             case SDL_WINDOWEVENT:
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE && liveWindow() != 0) {
                     enqueueMessage(Message{MessageKind::Close, liveWindow(), 0});
+                } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                           event.window.event == SDL_WINDOWEVENT_SHOWN ||
+                           event.window.event == SDL_WINDOWEVENT_RESTORED ||
+                           event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                    s.redrawRequested = true;
                 }
                 break;
             case SDL_KEYDOWN:
@@ -227,6 +233,12 @@ bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchB
         return false;
     }
     return SDL_UpdateWindowSurface(s.window) == 0;
+}
+
+bool takeRedrawRequest() {
+    const bool requested = state().redrawRequested;
+    state().redrawRequested = false;
+    return requested;
 }
 
 void showMessageBox(const std::string& utf8Caption, const std::string& utf8Text) {

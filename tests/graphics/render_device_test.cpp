@@ -129,6 +129,33 @@ TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
     EXPECT_EQ(frame.pixels[0], kClearColor);
 }
 
+TEST_F(RenderDeviceTest, UnchangedFramesAreNotComposedOrPresentedAgain) {
+    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 1u);
+
+    clearTextLayer();  // the text layer was written
+    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
+
+    sceneState.windowShown = 0;
+    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 3u);
+
+    stepFlash();
+    EXPECT_EQ(renderFrame(), 1);
+    stepFlash();
+    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 5u) << "every flash level is shown";
+
+    renderState.sceneTexture = filled(4, 4, 0xFF000000);
+    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 6u);
+    EXPECT_EQ(platform::headlessLastFrame().pixels[static_cast<size_t>(300) * 800 + 400],
+              0xFFF5F5F5u)
+        << "black scene plus the flash at 245";
+}
+
 TEST(MaskPathTest, InsertsBeforeTheLastDotOfTheWholePath) {
     auto mask = maskPathFor(GamePath{"/game", "cg\\bg01.bmp"});
     ASSERT_TRUE(mask);
