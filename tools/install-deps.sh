@@ -20,6 +20,8 @@ googletest
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+libpixman-1-dev
+libstb-dev
 xvfb
 xauth
 xdotool

@@ -37,10 +37,12 @@ std::optional<std::filesystem::path> resolveGameFile(const GamePath& path);
 bool gameFileExists(const GamePath& path);
 
 // True when `file` names a regular file (after following symbolic links).
+// Lookups above also require that the player may read it.
 bool isRegularFile(const std::filesystem::path& file);
 
-// While one of these is alive, folder listings used by the case-insensitive match are read
-// once and reused, so classifying a whole script reads each folder once. Scopes nest.
+// While one of these is alive, lookups are answered from folder listings that are read once
+// and reused (a snapshot of each folder from its first use), so classifying a whole script
+// reads each folder once instead of testing every name on disk. Scopes nest.
 class FolderListingScope {
 public:
     FolderListingScope();

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 
@@ -35,6 +36,11 @@ Converter& converter() {
 // Converts `sjis`; on an invalid or incomplete sequence either gives up (strict) or emits
 // U+FFFD and skips one byte, or both bytes of a two-byte character whose trail is invalid.
 std::optional<std::string> convert(std::string_view sjis, bool strict) {
+    // Plain ASCII reads the same in both encodings; most names and many pages are just that.
+    if (std::all_of(sjis.begin(), sjis.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(sjis);
+    }
     Converter& conv = converter();
     std::lock_guard lock(conv.mutex);
     if (conv.handle == reinterpret_cast<iconv_t>(-1)) {
