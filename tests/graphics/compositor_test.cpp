@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace tsuzuri {
@@ -50,6 +51,43 @@ TEST(CompositorTest, BlendRoundsToNearestForEveryAlphaAndChannelValue) {
     }
 }
 
+TEST(CompositorTest, WideRowsBlendExactlyLikeSinglePixels) {
+    // Rows long enough for the grouped paths, with runs of transparent and opaque texels
+    // among random ones, checked against the rounding rule pixel by pixel.
+    std::mt19937 random(11);
+    TextureSlot texture = createTexture(803, 9);
+    for (size_t i = 0; i < texture->pixels.size(); ++i) {
+        const std::uint32_t kind = (i / 16) % 4;
+        const std::uint32_t alpha = kind == 0 ? 0 : kind == 1 ? 255 : random() & 0xFF;
+        texture->pixels[i] = (alpha << 24) | (random() & 0xFFFFFF);
+    }
+    Frame frame(800, 20, 0);
+    for (std::uint32_t& pixel : frame.pixels) {
+        pixel = 0xFF000000u | (random() & 0xFFFFFF);
+    }
+    const std::vector<std::uint32_t> before = frame.pixels;
+    blendTextureCentred(frame.view, *texture);
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            const std::uint32_t dst = before[y * 800 + x];
+            std::uint32_t expected = dst;
+            const int ty = y - 5;  // floor((20 - 9) / 2) = 5; tx = x + 2 (floor(-3 / 2) = -2)
+            if (ty >= 0 && ty < 9) {
+                const std::uint32_t src = *texturePixel(*texture, x + 2, ty);
+                const std::uint32_t a = src >> 24;
+                expected = dst & 0xFF000000u;
+                for (int shift : {0, 8, 16}) {
+                    const double exact =
+                        (((src >> shift) & 0xFF) * a + ((dst >> shift) & 0xFF) * (255.0 - a)) /
+                        255.0;
+                    expected |= static_cast<std::uint32_t>(std::floor(exact + 0.5)) << shift;
+                }
+            }
+            ASSERT_EQ(frame.at(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
 TEST(CompositorTest, SmallerPictureIsCentredWithTheClearColourAround) {
     Frame frame(800, 600, 0xFFC0C0FF);
     TextureSlot picture = coordinateTexture(640, 480);
@@ -87,11 +125,17 @@ TEST(CompositorTest, BandInvertsColoursOfItsRowsOnly) {
 }
 
 TEST(CompositorTest, FlashAddsAndSaturatesEachColourChannel) {
-    Frame frame(4, 1, 0xFF00FF80);
+    Frame frame(7, 1, 0xFF00FF80);
+    frame.pixels[5] = 0x12F0F00Fu;
     addFlash(frame.view, 5);
     EXPECT_EQ(frame.at(0, 0), 0xFF05FF85u);
+    EXPECT_EQ(frame.at(6, 0), 0xFF05FF85u);
+    EXPECT_EQ(frame.at(5, 0), 0x12F5F514u) << "alpha untouched";
+    addFlash(frame.view, 20);
+    EXPECT_EQ(frame.at(5, 0), 0x12FFFF28u);
     addFlash(frame.view, 255);
     EXPECT_EQ(frame.at(3, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(frame.at(6, 0), 0xFFFFFFFFu);
 }
 
 }  // namespace
