@@ -34,6 +34,8 @@ struct FontState {
     bool cacheEnabled = true;
     std::unordered_map<std::uint16_t, std::unique_ptr<GlyphBitmap>> cache;  // null: nothing
     GlyphBitmap scratch;  // the uncached path's result
+    int faceIndex = 0;
+    std::uint64_t generation = 0;
 };
 
 FontState& state() {
@@ -63,6 +65,8 @@ bool tryFace(const std::filesystem::path& file, int index) {
     }
     s.face = face;
     s.file = file;
+    s.faceIndex = index;
+    ++s.generation;
     return true;
 }
 
@@ -144,6 +148,7 @@ bool openTextFont(std::string& error) {
 void closeTextFont() {
     FontState& s = state();
     s.cache.clear();
+    ++s.generation;
     if (s.face != nullptr) {
         FT_Done_Face(s.face);
         s.face = nullptr;
@@ -164,8 +169,8 @@ int textFontAscent() {
     return face == nullptr ? 0 : static_cast<int>(face->size->metrics.ascender >> 6);
 }
 
-bool renderGlyph(std::uint16_t code, GlyphBitmap& glyph) {
-    FT_Face face = state().face;
+// Rasterises one character from the given face.
+bool renderGlyphFrom(FT_Face face, std::uint16_t code, GlyphBitmap& glyph) {
     if (face == nullptr) {
         return false;
     }
@@ -201,10 +206,22 @@ bool renderGlyph(std::uint16_t code, GlyphBitmap& glyph) {
     return true;
 }
 
+bool renderGlyph(std::uint16_t code, GlyphBitmap& glyph) {
+    return renderGlyphFrom(state().face, code, glyph);
+}
+
 const GlyphBitmap* cachedGlyph(std::uint16_t code) {
     FontState& s = state();
     if (!s.cacheEnabled) {
-        return renderGlyph(code, s.scratch) ? &s.scratch : nullptr;
+        // The plain way: a face made for this one character and dropped again.
+        FT_Face face = nullptr;
+        if (s.face == nullptr || FT_New_Face(s.library, s.file.c_str(), s.faceIndex, &face) != 0) {
+            return nullptr;
+        }
+        const bool drawn = FT_Set_Pixel_Sizes(face, 0, kTextFontPixelSize) == 0 &&
+                           renderGlyphFrom(face, code, s.scratch);
+        FT_Done_Face(face);
+        return drawn ? &s.scratch : nullptr;
     }
     auto found = s.cache.find(code);
     if (found == s.cache.end()) {
@@ -220,6 +237,15 @@ const GlyphBitmap* cachedGlyph(std::uint16_t code) {
 void setGlyphCacheEnabled(bool enabled) {
     state().cacheEnabled = enabled;
     state().cache.clear();
+    ++state().generation;
+}
+
+bool isGlyphCacheEnabled() {
+    return state().cacheEnabled;
+}
+
+std::uint64_t textFontGeneration() {
+    return state().generation;
 }
 
 std::string textFontDescription() {

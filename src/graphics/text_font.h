@@ -41,8 +41,13 @@ const GlyphBitmap* cachedGlyph(std::uint16_t code);
 // The same rasterised afresh, bypassing the cache; false when there is nothing to draw.
 bool renderGlyph(std::uint16_t code, GlyphBitmap& glyph);
 
-// While false, cachedGlyph rasterises every glyph afresh (to compare both paths).
+// While false, cachedGlyph rasterises every glyph afresh from a face opened for it alone, the
+// plain way the cache replaces (to compare both paths).
 void setGlyphCacheEnabled(bool enabled);
+bool isGlyphCacheEnabled();
+
+// Changes whenever cached glyphs become stale (another face, the cache switched on or off).
+std::uint64_t textFontGeneration();
 
 // Which face, file and rasteriser settings are in use (recorded next to golden images).
 std::string textFontDescription();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <unordered_map>
 
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
@@ -24,21 +26,92 @@ constexpr Offset kSkipOutline[] = {{-2, -2}, {2, -2}, {-2, 2}, {2, 2}};
 
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
-// Calls `write(pixel, alpha)` for every covered glyph pixel that lands inside the layer.
-template <typename Write>
-void forEachCoveredPixel(const LockedRect& lock, const GlyphBitmap& glyph, int left, int top,
-                         Write write) {
-    for (int row = 0; row < glyph.height; ++row) {
-        const int y = top + row;
-        if (y < 0 || y >= kScreenHeight) {
-            continue;
+// A glyph ready to paint: its body, and its outline already merged into one bitmap. Painting
+// each outline copy in turn keeps, at every pixel, the largest alpha of the copies (black), so
+// one pass with the per-pixel maximum of all copies gives exactly the same layer.
+struct PaintedGlyph {
+    GlyphBitmap body;
+    GlyphBitmap outline;  // left and top relative to the body's pen like the body's
+};
+
+void mergeOutline(const GlyphBitmap& body, const Offset* offsets, size_t count,
+                  GlyphBitmap& outline) {
+    constexpr int kReach = 2;
+    outline.width = body.width + 2 * kReach;
+    outline.height = body.height + 2 * kReach;
+    outline.left = body.left - kReach;
+    outline.top = body.top + kReach;
+    outline.alpha.assign(static_cast<size_t>(outline.width) * outline.height, 0);
+    for (size_t k = 0; k < count; ++k) {
+        for (int row = 0; row < body.height; ++row) {
+            std::uint8_t* target =
+                outline.alpha.data() +
+                static_cast<size_t>(row + kReach + offsets[k].dy) * outline.width + kReach +
+                offsets[k].dx;
+            const std::uint8_t* source = body.alpha.data() + static_cast<size_t>(row) * body.width;
+            for (int column = 0; column < body.width; ++column) {
+                target[column] = std::max(target[column], source[column]);
+            }
         }
-        auto* line = reinterpret_cast<std::uint32_t*>(lock.bits +
-                                                      static_cast<std::ptrdiff_t>(y) * lock.pitch);
-        const std::uint8_t* coverage = glyph.alpha.data() + static_cast<size_t>(row) * glyph.width;
-        const int first = std::max(0, -left);
-        const int last = std::min(glyph.width, kScreenWidth - left);
-        for (int column = first; column < last; ++column) {
+    }
+}
+
+// Painted glyphs by character and outline set, valid for one font generation.
+struct PaintedCache {
+    std::uint64_t generation = 0;
+    std::unordered_map<std::uint32_t, std::unique_ptr<PaintedGlyph>> glyphs;  // null: nothing
+    PaintedGlyph scratch;
+};
+
+PaintedCache& paintedCache() {
+    static PaintedCache cache;
+    return cache;
+}
+
+const PaintedGlyph* paintedGlyph(std::uint16_t code, bool skipping) {
+    const Offset* offsets = skipping ? kSkipOutline : kFullOutline;
+    const size_t count = skipping ? std::size(kSkipOutline) : std::size(kFullOutline);
+    PaintedCache& cache = paintedCache();
+    if (!isGlyphCacheEnabled()) {
+        const GlyphBitmap* body = cachedGlyph(code);
+        if (body == nullptr) {
+            return nullptr;
+        }
+        cache.scratch.body = *body;
+        mergeOutline(cache.scratch.body, offsets, count, cache.scratch.outline);
+        return &cache.scratch;
+    }
+    if (cache.generation != textFontGeneration()) {
+        cache.glyphs.clear();
+        cache.generation = textFontGeneration();
+    }
+    const std::uint32_t key = (std::uint32_t{code} << 1) | (skipping ? 1u : 0u);
+    auto found = cache.glyphs.find(key);
+    if (found == cache.glyphs.end()) {
+        std::unique_ptr<PaintedGlyph> painted;
+        if (const GlyphBitmap* body = cachedGlyph(code)) {
+            painted = std::make_unique<PaintedGlyph>();
+            painted->body = *body;
+            mergeOutline(painted->body, offsets, count, painted->outline);
+        }
+        found = cache.glyphs.emplace(key, std::move(painted)).first;
+    }
+    return found->second.get();
+}
+
+// Calls `write(pixel, alpha)` for every covered pixel of the bitmap placed at (left, top) that
+// lands inside the layer.
+template <typename Write>
+void forEachCoveredPixel(const LockedRect& lock, const GlyphBitmap& bitmap, int left, int top,
+                         Write write) {
+    const int firstColumn = std::max(0, -left);
+    const int lastColumn = std::min(bitmap.width, kScreenWidth - left);
+    for (int row = std::max(0, -top); row < bitmap.height && top + row < kScreenHeight; ++row) {
+        auto* line = reinterpret_cast<std::uint32_t*>(
+            lock.bits + static_cast<std::ptrdiff_t>(top + row) * lock.pitch);
+        const std::uint8_t* coverage =
+            bitmap.alpha.data() + static_cast<size_t>(row) * bitmap.width;
+        for (int column = firstColumn; column < lastColumn; ++column) {
             if (coverage[column] != 0) {
                 write(line[left + column], coverage[column]);
             }
@@ -71,26 +144,20 @@ int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size
         twoBytes ? static_cast<std::uint16_t>(first * 256 + static_cast<unsigned char>(bytes[1]))
                  : first;
     const int count = twoBytes ? 2 : 1;
-    const GlyphBitmap* glyph = cachedGlyph(code);
+    const PaintedGlyph* glyph = paintedGlyph(code, isSkipKeyDown());
     if (glyph == nullptr) {
         return count;
     }
-    const int left = x + glyph->left;
-    const int top = y + textFontAscent() - glyph->top;
-
-    const bool skipping = isSkipKeyDown();
-    const Offset* outline = skipping ? kSkipOutline : kFullOutline;
-    const size_t outlineCount = skipping ? std::size(kSkipOutline) : std::size(kFullOutline);
-    for (size_t i = 0; i < outlineCount; ++i) {
-        forEachCoveredPixel(lock, *glyph, left + outline[i].dx, top + outline[i].dy,
-                            [](std::uint32_t& pixel, std::uint8_t alpha) {
-                                const std::uint32_t current = pixel >> 24;
-                                pixel = std::max<std::uint32_t>(current, alpha) << 24;
-                            });
-    }
-    forEachCoveredPixel(lock, *glyph, left, top, [](std::uint32_t& pixel, std::uint8_t alpha) {
-        pixel = (std::uint32_t{alpha} << 24) | kWhite;
-    });
+    const int baseline = y + textFontAscent();
+    forEachCoveredPixel(lock, glyph->outline, x + glyph->outline.left,
+                        baseline - glyph->outline.top,
+                        [](std::uint32_t& pixel, std::uint8_t alpha) {
+                            pixel = std::max<std::uint32_t>(pixel >> 24, alpha) << 24;
+                        });
+    forEachCoveredPixel(lock, glyph->body, x + glyph->body.left, baseline - glyph->body.top,
+                        [](std::uint32_t& pixel, std::uint8_t alpha) {
+                            pixel = (std::uint32_t{alpha} << 24) | kWhite;
+                        });
     return count;
 }
 
