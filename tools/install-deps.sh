@@ -9,6 +9,8 @@ ninja-build
 g++
 pkg-config
 clang-format
+clang
+libclang-rt-14-dev
 libsdl2-dev
 libfreetype-dev
 libfontconfig-dev

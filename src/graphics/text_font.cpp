@@ -97,6 +97,9 @@ bool findSystemFace() {
         FcFontSetDestroy(candidates);
     }
     FcPatternDestroy(pattern);
+    // The face is open now; fontconfig's configuration is not needed again until the next
+    // search, so give it back.
+    FcFini();
     return found;
 }
 

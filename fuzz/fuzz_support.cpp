@@ -1,0 +1,39 @@
+#include "fuzz_support.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+
+namespace tsuzuri::fuzz {
+namespace {
+
+void touch(const std::filesystem::path& file) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << "x";
+}
+
+}  // namespace
+
+const std::filesystem::path& fuzzGameFolder() {
+    static const std::filesystem::path folder = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tsuzuri-fuzz-XXXXXX").string();
+        std::filesystem::path made = ::mkdtemp(pattern.data()) ? pattern : "/tmp";
+        for (const char* name : {"cg/bg01.bmp", "cg/Room/Night.BMP", "cg/\xE8\xA1\xA8.bmp",
+                                 "cg/\x95\x5C.png", "wave/se01.wav", "wave/loop.wav",
+                                 "wave/seq.wao", "script/next.txt", "script/flash"}) {
+            touch(made / name);
+        }
+        std::filesystem::create_directories(made / "cg" / "folder.bmp");
+        return made;
+    }();
+    return folder;
+}
+
+std::string asText(const std::uint8_t* data, std::size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);
+    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+    return text;
+}
+
+}  // namespace tsuzuri::fuzz

@@ -1,0 +1,29 @@
+// Pages of text: laying out and painting arbitrary bytes into the text layer.
+#include "fuzz_support.h"
+#include "graphics/render_device.h"
+#include "graphics/text_font.h"
+#include "graphics/text_layer.h"
+#include "shell/input.h"
+
+using namespace tsuzuri;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::string error;
+    if (!openTextFont(error)) {
+        return 0;  // without a font only the layout runs
+    }
+    renderState.textTexture = createTexture(kScreenWidth, kScreenHeight);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (!renderState.textTexture) {
+        renderState.textTexture = createTexture(kScreenWidth, kScreenHeight);
+    }
+    // The first byte chooses whether Ctrl is held (the outline set).
+    keyState[0x11] = size > 0 && (data[0] & 1) ? 0x80 : 0;
+    const std::string page = fuzz::asText(data, size);
+    clearTextLayer();
+    drawTextPage(page.c_str());
+    return 0;
+}
