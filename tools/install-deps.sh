@@ -29,6 +29,7 @@ xauth
 xdotool
 xfonts-base
 zenity
+python3
 "
 
 missing=""

@@ -21,6 +21,7 @@ std::string usageText() {
            "  --input FILE    with --headless: play the input events listed in FILE\n"
            "  --font FILE     draw text with this font file (also: TSUZURI_FONT=FILE)\n"
            "  --trace-input   report each click and key release on stderr\n"
+           "  --exit-after-first-frame  close after the first frame (measures start-up)\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"
@@ -54,6 +55,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             if (result.fontFile.empty()) {
                 return usageError("--font needs a file");
             }
+        } else if (!optionsEnded && argument == "--exit-after-first-frame") {
+            result.exitAfterFirstFrame = true;
         } else if (!optionsEnded && argument == "--trace-input") {
             result.traceInput = true;
         } else if (!optionsEnded && argument == "--headless") {

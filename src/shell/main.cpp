@@ -70,5 +70,6 @@ int main(int argc, char** argv) {
     }
     tsuzuri::PlayerOptions options;
     options.traceInput = commandLine.traceInput;
+    options.exitAfterFirstFrame = commandLine.exitAfterFirstFrame;
     return tsuzuri::runPlayer(options);
 }

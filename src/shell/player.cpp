@@ -91,6 +91,9 @@ void runMainLoop(const PlayerOptions& options) {
         if (renderFrame() == 0 && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
+        if (options.exitAfterFirstFrame && mainWindow != 0) {
+            platform::postMessage(mainWindow, platform::MessageKind::Close);
+        }
     }
 }
 

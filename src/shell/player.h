@@ -7,6 +7,8 @@ struct PlayerOptions {
     // Report each release of the advance and toggle inputs on stderr (for checking input
     // devices, and for tests that drive a real window).
     bool traceInput = false;
+    // Close the window right after the first frame (for measuring start-up).
+    bool exitAfterFirstFrame = false;
 };
 
 // Runs the game in the current directory until its window closes. Every start-up failure is

@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks and prints one table: figure, ours, peer, ratio, target, pass/fail.
+
+Each figure is measured side by side with its peer in the same run, so the ratio holds on
+a noisy machine. Usage: bench_report.py BUILD_DIR GAME_DIR
+"""
+import json
+import os
+import resource
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD, GAME = sys.argv[1], sys.argv[2]
+PLAYER = os.path.join(BUILD, "tsuzuri")
+rows = []
+
+
+def row(figure, ours, peer, ratio, target, ok):
+    rows.append((figure, ours, peer, ratio, target, "pass" if ok else ("FAIL" if ok is not None else "-")))
+
+
+def micro_benchmarks():
+    out = subprocess.run([os.path.join(BUILD, "bench", "tsuzuri_bench"), "--benchmark_format=json",
+                          "--benchmark_repetitions=3", "--benchmark_report_aggregates_only=true"],
+                         check=True, capture_output=True, text=True).stdout
+    times = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            unit = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[b["time_unit"]]
+            times[b["run_name"]] = b["real_time"] * unit  # milliseconds
+    return times
+
+
+def child_cpu_seconds():
+    r = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return r.ru_utime + r.ru_stime
+
+
+def run_for(seconds, env, headless):
+    """Runs the demo for `seconds` and answers the CPU seconds it used."""
+    before = child_cpu_seconds()
+    if headless:
+        with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as script:
+            script.write(f"ms {int(seconds * 1000)} close\n")
+        subprocess.run([PLAYER, "--headless", "--input", script.name, GAME], env=env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        os.unlink(script.name)
+    else:
+        process = subprocess.Popen([PLAYER, GAME], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        time.sleep(seconds)
+        process.send_signal(signal.SIGINT)  # the desktop's request to quit
+        process.wait(timeout=20)
+    return child_cpu_seconds() - before
+
+
+def idle_cost(env, headless, label):
+    # The difference of a short and a long run leaves out start-up and shutdown.
+    short = run_for(1.0, env, headless)
+    long = run_for(11.0, env, headless)
+    percent = max(0.0, (long - short) / 10.0 * 100)
+    row(f"idle pass cost, {label} (% of a core)", f"{percent:.2f} %", "-", "-", "<= 2 %", percent <= 2.0)
+
+
+def wall(command, env):
+    start = time.perf_counter()
+    subprocess.run(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+    return (time.perf_counter() - start) * 1000
+
+
+def start_up(env):
+    bare = os.path.join(BUILD, "bench", "bare_sdl_window")
+    ours, peer = [], []
+    for _ in range(5):
+        ours.append(wall([PLAYER, "--exit-after-first-frame", GAME], env) - 100)  # less the script pause
+        peer.append(wall([bare], env))
+    o, p = statistics.median(ours), statistics.median(peer)
+    row("start-up to first frame, Xvfb (ms, less 100 ms pause)", f"{o:.0f}", f"{p:.0f} (bare SDL)",
+        f"{o / p:.2f}x", "<= 1.5x", o / p <= 1.5)
+
+
+def start_xvfb():
+    if shutil.which("Xvfb") is None:
+        return None, None
+    read_fd, write_fd = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"], pass_fds=[write_fd], stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    number = os.read(read_fd, 16).decode().strip()
+    os.close(read_fd)
+    env = dict(os.environ, DISPLAY=":" + number)
+    env.pop("WAYLAND_DISPLAY", None)
+    env.pop("SDL_VIDEODRIVER", None)
+    return server, env
+
+
+def main():
+    t = micro_benchmarks()
+
+    def ratio_row(figure, ours_key, peer_key, peer_name, target_ratio, absolute=None):
+        o, p = t[ours_key], t[peer_key]
+        ok = o / p <= target_ratio
+        target = f"<= {target_ratio}x"
+        if absolute is not None:
+            ok = ok and o <= absolute
+            target += f", <= {absolute} ms"
+        row(figure, f"{o:.3f} ms", f"{p:.3f} ms ({peer_name})", f"{o / p:.2f}x", target, ok)
+
+    ratio_row("frame composition", "BM_ComposeFrameOurs", "BM_ComposeFramePixman", "pixman", 1.0)
+    ratio_row("text page, warm cache", "BM_TextPageCached", "BM_TextPageUncached", "uncached", 0.05, 0.5)
+    ratio_row("script classification, 10,000 lines", "BM_ClassifyOurs", "BM_ClassifyOpenPerTest",
+              "open() per test", 0.2, 50)
+
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
+    idle_cost(env, True, "headless")
+    server, xenv = start_xvfb()
+    if server is not None:
+        xenv["SDL_AUDIODRIVER"] = "dummy"
+        try:
+            idle_cost(xenv, False, "Xvfb")
+            start_up(xenv)
+        finally:
+            server.terminate()
+
+    widths = [max(len(str(r[i])) for r in rows + [("figure", "ours", "peer", "ratio", "target", "result")])
+              for i in range(6)]
+    header = ("figure", "ours", "peer", "ratio", "target", "result")
+    print("  ".join(h.ljust(w) for h, w in zip(header, widths)))
+    print("  ".join("-" * w for w in widths))
+    for r in rows:
+        print("  ".join(str(c).ljust(w) for c, w in zip(r, widths)))
+
+
+main()
