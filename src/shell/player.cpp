@@ -65,6 +65,7 @@ void runMainLoop(const PlayerOptions& options) {
     bool guarded = true;
     const std::uint32_t loopStart = platform::timeGetTime();
     std::uint64_t idlePass = 0;
+    bool firstFrameReported = false;
     while (message.kind != platform::MessageKind::Quit) {
         if (platform::peekMessage(message)) {
             if (message.kind != platform::MessageKind::Quit) {
@@ -91,7 +92,11 @@ void runMainLoop(const PlayerOptions& options) {
         if (renderFrame() == 0 && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
-        if (options.exitAfterFirstFrame && mainWindow != 0) {
+        if (options.exitAfterFirstFrame && !firstFrameReported) {
+            firstFrameReported = true;
+            // The time on the monotonic clock, for the start-up measurement to compare.
+            std::printf("first-frame-ms %u\n", platform::timeGetTime());
+            std::fflush(stdout);
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
     }
