@@ -25,6 +25,7 @@ xauth
 xdotool
 xfonts-base
 zenity
+sox
 "
 
 missing=""
