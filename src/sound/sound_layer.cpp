@@ -81,7 +81,9 @@ Status SoundInit() {
         return E_FAIL;
     }
     std::lock_guard lock(SoundLock);
-    NextSoundId = 0;  // a run starts its numbering afresh
+    if (SoundTable.empty()) {
+        NextSoundId = 0;  // a new run numbers afresh; while sounds live no number is reissued
+    }
     if (outputOpen) {
         return S_OK;
     }
