@@ -236,17 +236,5 @@ TEST_F(SilentMixerTest, TheClockWrappingAroundKeepsTheTiming) {
     EXPECT_FALSE(voiceStateNow(voice).playing);
 }
 
-// The device and the clock hand a playing voice over at the place it has reached.
-TEST_F(SilentMixerTest, AttachingADeviceContinuesWhereTheClockLeftOff) {
-    Voice& voice = hook(countingVoice(48000));
-    playVoice(voice, true);
-    fakeNow += 100;
-    setMixerOutputAttached(true);
-    EXPECT_EQ(mixLeft(3), range(4801, 4803));
-    setMixerOutputAttached(false);
-    fakeNow += 10;
-    EXPECT_EQ(voiceStateNow(voice).position, 4803u + 480u);
-}
-
 }  // namespace
 }  // namespace tsuzuri
