@@ -30,6 +30,7 @@ xdotool
 xfonts-base
 zenity
 python3
+sox
 "
 
 missing=""

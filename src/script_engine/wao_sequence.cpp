@@ -1,13 +1,107 @@
 #include "script_engine/wao_sequence.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "common/file_buffer.h"
+#include "script_engine/scene_state.h"
+#include "script_engine/script_file.h"
 #include "shell/cue_worker.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri {
+namespace {
 
-// Sequences are not read yet: every sequence file counts as unreadable.
-Status loadCueTrack(const GamePath&, std::int32_t) {
-    return E_FAIL;
+// Seconds to whole milliseconds, truncated, held to what 32 bits can count: a negative time
+// is 0 and an overlong one (up to infinity) the largest count, rather than a value that
+// wraps around or a conversion the language leaves undefined.
+std::uint32_t toMilliseconds(double seconds) {
+    const double ms = seconds * 1000.0;
+    if (!(ms > 0.0)) {
+        return 0;  // also NaN
+    }
+    if (ms >= 4294967295.0) {
+        return 0xFFFFFFFFu;
+    }
+    return static_cast<std::uint32_t>(ms);
+}
+
+// The seconds of a wait line ("* 1.5秒ウェイト"; the unit after the number is optional). A
+// number that cannot be read, or that reads as infinite or not a number, waits 0 seconds.
+double readWait(const char* line) {
+    double seconds = 0.0;
+    if (std::sscanf(line, "* %lf", &seconds) != 1 || !std::isfinite(seconds)) {
+        return 0.0;
+    }
+    return seconds;
+}
+
+bool endsWithWav(const char* line, std::size_t length) {
+    return length >= 4 && std::memcmp(line + length - 4, ".wav", 4) == 0;
+}
+
+}  // namespace
+
+Status loadCueTrack(const GamePath& path, std::int32_t track) {
+    if (track != 0 && track != 1) {
+        return E_FAIL;
+    }
+    std::lock_guard lock(cueLock);
+    FileBuffer file;
+    if (!loadWholeFile(file, path)) {
+        releaseFileBuffer(file);
+        return E_FAIL;
+    }
+    clearCueTrack(track);
+    CueTrack& cueTrack = cueTracks[track];
+
+    // All in seconds from the start of the run. The cursor is where the next sound starts;
+    // a wait moves it, but never back past the start of the most recent sound, nor below 0.
+    double cursor = 0.0;
+    double latestEnd = 0.0;
+    double lastLength = 0.0;
+
+    char line[kMaxLineBytes + 1];
+    std::memset(line, 0, sizeof line);
+    readScriptLine(file, line);  // the title line
+    while (file.readPos < file.size) {
+        std::memset(line, 0, sizeof line);
+        readScriptLine(file, line);
+        const std::size_t length = std::strlen(line);  // a line ends at its first NUL
+        if (length == 0) {
+            continue;
+        }
+        if (line[0] == '*') {
+            double wait = readWait(line);
+            if (wait + lastLength < 0.0) {
+                wait = -lastLength;
+            }
+            cursor = std::max(0.0, cursor + wait);
+            latestEnd = std::max(latestEnd, cursor);
+        } else if (endsWithWav(line, length)) {
+            const SoundId id =
+                SoundLoad(GamePath{sceneState.gameFolder, "wave\\" + std::string(line)});
+            if (id == -1) {
+                continue;  // the sounds after it move up by its length
+            }
+            cueTrack.cues.push_back(std::make_unique<Cue>(Cue{id, toMilliseconds(cursor)}));
+            lastLength = SoundLength(id);
+            cursor += lastLength;
+            latestEnd = std::max(latestEnd, cursor);
+        }
+    }
+    std::stable_sort(cueTrack.cues.begin(), cueTrack.cues.end(),
+                     [](const std::unique_ptr<Cue>& a, const std::unique_ptr<Cue>& b) {
+                         return a->offsetMs < b->offsetMs;
+                     });
+    cueTrack.loops = track;
+    cueTrack.nextCue = 0;
+    cueTrack.startTime = 0;
+    cueTrack.periodMs = toMilliseconds(latestEnd);
+    releaseFileBuffer(file);
+    return S_OK;
 }
 
 Status clearCueTrack(std::int32_t track) {

@@ -9,7 +9,14 @@
 namespace tsuzuri {
 
 // Reads a Wao sequence file into cue track `track` (0 plays once, 1 repeats), loading each of
-// its sounds. Answers a negative status when the file cannot be read.
+// its sounds from the game's "wave" folder, under cueLock. The first line is a title. A line
+// starting "*" is a wait ("* 0.5秒ウェイト", seconds, possibly negative); a line ending ".wav"
+// names a sound, which starts where the previous one ended plus the waits since. A negative
+// wait goes back at most to the start of the latest sound, and never before the run's start; a
+// wait whose number cannot be read (or is infinite or not a number) counts as 0. Offsets are
+// whole milliseconds, truncated and held within 32 bits; the cues are sorted by offset, keeping
+// file order among equals. Answers a negative status, leaving the track alone, when the file
+// cannot be read.
 Status loadCueTrack(const GamePath& path, std::int32_t track);
 
 // Removes every cue of the track, releasing its sound. Takes cueLock. Answers 0.

@@ -1,5 +1,7 @@
 #include "shell/cue_worker.h"
 
+#include <atomic>
+#include <system_error>
 #include <thread>
 
 #include "platform/platform.h"
@@ -14,17 +16,25 @@ namespace {
 
 constexpr std::uint32_t kWorkerPeriodMs = 10;
 
-std::uint8_t cueWorkerRunning = 0;
-std::thread cueWorkerThread;
+std::uint8_t cueWorkerRunning = 0;  // guarded by cueLock
+std::thread cueWorkerThread;        // main thread only
+std::atomic<CueClock> cueClock{nullptr};
 
-// Starts at most one due cue of the track, or begins the next run of a repeating track.
+std::uint32_t now() {
+    const CueClock clock = cueClock.load();
+    return clock != nullptr ? clock() : platform::timeGetTime();
+}
+
+// Starts at most one due cue of the track, or begins the next run of a repeating track. Times
+// are unsigned differences, so they stay right when the clock wraps around; a start time that
+// happens to read 0 only makes the run begin again on the next pass.
 void advanceTrack(CueTrack& track) {
     if (track.startTime == 0) {
-        track.startTime = platform::timeGetTime();
+        track.startTime = now();
         track.nextCue = 0;
     }
     const auto count = static_cast<std::int32_t>(track.cues.size());
-    const std::uint32_t elapsed = platform::timeGetTime() - track.startTime;
+    const std::uint32_t elapsed = now() - track.startTime;
     if (track.nextCue < count) {
         const Cue& cue = *track.cues[static_cast<size_t>(track.nextCue)];
         if (cue.offsetMs <= elapsed) {
@@ -36,17 +46,19 @@ void advanceTrack(CueTrack& track) {
     }
 }
 
-// Plays the cues until asked to stop; the pass that sees the flag cleared is the last.
+// One pass; answers whether the worker is to go on. Holds cueLock throughout, so the sounds
+// are started (taking the sound layer's lock inside) in the lock order cueLock, SoundLock.
+bool runPass() {
+    std::lock_guard lock(cueLock);
+    advanceTrack(cueTracks[0]);
+    advanceTrack(cueTracks[1]);
+    return cueWorkerRunning != 0;
+}
+
+// Plays the cues until asked to stop; the pass that sees the flag cleared is the last. The
+// lock is free while the worker sleeps.
 void runCueWorker() {
-    for (;;) {
-        {
-            std::lock_guard lock(cueLock);
-            advanceTrack(cueTracks[0]);
-            advanceTrack(cueTracks[1]);
-            if (cueWorkerRunning == 0) {
-                return;
-            }
-        }
+    while (runPass()) {
         platform::sleepMs(kWorkerPeriodMs);
     }
 }
@@ -54,12 +66,17 @@ void runCueWorker() {
 }  // namespace
 
 void runCueWorkerPass() {
-    std::lock_guard lock(cueLock);
-    advanceTrack(cueTracks[0]);
-    advanceTrack(cueTracks[1]);
+    runPass();
+}
+
+void setCueWorkerClock(CueClock clock) {
+    cueClock.store(clock);
 }
 
 Status startCueWorker() {
+    if (cueWorkerThread.joinable()) {
+        return E_FAIL;
+    }
     {
         std::lock_guard lock(cueLock);
         cueWorkerRunning = 1;

@@ -30,12 +30,18 @@ extern CueTrack cueTracks[2];
 // before the sound layer's lock, never after.
 extern std::recursive_mutex cueLock;
 
-// Starts the worker thread; answers a negative status when it cannot be created.
+// Starts the worker thread, whose first pass runs at once and every later one about 10 ms
+// after the previous ended; answers a negative status when the thread cannot be created (or
+// is running already).
 Status startCueWorker();
 // Stops the worker, waits for it to end and clears both tracks. Answers 0.
 Status stopCueWorker();
 
 // One pass of the worker over both tracks (also used by tests). Takes cueLock.
 void runCueWorkerPass();
+
+// The millisecond clock the worker reads. Tests set their own; null restores the platform's.
+using CueClock = std::uint32_t (*)();
+void setCueWorkerClock(CueClock clock);
 
 }  // namespace tsuzuri

@@ -1,37 +1,195 @@
-// Sound output is not built yet: the layer comes up and answers every sound as unavailable,
-// which the engine treats exactly like a sound file that cannot be used.
+// The sound layer over the mixer. Each sound is a voice of its own holding all its samples,
+// converted once at load into the output format.
 #include "sound/sound_layer.h"
 
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "common/file_buffer.h"
+#include "platform/audio.h"
+#include "platform/platform.h"
 #include "shell/main_window.h"
+#include "sound/mixer.h"
+#include "sound/wav_file.h"
 
 namespace tsuzuri {
+namespace {
 
-Status SoundInit() {
-    return mainWindow == 0 ? E_FAIL : S_OK;
+// error
+constexpr char kBufferFailedCaption[] = "error";
+// セカンダリバッファー作成失敗
+constexpr char kBufferFailedText[] =
+    "\x83Z\x83J\x83\x93\x83_\x83\x8A\x83o\x83"
+    "b\x83t\x83@\x81[\x8D\xEC\x90\xAC\x8E\xB8\x94s";
+
+// The largest sample data the original sound device took for one sound (its buffer limit).
+constexpr std::uint32_t kMaxDataBytes = 0x0FFFFFFF;
+// The most output frames one sound may convert into: about 93 minutes, 1 GiB of samples.
+constexpr std::uint64_t kMaxConvertedFrames = std::uint64_t{1} << 28;
+
+struct SoundRecord {
+    std::unique_ptr<Voice> buffer;
+    double lengthSeconds = 0.0;
+};
+
+// Guards SoundTable and NextSoundId, and is held across every call on a sound, including a
+// load's file read and its failure message. Taken after cueLock, never before; the device's
+// thread never takes it (it takes only the mixer's voice lock, inside this one).
+std::mutex SoundLock;
+std::map<SoundId, std::unique_ptr<SoundRecord>> SoundTable;
+SoundId NextSoundId = 0;
+bool outputOpen = false;
+
+// Makes the voice for a checked file, or nothing when the output cannot take its format.
+std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const FileBuffer& file) {
+    const WaveFormat& wave = layout.format;
+    const platform::PcmFormat format{wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign,
+                                     wave.wBitsPerSample};
+    // A zero byte rate would make the sound's length infinite; such a file is as unusable as
+    // one whose samples cannot be converted. So is one without a single whole frame, or with
+    // more data than a sound buffer can hold.
+    if (wave.nAvgBytesPerSec == 0 || !platform::isPcmFormatPlayable(format)) {
+        return nullptr;
+    }
+    const std::uint32_t frames = layout.dataLength / wave.nBlockAlign;
+    const std::uint64_t converted = platform::convertedFrameCount(format, frames);
+    if (frames == 0 || layout.dataLength > kMaxDataBytes || converted > kMaxConvertedFrames) {
+        return nullptr;
+    }
+    auto voice = std::make_unique<Voice>();
+    if (!platform::convertPcm(format, file.data.get() + layout.dataOffset, layout.dataLength,
+                              voice->samples)) {
+        return nullptr;
+    }
+    voice->frameCount = static_cast<std::uint32_t>(converted);
+    return voice;
 }
 
-Status SoundShutdown() {
+SoundRecord* findSound(SoundId id) {
+    auto found = SoundTable.find(id);
+    return found != SoundTable.end() ? found->second.get() : nullptr;
+}
+
+}  // namespace
+
+Status SoundInit() {
+    if (mainWindow == 0) {
+        return E_FAIL;
+    }
+    std::lock_guard lock(SoundLock);
+    if (SoundTable.empty()) {
+        NextSoundId = 0;  // a new run numbers afresh; while sounds live no number is reissued
+    }
+    if (outputOpen) {
+        return S_OK;
+    }
+    std::string reason;
+    // Attached first, so that the device's first request already mixes.
+    setMixerOutputAttached(true);
+    if (platform::openAudioOutput(mixVoices, reason)) {
+        outputOpen = true;
+    } else {
+        setMixerOutputAttached(false);
+        std::fprintf(stderr, "tsuzuri: no sound output (%s); playing without sound\n",
+                     reason.c_str());
+        std::fflush(stderr);
+    }
     return S_OK;
 }
 
-SoundId SoundLoad(const GamePath&) {
-    return -1;
+Status SoundShutdown() {
+    // The device's thread must be gone before any voice is freed. Closing waits for it, so it
+    // must not happen inside the voice lock (the mixer takes that lock itself).
+    platform::closeAudioOutput();
+    outputOpen = false;
+    setMixerOutputAttached(false);
+    std::lock_guard lock(SoundLock);
+    while (!SoundTable.empty()) {
+        auto entry = SoundTable.begin();
+        std::unique_ptr<SoundRecord> record = std::move(entry->second);
+        SoundTable.erase(entry);
+        if (record != nullptr && record->buffer != nullptr) {
+            unhookVoice(*record->buffer);
+        }
+    }
+    return S_OK;
 }
 
-Status SoundRelease(SoundId) {
-    return E_FAIL;
+SoundId SoundLoad(const GamePath& path) {
+    std::lock_guard lock(SoundLock);
+    FileBuffer file;
+    if (!loadWholeFile(file, path)) {
+        releaseFileBuffer(file);
+        return -1;
+    }
+    const std::optional<WavLayout> layout = ParseWav(file.data.get(), file.size);
+    if (!layout) {
+        releaseFileBuffer(file);
+        return -1;
+    }
+    std::unique_ptr<Voice> voice = makeVoice(*layout, file);
+    releaseFileBuffer(file);
+    if (voice == nullptr) {
+        platform::showMessageBox(kBufferFailedCaption, kBufferFailedText);
+        return -1;
+    }
+    if (NextSoundId == std::numeric_limits<SoundId>::max()) {
+        return -1;  // every number has been issued; none is ever issued twice
+    }
+    const SoundId id = ++NextSoundId;
+    auto record = std::make_unique<SoundRecord>();
+    record->lengthSeconds = layout->lengthSeconds;
+    record->buffer = std::move(voice);
+    if (!SoundTable.emplace(id, std::move(record)).second) {
+        return -1;
+    }
+    hookVoice(*SoundTable[id]->buffer);
+    return id;
 }
 
-Status SoundPlay(SoundId, std::int32_t) {
-    return E_FAIL;
+Status SoundRelease(SoundId id) {
+    std::lock_guard lock(SoundLock);
+    auto found = SoundTable.find(id);
+    if (found == SoundTable.end()) {
+        return E_FAIL;
+    }
+    std::unique_ptr<SoundRecord> record = std::move(found->second);
+    SoundTable.erase(found);
+    if (record != nullptr && record->buffer != nullptr) {
+        // Out of the mix before its samples go: it falls silent at once.
+        unhookVoice(*record->buffer);
+    }
+    return S_OK;
 }
 
-Status SoundStop(SoundId) {
-    return E_FAIL;
+Status SoundPlay(SoundId id, std::int32_t loop) {
+    std::lock_guard lock(SoundLock);
+    SoundRecord* record = findSound(id);
+    if (record == nullptr || record->buffer == nullptr) {
+        return E_FAIL;
+    }
+    playVoice(*record->buffer, loop != 0);
+    return S_OK;
 }
 
-double SoundLength(SoundId) {
-    return 0.0;
+Status SoundStop(SoundId id) {
+    std::lock_guard lock(SoundLock);
+    SoundRecord* record = findSound(id);
+    if (record == nullptr || record->buffer == nullptr) {
+        return E_FAIL;
+    }
+    stopVoice(*record->buffer);
+    return S_OK;
+}
+
+double SoundLength(SoundId id) {
+    // No lock: only the main thread changes the table, and only the main thread asks this.
+    const SoundRecord* record = findSound(id);
+    return record != nullptr && record->buffer != nullptr ? record->lengthSeconds : 0.0;
 }
 
 }  // namespace tsuzuri

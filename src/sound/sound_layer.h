@@ -13,12 +13,24 @@ namespace tsuzuri {
 // a sound.
 using SoundId = std::int32_t;
 
+// Opens the sound output. Fails only without a main window. A machine without any sound
+// output plays on silently: sounds still load and keep their lengths, and their playing
+// states advance with the clock as if heard.
 Status SoundInit();
+// Closes the output and releases every sound, smallest id first. Answers 0.
 Status SoundShutdown();
+// Reads, checks and converts a WAV file into a new sound. Answers its id, or -1 when the file
+// cannot be read, is not an accepted WAV file, or has a format the output cannot take (which
+// is also reported in a message box).
 SoundId SoundLoad(const GamePath& path);
+// Silences and frees the sound. E_FAIL for an id not loaded.
 Status SoundRelease(SoundId id);
+// Starts the sound from where it stands (from its beginning once it has played to its end),
+// once or looping; a playing sound keeps playing. E_FAIL for an id not loaded.
 Status SoundPlay(SoundId id, std::int32_t loop);
+// Stops the sound without rewinding. E_FAIL for an id not loaded.
 Status SoundStop(SoundId id);
+// The sound's length in seconds from its WAV header, or 0.0 for an id not loaded. Main thread.
 double SoundLength(SoundId id);
 
 }  // namespace tsuzuri

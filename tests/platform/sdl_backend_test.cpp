@@ -3,52 +3,21 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/scoped_env.h"
 
 namespace tsuzuri::platform {
 namespace {
-
-// Sets or unsets environment variables for one test and puts them back afterwards.
-class ScopedEnv {
-public:
-    void set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.push_back({name, old != nullptr, old != nullptr ? old : ""});
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->had) {
-                ::setenv(it->name.c_str(), it->value.c_str(), 1);
-            } else {
-                ::unsetenv(it->name.c_str());
-            }
-        }
-    }
-
-private:
-    struct Saved {
-        std::string name;
-        bool had;
-        std::string value;
-    };
-    std::vector<Saved> saved_;
-};
 
 class SdlBackendTest : public ::testing::Test {
 protected:
     void SetUp() override { selectBackend(Backend::Sdl); }
     void TearDown() override { shutdownWindowSystem(); }
 
-    ScopedEnv env;
+    test::ScopedEnv env;
 };
 
 void pushKey(Uint32 type, SDL_Keycode key) {

@@ -1,0 +1,287 @@
+// Sound output over SDL's audio device, and PCM conversion with SDL's converter.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <numeric>
+
+#include "platform/audio.h"
+
+namespace tsuzuri::platform {
+namespace {
+
+struct OutputState {
+    SDL_AudioDeviceID device = 0;
+    AudioFill fill = nullptr;
+};
+
+OutputState& output() {
+    static OutputState instance;
+    return instance;
+}
+
+void SDLCALL feedDevice(void* userdata, Uint8* stream, int length) {
+    const auto* state = static_cast<const OutputState*>(userdata);
+    constexpr int kFrameBytes = kOutputChannels * static_cast<int>(sizeof(std::int16_t));
+    state->fill(reinterpret_cast<std::int16_t*>(stream), length / kFrameBytes);
+}
+
+bool hasEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// Drivers that talk to the sound hardware themselves rather than to a sound server.
+bool drivesHardware(const std::string& driver) {
+    return driver == "alsa" || driver == "dsp" || driver == "sndio";
+}
+
+bool machineHasSoundHardware() {
+    std::error_code error;
+    return std::filesystem::exists("/dev/snd", error) || std::filesystem::exists("/dev/dsp", error);
+}
+
+// The drivers to try, best first; an empty name lets SDL take the one the environment names.
+// On a machine without sound hardware the hardware drivers are left out: SDL would pick ALSA
+// there, fail to open it anyway, and the ALSA library would print pages of complaints first.
+std::vector<std::string> candidateDrivers() {
+    if (hasEnv("SDL_AUDIODRIVER")) {
+        return {""};
+    }
+    const bool hardware = machineHasSoundHardware();
+    std::vector<std::string> servers;
+    std::vector<std::string> devices;
+    for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+        const std::string name = SDL_GetAudioDriver(i);
+        if (name == "disk" || name == "dummy") {
+            continue;  // a file and a sink; never what a player wants unless asked for
+        }
+        if (drivesHardware(name)) {
+            if (hardware) {
+                devices.push_back(name);
+            }
+        } else {
+            servers.push_back(name);
+        }
+    }
+    servers.insert(servers.end(), devices.begin(), devices.end());
+    return servers;
+}
+
+bool tryOpen(const std::string& driver, std::string& error) {
+    OutputState& state = output();
+    if (!driver.empty()) {
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, driver.c_str());
+    }
+    const bool up = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!driver.empty()) {
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+    }
+    if (!up) {
+        error = SDL_GetError();
+        return false;
+    }
+    SDL_AudioSpec wanted{};
+    wanted.freq = kOutputRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = kOutputChannels;
+    wanted.samples = kOutputBufferFrames;
+    wanted.callback = feedDevice;
+    wanted.userdata = &state;
+    SDL_AudioSpec obtained{};
+    // No changes allowed: SDL converts to whatever the hardware wants behind the callback.
+    state.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (state.device == 0) {
+        error = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    SDL_PauseAudioDevice(state.device, 0);
+    return true;
+}
+
+}  // namespace
+
+bool openAudioOutput(AudioFill fill, std::string& reason) {
+    OutputState& state = output();
+    if (state.device != 0) {
+        reason = "the sound output is open already";
+        return false;
+    }
+    state.fill = fill;
+    reason.clear();
+    const std::vector<std::string> drivers = candidateDrivers();
+    if (drivers.empty()) {
+        reason = "no sound server is running and the machine has no sound hardware";
+        return false;
+    }
+    for (const std::string& driver : drivers) {
+        std::string error;
+        if (tryOpen(driver, error)) {
+            reason.clear();
+            return true;
+        }
+        if (!reason.empty()) {
+            reason += "; ";
+        }
+        reason +=
+            (driver.empty() ? std::string(std::getenv("SDL_AUDIODRIVER")) : driver) + ": " + error;
+    }
+    return false;
+}
+
+void closeAudioOutput() {
+    OutputState& state = output();
+    if (state.device == 0) {
+        return;
+    }
+    // Pausing waits for a fill in progress; closing ends the device's thread.
+    SDL_PauseAudioDevice(state.device, 1);
+    SDL_CloseAudioDevice(state.device);
+    state.device = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) {
+        SDL_Quit();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Conversion
+
+namespace {
+
+constexpr std::uint32_t kMinRate = 100;
+constexpr std::uint32_t kMaxRate = 200000;
+constexpr int kOutputFrameBytes = kOutputChannels * static_cast<int>(sizeof(std::int16_t));
+
+SDL_AudioFormat sdlFormatOf(std::uint16_t bitsPerSample) {
+    switch (bitsPerSample) {
+        case 8:
+            return AUDIO_U8;
+        case 16:
+            return AUDIO_S16LSB;
+        default:
+            return AUDIO_S32LSB;  // 32-bit, and 24-bit once widened
+    }
+}
+
+// Copies `frames` frames for SDL, widening 24-bit samples to 32 bits (SDL has no 24-bit
+// format): the three bytes become the top three of the 32-bit sample, so the value scales by
+// 256 and keeps its sign.
+void copyForSdl(const PcmFormat& format, const std::uint8_t* source, std::size_t frames,
+                std::uint8_t* target) {
+    if (format.bitsPerSample != 24) {
+        std::memcpy(target, source, frames * format.blockAlign);
+        return;
+    }
+    const std::size_t samples = frames * format.channels;
+    for (std::size_t i = 0; i < samples; ++i) {
+        target[4 * i] = 0;
+        std::memcpy(target + 4 * i + 1, source + 3 * i, 3);
+    }
+}
+
+}  // namespace
+
+bool isPcmFormatPlayable(const PcmFormat& format) {
+    const std::uint16_t bits = format.bitsPerSample;
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+        return false;
+    }
+    if (format.channels < 1 || format.channels > 8) {
+        return false;
+    }
+    if (format.samplesPerSec < kMinRate || format.samplesPerSec > kMaxRate) {
+        return false;
+    }
+    return format.blockAlign == format.channels * (bits / 8);
+}
+
+std::uint64_t convertedFrameCount(const PcmFormat& format, std::uint64_t frames) {
+    if (format.samplesPerSec == 0) {
+        return 0;
+    }
+    return frames * kOutputRate / format.samplesPerSec;
+}
+
+// SDL's converter works on a whole buffer at once and needs a working area of up to len_mult
+// (for low rates several hundred) times its input, so a long piece of music is converted a
+// second at a time. Each piece is converted with a margin of its neighbours' frames on both
+// sides, which the resampler's filter reaches into, and the frames the margins produce are
+// dropped. Pieces start at multiples of the input frames that map onto a whole number of
+// output frames, so every piece samples the input at the same points as one conversion of the
+// whole clip would.
+bool convertPcm(const PcmFormat& format, const std::uint8_t* data, std::size_t bytes,
+                std::vector<std::int16_t>& out) {
+    out.clear();
+    if (!isPcmFormatPlayable(format)) {
+        return false;
+    }
+    const std::uint64_t frames = bytes / format.blockAlign;
+    const std::uint64_t rate = format.samplesPerSec;
+    const std::uint64_t total = convertedFrameCount(format, frames);
+    const int sdlSampleBytes = format.bitsPerSample == 24 ? 4 : format.bitsPerSample / 8;
+    const std::size_t sdlFrameBytes = static_cast<std::size_t>(format.channels) * sdlSampleBytes;
+
+    const std::uint64_t step = rate / std::gcd(rate, static_cast<std::uint64_t>(kOutputRate));
+    const std::uint64_t piece = rate;  // one second, a multiple of `step`
+    std::uint64_t margin = 0;
+    if (rate != static_cast<std::uint64_t>(kOutputRate)) {
+        const std::uint64_t reach = 64 * ((rate + kOutputRate - 1) / kOutputRate);
+        margin = (reach + step - 1) / step * step;
+    }
+
+    try {
+        out.reserve(static_cast<std::size_t>(total * kOutputChannels));
+        std::vector<std::uint8_t> work;
+        for (std::uint64_t start = 0; start < frames; start += piece) {
+            const std::uint64_t end = std::min(frames, start + piece);
+            const std::uint64_t from = start - std::min(start, margin);
+            const std::uint64_t to = std::min(frames, end + margin);
+            const std::size_t inBytes = static_cast<std::size_t>(to - from) * sdlFrameBytes;
+
+            SDL_AudioCVT cvt;
+            if (SDL_BuildAudioCVT(&cvt, sdlFormatOf(format.bitsPerSample), format.channels,
+                                  static_cast<int>(rate), AUDIO_S16SYS, kOutputChannels,
+                                  kOutputRate) < 0) {
+                out.clear();
+                return false;
+            }
+            work.assign(inBytes * static_cast<std::size_t>(std::max(cvt.len_mult, 1)), 0);
+            copyForSdl(format, data + from * format.blockAlign, static_cast<std::size_t>(to - from),
+                       work.data());
+            std::size_t producedBytes = inBytes;
+            if (cvt.needed) {
+                cvt.buf = work.data();
+                cvt.len = static_cast<int>(inBytes);
+                if (SDL_ConvertAudio(&cvt) != 0) {
+                    out.clear();
+                    return false;
+                }
+                producedBytes = static_cast<std::size_t>(cvt.len_cvt);
+            }
+            const auto* produced = reinterpret_cast<const std::int16_t*>(work.data());
+            const std::uint64_t producedFrames = producedBytes / kOutputFrameBytes;
+            const std::uint64_t skip = (start - from) * kOutputRate / rate;
+            const std::uint64_t done = out.size() / kOutputChannels;
+            const std::uint64_t wanted =
+                end == frames ? total - done : (end - start) * kOutputRate / rate;
+            const std::uint64_t available = producedFrames > skip ? producedFrames - skip : 0;
+            const std::uint64_t taken = std::min(wanted, available);
+            out.insert(out.end(), produced + skip * kOutputChannels,
+                       produced + (skip + taken) * kOutputChannels);
+            // The converter may come out a frame short of the exact count; silence fills it.
+            out.resize(static_cast<std::size_t>((done + wanted) * kOutputChannels), 0);
+        }
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        out.shrink_to_fit();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tsuzuri::platform

@@ -1,0 +1,207 @@
+#include "sound/mixer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+
+#include "platform/audio.h"
+#include "platform/platform.h"
+
+namespace tsuzuri {
+namespace {
+
+constexpr int kChannels = platform::kOutputChannels;
+
+struct MixerState {
+    std::mutex voiceLock;
+    std::vector<Voice*> voices;  // hooked voices, in the order they were hooked
+    bool attached = false;
+    std::atomic<MixerClock> clock{nullptr};
+};
+
+MixerState& mixer() {
+    static MixerState instance;
+    return instance;
+}
+
+std::uint32_t now() {
+    const MixerClock clock = mixer().clock.load();
+    return clock != nullptr ? clock() : platform::timeGetTime();
+}
+
+// The frame a playing voice has reached by the clock (beyond its end for a one-shot that has
+// ended; not wrapped for a looping one).
+std::uint64_t reachedByClock(const VoiceState& voice, std::uint32_t at) {
+    const std::uint64_t elapsed =
+        static_cast<std::uint64_t>(at - voice.startMs) * platform::kOutputRate / 1000;
+    return voice.startFrame + elapsed;
+}
+
+bool endedByClock(const VoiceState& voice, std::uint32_t frameCount, std::uint32_t at) {
+    return voice.playing && !voice.looping && reachedByClock(voice, at) >= frameCount;
+}
+
+// Brings a voice's state up to the clock. A one-shot voice counts as ended once its remaining
+// frames have had time to play since it was started. This is measured from the play call
+// rather than from the device's progress, which runs behind by up to a buffer (and, on some
+// devices, drifts from the clock): a repeating cue that is played again right after its length
+// has passed must start again, not be taken for still playing. Without a device the position
+// follows the clock as well.
+void settle(bool attached, std::uint32_t frameCount, VoiceState& voice, std::uint32_t at) {
+    if (!voice.playing) {
+        return;
+    }
+    if (endedByClock(voice, frameCount, at)) {
+        voice.playing = false;
+        voice.position = 0;
+        voice.restartAtEnd = false;
+        return;
+    }
+    if (!attached) {
+        const std::uint64_t reached = reachedByClock(voice, at);
+        voice.position = static_cast<std::uint32_t>(voice.looping ? reached % frameCount : reached);
+    }
+}
+
+void settle(const MixerState& state, Voice& voice, std::uint32_t at) {
+    settle(state.attached, voice.frameCount, voice.state, at);
+}
+
+// Adds up to `frameCount` frames of the voice to `sum`, moving it on.
+void mixVoice(Voice& voice, std::int32_t* sum, int frameCount) {
+    VoiceState& at = voice.state;
+    int done = 0;
+    while (done < frameCount && at.playing) {
+        const std::uint32_t left = voice.frameCount - at.position;
+        const int count = static_cast<int>(
+            std::min<std::uint32_t>(left, static_cast<std::uint32_t>(frameCount - done)));
+        const std::int16_t* from = voice.samples.data() + std::size_t{at.position} * kChannels;
+        std::int32_t* to = sum + static_cast<std::size_t>(done) * kChannels;
+        for (int i = 0; i < count * kChannels; ++i) {
+            to[i] += from[i];
+        }
+        done += count;
+        at.position += static_cast<std::uint32_t>(count);
+        if (at.position == voice.frameCount) {
+            at.position = 0;
+            at.playing = at.looping || at.restartAtEnd;
+            at.restartAtEnd = false;
+        }
+    }
+}
+
+}  // namespace
+
+void setMixerClock(MixerClock clock) {
+    mixer().clock.store(clock);
+}
+
+void setMixerOutputAttached(bool attached) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    const std::uint32_t at = now();
+    for (Voice* voice : state.voices) {
+        // The clock takes over (or hands over) from where each voice stands now.
+        VoiceState& voiceState = voice->state;
+        settle(state, *voice, at);
+        if (voiceState.restartAtEnd) {
+            voiceState.restartAtEnd = false;
+            voiceState.position = 0;
+        }
+        voiceState.startMs = at;
+        voiceState.startFrame = voiceState.position;
+    }
+    state.attached = attached;
+}
+
+void hookVoice(Voice& voice) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    voice.state = VoiceState{};
+    state.voices.push_back(&voice);
+}
+
+void unhookVoice(Voice& voice) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    voice.state.playing = false;
+    std::erase(state.voices, &voice);
+}
+
+void playVoice(Voice& voice, bool loop) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    const std::uint32_t at = now();
+    VoiceState& voiceState = voice.state;
+    if (voice.frameCount == 0) {
+        return;  // nothing to play: it has ended as soon as it began
+    }
+    if (state.attached && endedByClock(voiceState, voice.frameCount, at)) {
+        // Over by the clock, but the device has its last frames still to play.
+        voiceState.restartAtEnd = true;
+        voiceState.looping = loop;
+        voiceState.startMs = at;
+        voiceState.startFrame = 0;
+        return;
+    }
+    settle(state, voice, at);
+    if (voiceState.playing) {
+        // Already playing: it carries on. Going from looping to once, its end is counted from
+        // where it stands now.
+        if (voiceState.looping && !loop && !voiceState.restartAtEnd) {
+            voiceState.startMs = at;
+            voiceState.startFrame = voiceState.position;
+        }
+        voiceState.looping = loop;
+        return;
+    }
+    voiceState.playing = true;
+    voiceState.looping = loop;
+    voiceState.startMs = at;
+    voiceState.startFrame = voiceState.position;
+}
+
+void stopVoice(Voice& voice) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    VoiceState& voiceState = voice.state;
+    settle(state, voice, now());
+    if (voiceState.restartAtEnd) {
+        // Stopped as the new play was about to begin: it stands at the start.
+        voiceState.restartAtEnd = false;
+        voiceState.position = 0;
+    }
+    voiceState.playing = false;
+}
+
+VoiceState voiceStateNow(Voice& voice) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    // A copy: looking must not cut short the frames the device still has to play.
+    VoiceState copy = voice.state;
+    settle(state.attached, voice.frameCount, copy, now());
+    return copy;
+}
+
+void mixVoices(std::int16_t* frames, int frameCount) {
+    constexpr int kBlockFrames = 512;
+    std::int32_t sum[kBlockFrames * kChannels];
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    for (int done = 0; done < frameCount; done += kBlockFrames) {
+        const int count = std::min(kBlockFrames, frameCount - done);
+        std::memset(sum, 0, sizeof sum);
+        if (state.attached) {
+            for (Voice* voice : state.voices) {
+                mixVoice(*voice, sum, count);
+            }
+        }
+        std::int16_t* out = frames + static_cast<std::size_t>(done) * kChannels;
+        for (int i = 0; i < count * kChannels; ++i) {
+            out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
+        }
+    }
+}
+
+}  // namespace tsuzuri

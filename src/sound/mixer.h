@@ -1,0 +1,61 @@
+// The mixer behind the sound layer. Each loaded sound is a voice that holds all its frames in
+// the output format; the output device's thread sums the playing voices into each buffer it
+// fills. Voices are guarded by the voice lock, which is held only for short steps (never
+// across a file read or a message box), so the device's thread is never kept waiting.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tsuzuri {
+
+// Where a voice stands. Guarded by the voice lock.
+struct VoiceState {
+    std::uint32_t position = 0;  // next frame to play
+    bool playing = false;
+    bool looping = false;
+    std::uint32_t startMs = 0;     // clock reading when the current play began
+    std::uint32_t startFrame = 0;  // position then
+    // Played again while the device was still playing the last frames of the previous play:
+    // it goes straight on from the start once it has played them.
+    bool restartAtEnd = false;
+};
+
+struct Voice {
+    // Interleaved stereo frames in the output format; fixed once the voice is made.
+    std::vector<std::int16_t> samples;
+    std::uint32_t frameCount = 0;
+    VoiceState state;
+};
+
+// The millisecond clock the mixer reads. Tests set their own; null restores the platform's.
+using MixerClock = std::uint32_t (*)();
+void setMixerClock(MixerClock clock);
+
+// Whether an output device is pulling frames. With a device, mixing advances the voices; without
+// one the clock advances them exactly as if they were heard, so everything that depends on a
+// sound playing or having ended works the same on a machine without sound.
+void setMixerOutputAttached(bool attached);
+
+// Adds a voice to the mix (stopped, at its start); mixing may touch it from then on.
+void hookVoice(Voice& voice);
+// Takes a voice out of the mix. Once this returns, mixing never touches it again and it may
+// be freed.
+void unhookVoice(Voice& voice);
+
+// Starts the voice from where it stands, once or looping. A one-shot voice that has played to
+// its end starts again from its beginning; a voice already playing keeps playing (taking the new
+// loop flag). A one-shot has played to its end once its remaining length has passed on the
+// clock since it was started, whether or not the device has caught up; if the device is still
+// playing its last frames, those finish first and the new play follows straight on.
+void playVoice(Voice& voice, bool loop);
+// Stops the voice where it stands, without rewinding.
+void stopVoice(Voice& voice);
+// Where the voice stands now, as the next play or stop call would find it.
+VoiceState voiceStateNow(Voice& voice);
+
+// Fills `frameCount` output frames with the sum of the playing voices, saturating at the
+// limits of the sample range. This is what the output device's thread calls.
+void mixVoices(std::int16_t* frames, int frameCount);
+
+}  // namespace tsuzuri

@@ -1,0 +1,74 @@
+#include "sound/wav_file.h"
+
+#include <cstring>
+
+namespace tsuzuri {
+namespace {
+
+constexpr std::uint32_t kHeaderBytes = 36;
+// Where the data chunk stands when a "PAD " chunk follows the format chunk.
+constexpr std::uint32_t kPaddedDataHeader = 4088;
+
+std::uint16_t read16(const std::uint8_t* at) {
+    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
+}
+
+std::uint32_t read32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+bool hasId(const std::uint8_t* at, const char (&id)[5]) {
+    return std::memcmp(at, id, 4) == 0;
+}
+
+}  // namespace
+
+std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size) {
+    if (image == nullptr || size < 0 || static_cast<std::uint32_t>(size) < kHeaderBytes) {
+        return std::nullopt;
+    }
+    const auto imageSize = static_cast<std::uint32_t>(size);
+    if (read16(image + 20) != 1) {
+        return std::nullopt;
+    }
+    if (!hasId(image, "RIFF") || !hasId(image + 8, "WAVE") || !hasId(image + 12, "fmt ")) {
+        return std::nullopt;
+    }
+    const std::uint16_t extra = static_cast<std::uint16_t>(read32(image + 16) - 16);
+    const std::uint32_t nextChunk = kHeaderBytes + extra;
+    if (nextChunk + 4 > imageSize) {
+        return std::nullopt;
+    }
+    const std::uint32_t dataHeader =
+        hasId(image + nextChunk, "PAD ") ? kPaddedDataHeader : nextChunk;
+    if (dataHeader + 8 > imageSize || !hasId(image + dataHeader, "data")) {
+        return std::nullopt;
+    }
+
+    WavLayout layout;
+    WaveFormat& format = layout.format;
+    format.wFormatTag = read16(image + 20);
+    format.nChannels = read16(image + 22);
+    format.nSamplesPerSec = read32(image + 24);
+    format.nAvgBytesPerSec = read32(image + 28);
+    format.nBlockAlign = read16(image + 32);
+    format.wBitsPerSample = read16(image + 34);
+    format.cbSize = extra;
+
+    layout.dataOffset = dataHeader + 8;
+    std::uint32_t length = read32(image + dataHeader + 4);
+    const std::uint32_t present = imageSize - layout.dataOffset;
+    if (length > present) {
+        length = format.nBlockAlign != 0 ? present - present % format.nBlockAlign : present;
+    }
+    layout.dataLength = length;
+    // The image is below 2^31 bytes, so the length is never negative as a signed value.
+    if (format.nAvgBytesPerSec != 0) {
+        layout.lengthSeconds = static_cast<double>(static_cast<std::int32_t>(length)) /
+                               static_cast<double>(format.nAvgBytesPerSec);
+    }
+    return layout;
+}
+
+}  // namespace tsuzuri

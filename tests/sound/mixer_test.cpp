@@ -1,0 +1,240 @@
+// The mixer's voices: what they play, judged by the mixed samples, and how their states follow
+// the clock when no device pulls them.
+#include "sound/mixer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tsuzuri {
+namespace {
+
+std::uint32_t fakeNow = 0;
+std::uint32_t fakeClock() {
+    return fakeNow;
+}
+
+// A voice of `frames` frames; frame i holds (base + i, -(base + i)).
+std::unique_ptr<Voice> countingVoice(std::uint32_t frames, std::int16_t base = 1) {
+    auto voice = std::make_unique<Voice>();
+    voice->frameCount = frames;
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        voice->samples.push_back(static_cast<std::int16_t>(base + i));
+        voice->samples.push_back(static_cast<std::int16_t>(-(base + static_cast<int>(i))));
+    }
+    return voice;
+}
+
+std::unique_ptr<Voice> constantVoice(std::uint32_t frames, std::int16_t value) {
+    auto voice = std::make_unique<Voice>();
+    voice->frameCount = frames;
+    voice->samples.assign(std::size_t{frames} * 2, value);
+    return voice;
+}
+
+class MixerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fakeNow = 1000;
+        setMixerClock(fakeClock);
+        setMixerOutputAttached(true);  // the test pulls frames as a device would
+    }
+    void TearDown() override {
+        for (auto& voice : voices_) {
+            unhookVoice(*voice);
+        }
+        setMixerOutputAttached(false);
+        setMixerClock(nullptr);
+    }
+
+    Voice& hook(std::unique_ptr<Voice> voice) {
+        hookVoice(*voice);
+        voices_.push_back(std::move(voice));
+        return *voices_.back();
+    }
+
+    // Mixes `frames` frames and answers the left channel.
+    static std::vector<int> mixLeft(int frames) {
+        std::vector<std::int16_t> out(static_cast<std::size_t>(frames) * 2, 12345);
+        mixVoices(out.data(), frames);
+        std::vector<int> left;
+        for (int i = 0; i < frames; ++i) {
+            left.push_back(out[2 * i]);
+            EXPECT_EQ(out[2 * i + 1], -out[2 * i]) << "frame " << i;
+        }
+        return left;
+    }
+
+    static std::vector<int> range(int from, int to) {
+        std::vector<int> values;
+        for (int v = from; v <= to; ++v) {
+            values.push_back(v);
+        }
+        return values;
+    }
+
+    static std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    }
+
+private:
+    std::vector<std::unique_ptr<Voice>> voices_;
+};
+
+TEST_F(MixerTest, OneShotPlaysToItsEndAndThenAgainFromItsStart) {
+    Voice& voice = hook(countingVoice(100));
+    EXPECT_EQ(mixLeft(10), std::vector<int>(10, 0)) << "a hooked voice is silent until played";
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(60), range(1, 60));
+    EXPECT_EQ(mixLeft(60), concat(range(61, 100), std::vector<int>(20, 0)));
+    EXPECT_FALSE(voiceStateNow(voice).playing);
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(10), range(1, 10));
+}
+
+TEST_F(MixerTest, StopHoldsThePlaceAndPlayResumesFromIt) {
+    Voice& voice = hook(countingVoice(100));
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(30), range(1, 30));
+    stopVoice(voice);
+    EXPECT_EQ(mixLeft(20), std::vector<int>(20, 0));
+    stopVoice(voice);  // stopping a stopped voice changes nothing
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(10), range(31, 40));
+    // Playing a playing voice keeps it going where it is.
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(10), range(41, 50));
+}
+
+TEST_F(MixerTest, LoopingRepeatsUntilStoppedAndCanFinishAsOneShot) {
+    Voice& voice = hook(countingVoice(100));
+    playVoice(voice, true);
+    EXPECT_EQ(mixLeft(250), concat(concat(range(1, 100), range(1, 100)), range(1, 50)));
+    stopVoice(voice);
+    EXPECT_EQ(mixLeft(5), std::vector<int>(5, 0));
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(60), concat(range(51, 100), std::vector<int>(10, 0)));
+}
+
+TEST_F(MixerTest, VoicesAddUpAndSaturate) {
+    Voice& a = hook(countingVoice(10, 100));
+    Voice& b = hook(countingVoice(10, 1000));
+    playVoice(a, false);
+    playVoice(b, false);
+    std::vector<int> expected;
+    for (int i = 0; i < 10; ++i) {
+        expected.push_back(1100 + 2 * i);
+    }
+    EXPECT_EQ(mixLeft(10), expected);
+
+    Voice& loud = hook(constantVoice(4, 30000));
+    Voice& louder = hook(constantVoice(4, 30000));
+    playVoice(loud, false);
+    playVoice(louder, false);
+    std::vector<std::int16_t> out(8);
+    mixVoices(out.data(), 4);
+    EXPECT_EQ(out, std::vector<std::int16_t>(8, 32767));
+
+    Voice& low = hook(constantVoice(4, -30000));
+    Voice& lower = hook(constantVoice(4, -30000));
+    playVoice(low, false);
+    playVoice(lower, false);
+    mixVoices(out.data(), 4);
+    EXPECT_EQ(out, std::vector<std::int16_t>(8, -32768));
+}
+
+TEST_F(MixerTest, UnhookedVoiceFallsSilentAtOnce) {
+    auto voice = countingVoice(50);
+    hookVoice(*voice);
+    playVoice(*voice, true);
+    EXPECT_EQ(mixLeft(5), range(1, 5));
+    unhookVoice(*voice);
+    voice.reset();
+    EXPECT_EQ(mixLeft(5), std::vector<int>(5, 0));
+}
+
+TEST_F(MixerTest, LongMixesCrossTheMixersBlocks) {
+    Voice& voice = hook(countingVoice(3000));
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(2000), range(1, 2000));
+}
+
+// A one-shot has ended once its length has passed since it was played, whether or not the
+// device has caught up: a repeating cue played again just after its length starts over
+// instead of counting as still playing. The device plays the frames it still had first.
+TEST_F(MixerTest, OneShotEndsByTheClockEvenWhenTheDeviceLags) {
+    Voice& voice = hook(countingVoice(480));  // 10 ms
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(100), range(1, 100));
+    fakeNow += 5;
+    EXPECT_TRUE(voiceStateNow(voice).playing);
+    playVoice(voice, false);  // still playing: carries on
+    EXPECT_EQ(mixLeft(10), range(101, 110));
+
+    fakeNow += 6;  // 11 ms after it was played
+    EXPECT_FALSE(voiceStateNow(voice).playing);
+    EXPECT_EQ(mixLeft(10), range(111, 120)) << "looking cuts nothing short";
+    playVoice(voice, false);
+    EXPECT_TRUE(voiceStateNow(voice).playing);
+    EXPECT_EQ(mixLeft(370), concat(range(121, 480), range(1, 10)))
+        << "the rest of the last play, then straight on from the start";
+
+    // Stopped just as such a new play was due: it stands at the start.
+    fakeNow += 20;
+    playVoice(voice, false);
+    stopVoice(voice);
+    EXPECT_EQ(mixLeft(5), std::vector<int>(5, 0));
+    playVoice(voice, false);
+    EXPECT_EQ(mixLeft(5), range(1, 5));
+}
+
+class SilentMixerTest : public MixerTest {
+protected:
+    void SetUp() override {
+        MixerTest::SetUp();
+        setMixerOutputAttached(false);
+    }
+};
+
+// Without a device the clock moves the voices exactly as if they were heard.
+TEST_F(SilentMixerTest, StatesFollowTheClock) {
+    Voice& voice = hook(countingVoice(48000));  // one second
+    playVoice(voice, false);
+    fakeNow += 250;
+    EXPECT_EQ(voiceStateNow(voice).position, 12000u);
+    stopVoice(voice);
+    fakeNow += 5000;
+    EXPECT_EQ(voiceStateNow(voice).position, 12000u) << "a stopped voice stays where it is";
+    playVoice(voice, false);
+    fakeNow += 749;
+    EXPECT_TRUE(voiceStateNow(voice).playing);
+    EXPECT_EQ(voiceStateNow(voice).position, 47952u);
+    fakeNow += 1;
+    EXPECT_FALSE(voiceStateNow(voice).playing);
+    EXPECT_EQ(voiceStateNow(voice).position, 0u);
+
+    playVoice(voice, true);
+    fakeNow += 2500;
+    EXPECT_TRUE(voiceStateNow(voice).playing);
+    EXPECT_EQ(voiceStateNow(voice).position, 24000u);
+
+    std::vector<std::int16_t> out(20, 7);
+    mixVoices(out.data(), 10);
+    EXPECT_EQ(out, std::vector<std::int16_t>(20, 0)) << "nothing is mixed without a device";
+    EXPECT_EQ(voiceStateNow(voice).position, 24000u);
+}
+
+TEST_F(SilentMixerTest, TheClockWrappingAroundKeepsTheTiming) {
+    Voice& voice = hook(countingVoice(4800));  // 100 ms
+    fakeNow = 0xFFFFFFF0u;
+    playVoice(voice, false);
+    fakeNow += 50;  // wraps
+    EXPECT_TRUE(voiceStateNow(voice).playing);
+    EXPECT_EQ(voiceStateNow(voice).position, 2400u);
+    fakeNow += 50;
+    EXPECT_FALSE(voiceStateNow(voice).playing);
+}
+
+}  // namespace
+}  // namespace tsuzuri

@@ -1,0 +1,212 @@
+// The sound layer: ids and the table of sounds, lengths, formats the output refuses, playing
+// on without a device, and what reaches a real SDL device (its disk driver, read back).
+#include "sound/sound_layer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "shell/main_window.h"
+#include "support/scoped_env.h"
+#include "support/temp_folder.h"
+#include "support/wav_builder.h"
+
+namespace tsuzuri {
+namespace {
+
+using test::WavSpec;
+
+const std::string kRefused = "error\nセカンダリバッファー作成失敗";
+
+WavSpec shortSound() {
+    WavSpec spec;
+    spec.samples = std::string(800, '\x90');  // 0.1 s of 8-bit mono at 8000 Hz
+    return spec;
+}
+
+class SoundLayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::selectBackend(platform::Backend::Headless);
+        platform::setHeadlessInput({});
+        mainWindow = 1;
+    }
+    void TearDown() override {
+        SoundShutdown();
+        mainWindow = 0;
+        platform::selectBackend(platform::Backend::Sdl);
+    }
+
+    void init(const char* driver = "dummy") {
+        env_.set("SDL_AUDIODRIVER", driver);
+        ASSERT_EQ(SoundInit(), S_OK);
+    }
+
+    SoundId load(const std::string& name, const std::string& image) {
+        game_.write("wave/" + name, image);
+        return SoundLoad(GamePath{game_.path(), "wave\\" + name});
+    }
+    SoundId load(const std::string& name, const WavSpec& spec) {
+        return load(name, test::buildWav(spec));
+    }
+
+    static std::vector<std::string> messages() { return platform::headlessMessageLog(); }
+
+    test::ScopedEnv env_;
+    test::TempFolder game_;
+};
+
+TEST_F(SoundLayerTest, IdsCountFromOneSkipFailuresAndAreNeverReused) {
+    init();
+    EXPECT_EQ(load("a.wav", shortSound()), 1);
+    EXPECT_EQ(SoundLoad(GamePath{game_.path(), "wave\\missing.wav"}), -1);
+    EXPECT_EQ(load("bad.wav", "RIFF but not a WAV file at all, in any way"), -1);
+    EXPECT_EQ(load("b.wav", shortSound()), 2);
+    EXPECT_EQ(SoundRelease(1), S_OK);
+    EXPECT_EQ(load("c.wav", shortSound()), 3);
+    EXPECT_TRUE(messages().empty()) << "missing and malformed files are not reported";
+
+    // Ids never issued, failed, or released fail without any effect.
+    for (const SoundId absent : {0, -1, 1, 99}) {
+        EXPECT_EQ(SoundPlay(absent, 1), E_FAIL) << absent;
+        EXPECT_EQ(SoundStop(absent), E_FAIL) << absent;
+        EXPECT_EQ(SoundRelease(absent), E_FAIL) << absent;
+        EXPECT_EQ(SoundLength(absent), 0.0) << absent;
+    }
+    EXPECT_EQ(SoundPlay(3, 0), S_OK);
+
+    // A new run numbers afresh.
+    SoundShutdown();
+    ASSERT_EQ(SoundInit(), S_OK);
+    EXPECT_EQ(load("a.wav", shortSound()), 1);
+}
+
+TEST_F(SoundLayerTest, LengthIsTheHeadersDataLengthOverItsByteRate) {
+    init();
+    WavSpec second;
+    second.rate = 44100;
+    second.bits = 16;
+    second.samples = std::string(88200, '\0');
+    EXPECT_DOUBLE_EQ(SoundLength(load("second.wav", second)), 1.0);
+
+    // The byte rate decides, even when it does not match the sample rate.
+    WavSpec odd = shortSound();
+    odd.avgBytesPerSec = 400;
+    EXPECT_DOUBLE_EQ(SoundLength(load("odd.wav", odd)), 2.0);
+
+    // A truncated recording plays what is there.
+    WavSpec cut = shortSound();
+    cut.dataLength = 100000;
+    EXPECT_DOUBLE_EQ(SoundLength(load("cut.wav", cut)), 0.1);
+}
+
+TEST_F(SoundLayerTest, FormatsTheOutputCannotTakeAreReportedAndUseNoId) {
+    init();
+    const auto refused = [](void (*change)(WavSpec&)) {
+        WavSpec spec = shortSound();
+        change(spec);
+        return spec;
+    };
+    const WavSpec cases[] = {
+        refused([](WavSpec& s) { s.channels = 0; }),
+        refused([](WavSpec& s) { s.channels = 9; }),
+        refused([](WavSpec& s) { s.bits = 12; }),
+        refused([](WavSpec& s) {
+            s.rate = 0;
+            s.avgBytesPerSec = 8000;
+        }),
+        refused([](WavSpec& s) { s.blockAlign = 0; }),
+        refused([](WavSpec& s) { s.blockAlign = 3; }),
+        refused([](WavSpec& s) { s.avgBytesPerSec = 0; }),
+        refused([](WavSpec& s) { s.rate = 50; }),
+        refused([](WavSpec& s) { s.samples.clear(); }),  // not one whole frame
+    };
+    int n = 0;
+    for (const WavSpec& spec : cases) {
+        EXPECT_EQ(load("refused" + std::to_string(n++) + ".wav", spec), -1) << n;
+    }
+    EXPECT_EQ(messages(), std::vector<std::string>(std::size(cases), kRefused));
+    EXPECT_EQ(load("fine.wav", shortSound()), 1);
+}
+
+TEST_F(SoundLayerTest, InitNeedsTheMainWindow) {
+    mainWindow = 0;
+    EXPECT_EQ(SoundInit(), E_FAIL);
+}
+
+TEST_F(SoundLayerTest, WithoutAnyOutputThePlayerGoesOnSilently) {
+    ::testing::internal::CaptureStderr();
+    init("no-such-driver");
+    const std::string warning = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(warning.find("playing without sound"), std::string::npos) << warning;
+    EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
+
+    const SoundId id = load("a.wav", shortSound());
+    EXPECT_EQ(id, 1);
+    EXPECT_DOUBLE_EQ(SoundLength(id), 0.1);
+    EXPECT_EQ(SoundPlay(id, 1), S_OK);
+    EXPECT_EQ(SoundStop(id), S_OK);
+    EXPECT_EQ(SoundRelease(id), S_OK);
+}
+
+// Reads 16-bit stereo frames written by SDL's disk driver.
+std::vector<std::int16_t> readCapture(const std::string& file) {
+    const std::string bytes = test::readBytes(file);
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+TEST_F(SoundLayerTest, ReleaseAndShutdownSilenceWhatPlays) {
+    const std::string file = (game_.path() / "capture.raw").string();
+    env_.set("SDL_DISKAUDIOFILE", file.c_str());
+    init("disk");
+    const SoundId tone =
+        load("tone.wav", test::outputFormatWav(test::constantStereo16(4800, 1000, -1000)));
+    const SoundId other =
+        load("other.wav", test::outputFormatWav(test::constantStereo16(4800, 20, 20)));
+    ASSERT_EQ(tone, 1);
+    ASSERT_EQ(other, 2);
+    ASSERT_EQ(SoundPlay(tone, 1), S_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(SoundRelease(tone), S_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(SoundPlay(other, 1), S_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    SoundShutdown();
+    EXPECT_EQ(SoundPlay(other, 1), E_FAIL);
+    EXPECT_EQ(SoundLength(other), 0.0);
+
+    // The capture: silence, the looping tone without a gap, silence from its release on, the
+    // other sound, and nothing after the device was closed.
+    const std::vector<std::int16_t> samples = readCapture(file);
+    const std::size_t frames = samples.size() / 2;
+    std::size_t i = 0;
+    while (i < frames && samples[2 * i] == 0) {
+        ++i;
+    }
+    const std::size_t toneStart = i;
+    while (i < frames && samples[2 * i] == 1000 && samples[2 * i + 1] == -1000) {
+        ++i;
+    }
+    const std::size_t toneEnd = i;
+    while (i < frames && samples[2 * i] == 0 && samples[2 * i + 1] == 0) {
+        ++i;
+    }
+    const std::size_t silenceEnd = i;
+    while (i < frames && samples[2 * i] == 20 && samples[2 * i + 1] == 20) {
+        ++i;
+    }
+    EXPECT_EQ(i, frames) << "unexpected sample at frame " << i;
+    EXPECT_GT(toneEnd - toneStart, 4800u + 48u * 50) << "the loop went round";
+    EXPECT_GT(silenceEnd - toneEnd, 48u * 50) << "silent from the release on";
+    EXPECT_GT(frames - silenceEnd, 48u * 50);
+}
+
+}  // namespace
+}  // namespace tsuzuri
