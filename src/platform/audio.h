@@ -42,7 +42,7 @@ struct PcmFormat {
 
 // Whether sounds of this format can be converted for the output: 1 to 8 channels; 8-bit
 // (unsigned), 16-, 24- or 32-bit (signed) samples; 100 to 200000 frames a second, the range
-// the original sound device accepted; a block alignment of exactly one frame.
+// common sound devices accept; a block alignment of exactly one frame.
 bool isPcmFormatPlayable(const PcmFormat& format);
 
 // The number of output frames `frames` frames of `format` convert into.

@@ -26,7 +26,7 @@ constexpr char kBufferFailedText[] =
     "\x83Z\x83J\x83\x93\x83_\x83\x8A\x83o\x83"
     "b\x83t\x83@\x81[\x8D\xEC\x90\xAC\x8E\xB8\x94s";
 
-// The largest sample data the original sound device took for one sound (its buffer limit).
+// The largest sample data one sound may hold: the buffer limit of common sound devices.
 constexpr std::uint32_t kMaxDataBytes = 0x0FFFFFFF;
 // The most output frames one sound may convert into: about 93 minutes, 1 GiB of samples.
 constexpr std::uint64_t kMaxConvertedFrames = std::uint64_t{1} << 28;
