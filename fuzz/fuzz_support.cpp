@@ -25,6 +25,23 @@ const std::filesystem::path& fuzzGameFolder() {
             touch(made / name);
         }
         std::filesystem::create_directories(made / "cg" / "folder.bmp");
+        // One playable sound: 100 frames of 8-bit mono silence at 8000 Hz.
+        std::string wav = "RIFF";
+        auto put32 = [&wav](std::uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                wav += static_cast<char>((v >> (8 * i)) & 0xFF);
+        };
+        put32(36 + 100);
+        wav += "WAVEfmt ";
+        put32(16);
+        wav += std::string("\x01\x00\x01\x00", 4);
+        put32(8000);
+        put32(8000);
+        wav += std::string("\x01\x00\x08\x00", 4);
+        wav += "data";
+        put32(100);
+        wav += std::string(100, '\x80');
+        std::ofstream(made / "wave" / "beep.wav", std::ios::binary) << wav;
         return made;
     }();
     return folder;

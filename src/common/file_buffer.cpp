@@ -29,7 +29,7 @@ void releaseFileBuffer(FileBuffer& buffer) {
     buffer.readPos = 0;
 }
 
-bool loadWholeFile(FileBuffer& buffer, const std::filesystem::path& file) {
+bool loadWholeFile(FileBuffer& buffer, const std::filesystem::path& file, std::int32_t maxBytes) {
     releaseFileBuffer(buffer);
 
     // Non-blocking so that a FIFO put where a file should be cannot stall the player; the
@@ -42,7 +42,7 @@ bool loadWholeFile(FileBuffer& buffer, const std::filesystem::path& file) {
     if (::fstat(descriptor.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
-    if (info.st_size < 0 || info.st_size > std::numeric_limits<std::int32_t>::max()) {
+    if (info.st_size < 0 || info.st_size > maxBytes) {
         return false;
     }
     const auto size = static_cast<std::int32_t>(info.st_size);
@@ -70,13 +70,13 @@ bool loadWholeFile(FileBuffer& buffer, const std::filesystem::path& file) {
     return true;
 }
 
-bool loadWholeFile(FileBuffer& buffer, const GamePath& path) {
+bool loadWholeFile(FileBuffer& buffer, const GamePath& path, std::int32_t maxBytes) {
     std::optional<std::filesystem::path> file = resolveGameFile(path);
     if (!file) {
         releaseFileBuffer(buffer);
         return false;
     }
-    return loadWholeFile(buffer, *file);
+    return loadWholeFile(buffer, *file, maxBytes);
 }
 
 }  // namespace tsuzuri

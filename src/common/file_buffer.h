@@ -9,6 +9,13 @@
 
 namespace tsuzuri {
 
+// No file of a game is read whole beyond this size: far above any real picture (a picture at
+// the largest allowed size is at most 256 MiB) or sound, and small enough that a hostile file
+// cannot take the machine's memory.
+constexpr std::int32_t kMaxGameFileBytes = 512 * 1024 * 1024;
+// Text files (scripts, sequences, settings) are refused beyond this size.
+constexpr std::int32_t kMaxTextFileBytes = 64 * 1024 * 1024;
+
 struct FileBuffer {
     std::unique_ptr<std::uint8_t[]> data;  // null when empty
     std::int32_t size = 0;
@@ -17,11 +24,13 @@ struct FileBuffer {
 
 // Frees what the buffer holds, then reads the whole regular file the game path names.
 // Answers false with the buffer empty when the file is missing, is not a regular file, cannot
-// be read completely, or is larger than a 32-bit signed size. An empty file answers true.
-bool loadWholeFile(FileBuffer& buffer, const GamePath& path);
+// be read completely, or is larger than `maxBytes`. An empty file answers true.
+bool loadWholeFile(FileBuffer& buffer, const GamePath& path,
+                   std::int32_t maxBytes = kMaxGameFileBytes);
 
 // The same for a native path taken exactly as given.
-bool loadWholeFile(FileBuffer& buffer, const std::filesystem::path& file);
+bool loadWholeFile(FileBuffer& buffer, const std::filesystem::path& file,
+                   std::int32_t maxBytes = kMaxGameFileBytes);
 
 // Frees the data and zeroes all fields; harmless on an empty buffer.
 void releaseFileBuffer(FileBuffer& buffer);

@@ -130,7 +130,7 @@ bool loadScript(const GamePath& path) {
     sceneState.gameFolder = *folder;
 
     FileBuffer buffer;
-    if (!loadWholeFile(buffer, path)) {
+    if (!loadWholeFile(buffer, path, kMaxTextFileBytes)) {
         releaseFileBuffer(buffer);
         return false;
     }

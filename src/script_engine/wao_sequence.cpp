@@ -50,7 +50,7 @@ Status loadCueTrack(const GamePath& path, std::int32_t track) {
     }
     std::lock_guard lock(cueLock);
     FileBuffer file;
-    if (!loadWholeFile(file, path)) {
+    if (!loadWholeFile(file, path, kMaxTextFileBytes)) {
         releaseFileBuffer(file);
         return E_FAIL;
     }

@@ -96,7 +96,8 @@ bool readGameSetting(std::string_view key, std::string_view defaultValue, std::s
     std::filesystem::path folder = std::filesystem::current_path(error);
     std::optional<std::string> value;
     FileBuffer buffer;
-    if (!error && loadWholeFile(buffer, GamePath{folder, std::string(kSettingsFile)})) {
+    if (!error &&
+        loadWholeFile(buffer, GamePath{folder, std::string(kSettingsFile)}, kMaxTextFileBytes)) {
         std::string_view text(reinterpret_cast<const char*>(buffer.data.get()),
                               static_cast<size_t>(buffer.size));
         value = findProfileValue(text, kSection, key);

@@ -87,5 +87,23 @@ TEST(FileBufferTest, GamePathsAreResolvedLikeEveryOtherGameFile) {
     expectEmpty(buffer);
 }
 
+TEST(FileBufferTest, FilesOverTheSizeLimitAreRefusedBeforeReading) {
+    TempFolder folder;
+    const fs::path ten = folder.write("ten", "0123456789");
+    FileBuffer buffer = filledBuffer();
+    EXPECT_TRUE(loadWholeFile(buffer, ten, 10));
+    EXPECT_EQ(contents(buffer), "0123456789");
+    EXPECT_FALSE(loadWholeFile(buffer, ten, 9));
+    expectEmpty(buffer);
+
+    // A script just over the text limit (sparse, so the test writes almost nothing).
+    const fs::path huge = folder.write("script/huge.txt", "");
+    fs::resize_file(huge, std::uintmax_t{kMaxTextFileBytes} + 1);
+    buffer = filledBuffer();
+    EXPECT_FALSE(
+        loadWholeFile(buffer, GamePath{folder.path(), "script\\huge.txt"}, kMaxTextFileBytes));
+    expectEmpty(buffer);
+}
+
 }  // namespace
 }  // namespace tsuzuri

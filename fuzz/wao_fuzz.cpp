@@ -1,0 +1,34 @@
+// Wao sequence files: reading one into a cue track (its sounds loaded through the real sound
+// layer, with silent output), then clearing the track.
+#include <cstdlib>
+#include <fstream>
+
+#include "fuzz_support.h"
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "script_engine/scene_state.h"
+#include "script_engine/wao_sequence.h"
+#include "shell/main_window.h"
+#include "sound/sound_layer.h"
+
+using namespace tsuzuri;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::selectBackend(platform::Backend::Headless);
+    platform::setHeadlessInput({});
+    createMainWindow();
+    SoundInit();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    sceneState.gameFolder = fuzz::fuzzGameFolder();
+    const std::filesystem::path file = sceneState.gameFolder / "wave" / "fuzz.wao";
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    const std::int32_t track = size > 0 ? (data[0] & 1) : 0;
+    loadCueTrack(GamePath{sceneState.gameFolder, "wave\\fuzz.wao"}, track);
+    clearCueTrack(track);
+    return 0;
+}
