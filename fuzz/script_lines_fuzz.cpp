@@ -18,17 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     buffer.size = static_cast<std::int32_t>(size);
     clearScript();
-    FolderListingScope scope;
-    while (buffer.readPos < buffer.size) {
-        char line[kMaxLineBytes + 1] = {};
-        if (readScriptLine(buffer, line) == 0) {
-            continue;
-        }
-        auto stored = std::make_unique<ScriptLine>();
-        stored->text = line;
-        stored->kind = classifyLine(stored->text);
-        sceneState.lines.push_back(std::move(stored));
-    }
+    appendScriptLines(buffer);
     for (const auto& line : sceneState.lines) {
         if (line->kind == Jump) {
             findLabel(line->text.c_str() + 1);

@@ -122,6 +122,20 @@ LineKind classifyLine(std::string_view text) {
     return Text;
 }
 
+void appendScriptLines(FileBuffer& buffer) {
+    FolderListingScope listingScope;
+    while (buffer.readPos < buffer.size) {
+        char line[kMaxLineBytes + 1] = {};
+        if (readScriptLine(buffer, line) == 0) {
+            continue;
+        }
+        auto stored = std::make_unique<ScriptLine>();
+        stored->text = line;  // up to the first NUL, as every reader of the line sees it
+        stored->kind = classifyLine(stored->text);
+        sceneState.lines.push_back(std::move(stored));
+    }
+}
+
 bool loadScript(const GamePath& path) {
     std::optional<fs::path> folder = deriveGameFolder(path);
     if (!folder) {
@@ -135,18 +149,7 @@ bool loadScript(const GamePath& path) {
         return false;
     }
     clearScript();
-
-    FolderListingScope listingScope;
-    while (buffer.readPos < buffer.size) {
-        char line[kMaxLineBytes + 1] = {};
-        if (readScriptLine(buffer, line) == 0) {
-            continue;
-        }
-        auto stored = std::make_unique<ScriptLine>();
-        stored->text = line;  // up to the first NUL, as every reader of the line sees it
-        stored->kind = classifyLine(stored->text);
-        sceneState.lines.push_back(std::move(stored));
-    }
+    appendScriptLines(buffer);
     platform::sleepMs(kAfterLoadPauseMs);
     releaseFileBuffer(buffer);
     return true;

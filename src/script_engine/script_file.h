@@ -20,6 +20,10 @@ constexpr int kMaxLineBytes = 1023;
 // up or the file cannot be read; the game folder changes in the second case all the same.
 bool loadScript(const GamePath& path);
 
+// Cuts the rest of the buffer into lines and appends each non-empty one, classified, to the
+// loaded lines (the reading part of loadScript).
+void appendScriptLines(FileBuffer& buffer);
+
 // Releases every line.
 void clearScript();
 
