@@ -138,6 +138,7 @@ std::int32_t renderFrame() {
             return 0;
         }
         lastPresented = inputs;
+        ++renderState.framesPresented;
     }
     if (!isAdvanceReleased() && !isSkipKeyDown()) {
         platform::sleepMs(kFramePauseMs);

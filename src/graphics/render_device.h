@@ -25,8 +25,9 @@ struct RenderState {
     TextureSlot textTexture;      // the text layer, 800x600
     std::int32_t flashActive = 0;
     std::uint8_t flashLevel = 0;
-    GamePath scenePath;                // the scene picture last shown
-    std::vector<std::uint32_t> frame;  // the composed frame, kScreenWidth x kScreenHeight
+    GamePath scenePath;                 // the scene picture last shown
+    std::vector<std::uint32_t> frame;   // the composed frame, kScreenWidth x kScreenHeight
+    std::uint64_t framesPresented = 0;  // counts the frames shown (unchanged ones are not)
 };
 
 extern RenderState renderState;

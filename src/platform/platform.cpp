@@ -18,6 +18,7 @@ struct PlatformState {
     WindowHandle lastIssuedHandle = 0;
     InputTracker input;
     std::uint64_t idlePasses = 0;
+    std::optional<std::pair<int, int>> cursorOverride;
 };
 
 PlatformState& state() {
@@ -52,6 +53,7 @@ bool initWindowSystem(std::string& reason) {
     s.queue.clear();
     s.input = InputTracker{};
     s.idlePasses = 0;
+    s.cursorOverride.reset();
     if (s.backend == Backend::Sdl) {
         return sdl::initWindowSystem(reason);
     }
@@ -147,9 +149,18 @@ void getKeyboardState(std::uint8_t keys[256], std::uint8_t pressedSince[256]) {
     std::memset(input.pressedSince, 0, sizeof input.pressedSince);
 }
 
+void setCursorOverride(std::optional<std::pair<int, int>> position) {
+    state().cursorOverride = position;
+}
+
 bool getCursorClientPos(WindowHandle window, int& x, int& y) {
     if (!isWindowAlive(window)) {
         return false;
+    }
+    if (state().cursorOverride) {
+        x = state().cursorOverride->first;
+        y = state().cursorOverride->second;
+        return true;
     }
     if (state().backend == Backend::Sdl) {
         return sdl::getCursorClientPos(x, y);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tsuzuri::platform {
 
@@ -83,6 +84,10 @@ void getKeyboardState(std::uint8_t state[256], std::uint8_t pressedSince[256]);
 // The cursor position now, in client coordinates of the window (may lie outside the client
 // area). Answers false when the position cannot be taken.
 bool getCursorClientPos(WindowHandle window, int& x, int& y);
+
+// Puts the cursor, as getCursorClientPos answers it, at a fixed place (for unattended runs
+// that pick choices); nothing restores the real cursor.
+void setCursorOverride(std::optional<std::pair<int, int>> position);
 
 // ---------------------------------------------------------------------------------------------
 // Presentation

@@ -23,6 +23,7 @@ struct SceneState {
     SoundId seChannel = 0;
     SoundId loopSeChannel = 0;
     SoundId bgmChannel = 0;
+    std::filesystem::path scriptFile;  // the file the lines were loaded from
 };
 
 extern SceneState sceneState;

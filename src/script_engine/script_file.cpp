@@ -143,12 +143,14 @@ bool loadScript(const GamePath& path) {
     }
     sceneState.gameFolder = *folder;
 
+    const std::optional<fs::path> file = resolveGameFile(path);
     FileBuffer buffer;
-    if (!loadWholeFile(buffer, path, kMaxTextFileBytes)) {
+    if (!file || !loadWholeFile(buffer, *file, kMaxTextFileBytes)) {
         releaseFileBuffer(buffer);
         return false;
     }
     clearScript();
+    sceneState.scriptFile = *file;
     appendScriptLines(buffer);
     platform::sleepMs(kAfterLoadPauseMs);
     releaseFileBuffer(buffer);

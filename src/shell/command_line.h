@@ -1,7 +1,9 @@
 // The player's command line: `tsuzuri [OPTIONS] [GAME_DIR]`.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,11 @@ struct CommandLine {
     std::filesystem::path inputScript;  // headless input; empty: none
     bool traceInput = false;
     bool exitAfterFirstFrame = false;
-    std::filesystem::path fontFile;  // empty: ask the system for a Japanese font
+    std::optional<std::uint32_t> autoplayMs;  // --autoplay[=MS]
+    std::filesystem::path recordFolder;       // --record DIR
+    std::uint64_t maxPasses = 0;              // --frames N
+    double maxSeconds = 0.0;                  // --seconds S
+    std::filesystem::path fontFile;           // empty: ask the system for a Japanese font
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);

@@ -71,5 +71,9 @@ int main(int argc, char** argv) {
     tsuzuri::PlayerOptions options;
     options.traceInput = commandLine.traceInput;
     options.exitAfterFirstFrame = commandLine.exitAfterFirstFrame;
+    options.autoplayMs = commandLine.autoplayMs;
+    options.recordFolder = commandLine.recordFolder;
+    options.maxPasses = commandLine.maxPasses;
+    options.maxSeconds = commandLine.maxSeconds;
     return tsuzuri::runPlayer(options);
 }

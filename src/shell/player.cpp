@@ -9,11 +9,13 @@
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
+#include "shell/autoplay.h"
 #include "shell/cue_worker.h"
 #include "shell/game_settings.h"
 #include "shell/input.h"
 #include "shell/main_window.h"
 #include "shell/messages.h"
+#include "shell/recorder.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri {
@@ -60,12 +62,27 @@ void traceInput(std::uint64_t pass) {
     }
 }
 
+// Whether a limit of the run (--frames, --seconds) has been reached.
+bool runLimitReached(const PlayerOptions& options, std::uint64_t pass, std::uint32_t elapsedMs) {
+    return (options.maxPasses != 0 && pass >= options.maxPasses) ||
+           (options.maxSeconds > 0.0 && elapsedMs >= options.maxSeconds * 1000.0);
+}
+
 void runMainLoop(const PlayerOptions& options) {
     platform::Message message{};
     bool guarded = true;
     const std::uint32_t loopStart = platform::timeGetTime();
     std::uint64_t idlePass = 0;
     bool firstFrameReported = false;
+    if (!options.recordFolder.empty()) {
+        std::string error;
+        if (!startRecording(options.recordFolder, error)) {
+            std::fprintf(stderr, "tsuzuri: %s; playing without recording\n", error.c_str());
+        }
+    }
+    if (options.autoplayMs) {
+        startAutoplay(*options.autoplayMs);
+    }
     while (message.kind != platform::MessageKind::Quit) {
         if (platform::peekMessage(message)) {
             if (message.kind != platform::MessageKind::Quit) {
@@ -81,6 +98,7 @@ void runMainLoop(const PlayerOptions& options) {
             discardKeyboardPresses();
         } else {
             sampleKeyboard();
+            applyAutoplay();
             if (options.traceInput) {
                 traceInput(idlePass);
             }
@@ -92,6 +110,11 @@ void runMainLoop(const PlayerOptions& options) {
         if (renderFrame() == 0 && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
+        const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
+        recordPass(idlePass, elapsed);
+        if (runLimitReached(options, idlePass, elapsed) && mainWindow != 0) {
+            platform::postMessage(mainWindow, platform::MessageKind::Close);
+        }
         if (options.exitAfterFirstFrame && !firstFrameReported) {
             firstFrameReported = true;
             // The time on the monotonic clock, for the start-up measurement to compare.
@@ -100,6 +123,8 @@ void runMainLoop(const PlayerOptions& options) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
     }
+    stopAutoplay();
+    stopRecording();
 }
 
 }  // namespace

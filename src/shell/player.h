@@ -1,6 +1,10 @@
 // The entry routine: start-up in order, the main loop, shutdown in order.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
 namespace tsuzuri {
 
 struct PlayerOptions {
@@ -9,6 +13,13 @@ struct PlayerOptions {
     bool traceInput = false;
     // Close the window right after the first frame (for measuring start-up).
     bool exitAfterFirstFrame = false;
+    // Turn pages and answer menus unattended, after this many milliseconds each.
+    std::optional<std::uint32_t> autoplayMs;
+    // Record frames, their index and the sound into this folder (empty: no recording).
+    std::filesystem::path recordFolder;
+    // Close the window after this many main-loop passes or seconds (0: no limit).
+    std::uint64_t maxPasses = 0;
+    double maxSeconds = 0.0;
 };
 
 // Runs the game in the current directory until its window closes. Every start-up failure is

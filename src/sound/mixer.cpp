@@ -184,6 +184,16 @@ VoiceState voiceStateNow(Voice& voice) {
     return copy;
 }
 
+namespace {
+
+std::atomic<MixTap> mixTap{nullptr};
+
+}  // namespace
+
+void setMixTap(MixTap tap) {
+    mixTap.store(tap);
+}
+
 void mixVoices(std::int16_t* frames, int frameCount) {
     constexpr int kBlockFrames = 512;
     std::int32_t sum[kBlockFrames * kChannels];
@@ -201,6 +211,9 @@ void mixVoices(std::int16_t* frames, int frameCount) {
         for (int i = 0; i < count * kChannels; ++i) {
             out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
         }
+    }
+    if (MixTap tap = mixTap.load()) {
+        tap(frames, frameCount);
     }
 }
 

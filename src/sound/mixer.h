@@ -54,6 +54,11 @@ void stopVoice(Voice& voice);
 // Where the voice stands now, as the next play or stop call would find it.
 VoiceState voiceStateNow(Voice& voice);
 
+// Receives a copy of every mixed buffer, on the output device's thread (for recording what
+// was heard). It must return quickly and never wait on the engine's locks. Null: none.
+using MixTap = void (*)(const std::int16_t* frames, int frameCount);
+void setMixTap(MixTap tap);
+
 // Fills `frameCount` output frames with the sum of the playing voices, saturating at the
 // limits of the sample range. This is what the output device's thread calls.
 void mixVoices(std::int16_t* frames, int frameCount);

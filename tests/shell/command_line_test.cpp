@@ -38,9 +38,33 @@ TEST(CommandLineTest, HeadlessTakesAnInputScript) {
     EXPECT_TRUE(parseCommandLine({"--trace-input"}).traceInput);
 }
 
+TEST(CommandLineTest, UnattendedRunsAndRecording) {
+    CommandLine run =
+        parseCommandLine({"--autoplay", "--record", "out", "--frames=200", "--seconds", "2.5"});
+    EXPECT_EQ(run.action, Action::Play);
+    EXPECT_EQ(run.autoplayMs, 1500u);
+    EXPECT_EQ(run.recordFolder, "out");
+    EXPECT_EQ(run.maxPasses, 200u);
+    EXPECT_DOUBLE_EQ(run.maxSeconds, 2.5);
+    EXPECT_EQ(parseCommandLine({"--autoplay=300"}).autoplayMs, 300u);
+    EXPECT_FALSE(parseCommandLine({}).autoplayMs.has_value());
+    EXPECT_EQ(parseCommandLine({"--font=x.ttf"}).fontFile, "x.ttf");
+}
+
 TEST(CommandLineTest, MistakesAreUsageErrors) {
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"a", "b"}, {"--headless", "--input"}, {"--input", "x"}, {"--input="}}) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"a", "b"},
+                                               {"--headless", "--input"},
+                                               {"--input", "x"},
+                                               {"--input="},
+                                               {"--autoplay=0"},
+                                               {"--autoplay=fast"},
+                                               {"--frames", "0"},
+                                               {"--frames=-3"},
+                                               {"--seconds", "x"},
+                                               {"--record"},
+                                               {"--font"}}) {
         CommandLine result = parseCommandLine(arguments);
         EXPECT_EQ(result.action, Action::UsageError) << arguments.front();
         EXPECT_FALSE(result.error.empty());

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/headless.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
+#include "support/png_file.h"
 #include "support/temp_folder.h"
 
 namespace tsuzuri {
@@ -132,6 +136,40 @@ TEST_F(PlayerTest, ReleasesAreSeenOnceAndNotDuringTheStartupGuard) {
         "ms 800 close\n",
         options);
     EXPECT_EQ(countAdvanceReports(::testing::internal::GetCapturedStderr()), 3);
+}
+
+TEST_F(PlayerTest, RecordingWritesNewFramesAnIndexAndTheSound) {
+    game.write("Game.INI", "[GameState]\nDefaultScriptFileName=a.txt\n");
+    game.write("script/a.txt", "hello\r\n");
+    test::TempFolder out;
+    PlayerOptions options;
+    options.recordFolder = out.path() / "run";
+    options.maxPasses = 6;
+    EXPECT_EQ(play("", options), 0);
+    EXPECT_EQ(platform::headlessIdlePasses(), 6u) << "--frames closes after six passes";
+
+    std::ifstream index(out.path() / "run" / "index.tsv");
+    std::string header, row;
+    std::getline(index, header);
+    EXPECT_EQ(header, "file\tpass\tms\tscript\tline");
+    ASSERT_TRUE(std::getline(index, row));
+    EXPECT_EQ(row.rfind("frame-000001.png\t1\t", 0), 0u) << row;
+    EXPECT_NE(row.find("\ta.txt\t0"), std::string::npos) << row;
+    EXPECT_FALSE(std::getline(index, row)) << "an unchanged frame is not written again";
+
+    test::RgbaImage frame;
+    ASSERT_TRUE(test::readPng(out.path() / "run" / "frame-000001.png", frame));
+    EXPECT_EQ(frame.width, 800);
+    EXPECT_EQ(frame.pixels[0] & 0xFFFFFFu, 0xC0C0FFu);
+
+    std::ifstream audio(out.path() / "run" / "audio.wav", std::ios::binary);
+    std::string wav((std::istreambuf_iterator<char>(audio)), std::istreambuf_iterator<char>());
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(36, 4), "data");
+    std::uint32_t dataBytes = 0;
+    std::memcpy(&dataBytes, wav.data() + 40, 4);
+    EXPECT_EQ(dataBytes, wav.size() - 44);
 }
 
 TEST_F(PlayerTest, EveryCloseSourceEndsWithExitCodeZero) {
