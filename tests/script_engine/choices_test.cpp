@@ -1,5 +1,5 @@
 // Choice menus: reading the entries of a Choices line (with two-byte characters kept whole),
-// and the menu text and its limit.
+// the menu text and its limit, and the menu on screen: drawing, hover, picking, hiding.
 #include "script_engine/choices.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +7,18 @@
 #include <cstring>
 #include <memory>
 
+#include "script_engine/scene_state.h"
+#include "shell/cue_worker.h"
+#include "support/scene_fixture.h"
+
 namespace tsuzuri {
 namespace {
+
+using test::Calls;
+using test::kClick;
+using test::kClickAndToggle;
+using test::kSkip;
+using test::kToggle;
 
 // Shift-JIS: はい, いいえ; 表 (95 5C), 示, ソ (83 5C), フ, ト, 能 (94 5C); ア, ポ (83 7C); あ.
 const std::string kHai = "\x82\xCD\x82\xA2";
@@ -140,6 +150,152 @@ TEST(BuildMenuTextTest, LongMenusAreCutToTheAreaAtACharacterBoundary) {
     EXPECT_EQ(text, std::string(254, 'c'));
     text = menuTextOf(parseChoiceLine("choices||" + std::string(253, 'c')));
     EXPECT_EQ(text, std::string(253, 'c') + "\\n");
+}
+
+class ChoiceMenuTest : public test::SceneTest {};
+
+TEST_F(ChoiceMenuTest, ExampleMenuIsDrawnOnceHoveredAndPickedByLabel) {
+    writeSound("se.wav");
+    game.write("wave/once.wao", "title\r\nse.wav\r\n");
+    const std::string line = "choices||" + kHai + "\\yes||" + kIie + "\\no";
+    setScript({"se.wav", "once.wao", line, "\\\\yes", "Yes page", "\\\\no", "No page"});
+    moveCursor(400, 300);
+    step();
+    EXPECT_EQ(currentLine(), 2);
+    EXPECT_EQ(calls.take(),
+              (Calls{"SoundRelease 0", "SoundLoad wave\\se.wav -> 1", "SoundPlay 1 once",
+                     "clearCueTrack 0", "loadCueTrack wave\\once.wao 0 -> ok", "clearTextLayer",
+                     "drawTextPage " + kHai + "\\n" + kIie + "\\n"}));
+    EXPECT_EQ(sceneState.choiceHover, 0);
+    EXPECT_EQ(sceneState.hoverRow, -1);
+    step();
+    EXPECT_TRUE(calls.take().empty()) << "drawn again only when the layer is stale";
+
+    moveCursor(0, 480);
+    step();
+    EXPECT_EQ(sceneState.choiceHover, 1);
+    EXPECT_EQ(sceneState.hoverRow, 0);
+    moveCursor(800, 532);
+    step();
+    EXPECT_EQ(sceneState.hoverRow, 1) << "the far borders are inside";
+    moveCursor(801, 532);
+    step();
+    EXPECT_EQ(sceneState.choiceHover, 0);
+    EXPECT_EQ(sceneState.hoverRow, -1);
+
+    moveCursor(10, 490);
+    step(kClick);
+    EXPECT_EQ(currentLine(), 3) << "on the label line; the story goes on after it";
+    EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "clearCueTrack 0"}))
+        << "the sound effect plays on";
+    EXPECT_TRUE(cueTracks[0].cues.empty());
+    EXPECT_EQ(sceneState.textDirty, 1);
+    EXPECT_EQ(sceneState.choiceHover, 0);
+    EXPECT_EQ(sceneState.hoverRow, -1);
+    step();
+    EXPECT_EQ(currentLine(), 4);
+
+    sceneState.currentLine = 2;
+    moveCursor(10, 520);
+    step(kClick);
+    EXPECT_EQ(currentLine(), 5);
+}
+
+TEST_F(ChoiceMenuTest, CursorOnASharedBorderPicksTheRowItHighlights) {
+    setScript({"choices||one\\a||two\\b", "\\\\a", "A", "\\\\b", "B"});
+    moveCursor(10, 506);
+    step();
+    EXPECT_EQ(sceneState.hoverRow, 1);
+    step(kClick);
+    EXPECT_EQ(currentLine(), 3);
+
+    // Without a label on the highlighted row the story goes on after the menu, whatever the
+    // row above it names.
+    setScript({"choices||one\\a||two", "After the menu", "\\\\a", "A"});
+    step();
+    calls.take();
+    step(kClick);
+    EXPECT_EQ(currentLine(), 1);
+    EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "clearCueTrack 0"})) << "picked once";
+}
+
+TEST_F(ChoiceMenuTest, RowsWithoutAFoundLabelGoOnAfterTheMenu) {
+    const std::string line = "choices||plain||end\\||gone\\nowhere";
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        setScript({line, "After", "\\\\end", "\\\\plain"});
+        moveCursor(10, 490 + 26 * row);
+        step(kClick);
+        EXPECT_EQ(currentLine(), 1);
+    }
+}
+
+TEST_F(ChoiceMenuTest, FourthEntryIsNeitherShownNorClickable) {
+    setScript({"choices||a||b||c\\c||d\\d", "\\\\c", "\\\\d"});
+    moveCursor(10, 570);  // where a fourth row would be
+    step(kClick);
+    EXPECT_EQ(currentLine(), 0);
+    EXPECT_EQ(sceneState.hoverRow, -1);
+    EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage a\\nb\\nc\\n"}));
+    moveCursor(10, 550);
+    step(kClick);
+    EXPECT_EQ(currentLine(), 1);
+}
+
+TEST_F(ChoiceMenuTest, HidingSuspendsTheMenuAndAnyInputShowsItAgain) {
+    setScript({"choices||one\\a||two\\b", "\\\\a", "\\\\b"});
+    moveCursor(10, 490);
+    step();
+    ASSERT_EQ(sceneState.hoverRow, 0);
+
+    step(kToggle);
+    EXPECT_EQ(sceneState.windowShown, 0);
+    step(kClick);
+    EXPECT_EQ(sceneState.windowShown, 1);
+    EXPECT_EQ(currentLine(), 0) << "the click only shows the window";
+
+    // Both on one pass: a shown menu hides without a pick; a hidden one is shown.
+    step(kClickAndToggle);
+    EXPECT_EQ(sceneState.windowShown, 0);
+    EXPECT_EQ(currentLine(), 0);
+    step(kClickAndToggle);
+    EXPECT_EQ(sceneState.windowShown, 1);
+    EXPECT_EQ(currentLine(), 0);
+
+    step(kToggle);
+    step(kToggle);
+    EXPECT_EQ(sceneState.windowShown, 1);
+    step(kToggle);
+    step(kSkip);
+    EXPECT_EQ(sceneState.windowShown, 1);
+
+    // Ctrl never picks.
+    step(kSkip);
+    EXPECT_EQ(currentLine(), 0);
+    EXPECT_EQ(sceneState.hoverRow, 0);
+    step(kClick);
+    EXPECT_EQ(currentLine(), 1);
+}
+
+TEST_F(ChoiceMenuTest, TwoByteCharactersInAMenuShowWholeAndFollowTheirLabels) {
+    setScript({"choices||" + kHyouji + "\\left||" + kSofuto + "\\right", "\\\\right", "\\\\left"});
+    moveCursor(10, 490);
+    step(kClick);
+    EXPECT_EQ(currentLine(), 2);
+    EXPECT_EQ(calls.take(),
+              (Calls{"clearTextLayer", "drawTextPage " + kHyouji + "\\n" + kSofuto + "\\n",
+                     "clearTextLayer", "clearCueTrack 0"}));
+}
+
+TEST_F(ChoiceMenuTest, MenuWithoutEntriesWaitsForEver) {
+    setScript({"choices but no bars", "Never"});
+    moveCursor(10, 490);
+    for (int i = 0; i < 3; ++i) {
+        step(kClick);
+    }
+    EXPECT_EQ(currentLine(), 0);
+    EXPECT_EQ(sceneState.choiceHover, 0);
+    EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage "}));
 }
 
 }  // namespace
