@@ -21,6 +21,7 @@ std::string usageText() {
            "  --input FILE    with --headless: play the input events listed in FILE\n"
            "  --font FILE     draw text with this font file (also: TSUZURI_FONT=FILE)\n"
            "  --trace-input   report each click and key release on stderr\n"
+           "  --trace-lines   report each script line the story arrives at on stderr\n"
            "  --exit-after-first-frame  close after the first frame (measures start-up)\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
@@ -59,6 +60,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             result.exitAfterFirstFrame = true;
         } else if (!optionsEnded && argument == "--trace-input") {
             result.traceInput = true;
+        } else if (!optionsEnded && argument == "--trace-lines") {
+            result.traceLines = true;
         } else if (!optionsEnded && argument == "--headless") {
             result.headless = true;
         } else if (!optionsEnded && (argument == "--input" || argument.starts_with("--input="))) {

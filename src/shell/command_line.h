@@ -16,6 +16,7 @@ struct CommandLine {
     bool headless = false;
     std::filesystem::path inputScript;  // headless input; empty: none
     bool traceInput = false;
+    bool traceLines = false;
     bool exitAfterFirstFrame = false;
     std::filesystem::path fontFile;  // empty: ask the system for a Japanese font
 };

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
@@ -60,12 +61,21 @@ void traceInput(std::uint64_t pass) {
     }
 }
 
+void traceLine(std::int32_t index) {
+    const ScriptLine& line = *sceneState.lines[static_cast<size_t>(index)];
+    std::fprintf(stderr, "tsuzuri: line %d %s: %s\n", static_cast<int>(index),
+                 lineKindName(line.kind), sjisToUtf8ForDisplay(line.text.c_str()).c_str());
+}
+
 void runMainLoop(const PlayerOptions& options) {
     platform::Message message{};
     bool guarded = true;
     const std::uint32_t loopStart = platform::timeGetTime();
     std::uint64_t idlePass = 0;
     bool firstFrameReported = false;
+    if (options.traceLines) {
+        setLineTrace(traceLine);
+    }
     while (message.kind != platform::MessageKind::Quit) {
         if (platform::peekMessage(message)) {
             if (message.kind != platform::MessageKind::Quit) {
@@ -99,6 +109,9 @@ void runMainLoop(const PlayerOptions& options) {
             std::fflush(stdout);
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
+    }
+    if (options.traceLines) {
+        setLineTrace(nullptr);
     }
 }
 
