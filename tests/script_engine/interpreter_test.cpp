@@ -33,46 +33,21 @@ void recordArrival(std::int32_t line) {
 }
 
 TEST_F(InterpreterTest, ImmediateLinesRunInOneStepUpToTheFirstPage) {
+    EXPECT_TRUE(isSceneFinished()) << "nothing loaded yet";
     writePicture("bg.bmp");
     writeSound("se.wav");
-    writeSound("loop.wav");
-    writeSound("bgm.wav");
-    setScript({"// opening", "bg.bmp", "se.wav", "#loop.wav", "*bgm.wav", "\\\\start", "First page",
-               "Second page"});
-
+    setScript({"// opening", "bg.bmp", "se.wav", "\\\\start", "First page", "Second page"});
     step();
-    EXPECT_EQ(currentLine(), 6);
+    EXPECT_EQ(currentLine(), 4);
     EXPECT_EQ(calls.take(),
               (Calls{"showScenePicture cg\\bg.bmp", "SoundRelease 0", "SoundLoad wave\\se.wav -> 1",
-                     "SoundPlay 1 once", "SoundRelease 0", "SoundLoad wave\\loop.wav -> 2",
-                     "SoundPlay 2 loop", "SoundRelease 0", "SoundLoad wave\\bgm.wav -> 3",
-                     "SoundPlay 3 loop", "clearTextLayer", "drawTextPage First page"}));
-    EXPECT_EQ(sceneState.seChannel, 1);
-    EXPECT_EQ(sceneState.loopSeChannel, 2);
-    EXPECT_EQ(sceneState.bgmChannel, 3);
+                     "SoundPlay 1 once", "clearTextLayer", "drawTextPage First page"}));
     EXPECT_EQ(sceneState.textDirty, 0);
 
     // The page waits without drawing again.
     step();
     step();
-    EXPECT_EQ(currentLine(), 6);
-    EXPECT_TRUE(calls.take().empty());
-}
-
-TEST_F(InterpreterTest, ScriptOfPicturesAndSoundsEndsInTheFirstStep) {
-    EXPECT_TRUE(isSceneFinished()) << "nothing loaded yet";
-    step();
-    EXPECT_TRUE(calls.take().empty());
-
-    writePicture("bg.bmp");
-    game.write("cg/room/night.bmp", "picture");
-    writeSound("se.wav");
-    setScript({"bg.bmp", "room\\night.bmp", "se.wav", "*se.wav", "StopBGM"});
-    step();
-    EXPECT_EQ(currentLine(), 5);
-    EXPECT_TRUE(isSceneFinished());
-    calls.take();
-    step();
+    EXPECT_EQ(currentLine(), 4);
     EXPECT_TRUE(calls.take().empty());
 }
 
@@ -210,8 +185,9 @@ TEST_F(InterpreterTest, FlashHoldsTheStoryForTwentySevenPassesUnlessSkipped) {
 TEST_F(InterpreterTest, SoundLinesReleaseWhatTheirChannelHeldAndStopKeepsItLoaded) {
     writeSound("a.wav");
     writeSound("b.wav");
+    game.write("wave/bad.wav", "not a sound");
     setScript({"a.wav", "b.wav", "#a.wav", "StopLoopSE", "#b.wav", "*a.wav", "StopBGM", "StopBGM",
-               "Page"});
+               "bad.wav", "Page"});
     step();
     EXPECT_EQ(calls.take(), (Calls{"SoundRelease 0",
                                    "SoundLoad wave\\a.wav -> 1",
@@ -231,31 +207,19 @@ TEST_F(InterpreterTest, SoundLinesReleaseWhatTheirChannelHeldAndStopKeepsItLoade
                                    "SoundPlay 5 loop",
                                    "SoundStop 5",
                                    "SoundStop 5",
+                                   "SoundRelease 2",
+                                   "SoundLoad wave\\bad.wav -> -1",
                                    "clearTextLayer",
-                                   "drawTextPage Page"}));
+                                   "drawTextPage bad.wav"}));
     EXPECT_EQ(SoundLength(1), 0.0) << "released by the next SE line";
+    EXPECT_EQ(SoundLength(2), 0.0) << "released before the failed load";
     EXPECT_EQ(SoundLength(3), 0.0) << "released by the next LoopSE line";
     EXPECT_GT(SoundLength(5), 0.0) << "stopped music stays loaded";
-    EXPECT_EQ(sceneState.seChannel, 2);
+    EXPECT_EQ(sceneState.seChannel, -1);
     EXPECT_EQ(sceneState.loopSeChannel, 4);
     EXPECT_EQ(sceneState.bgmChannel, 5);
-}
-
-TEST_F(InterpreterTest, SoundEffectThatCannotBeReadLeavesItsChannelEmpty) {
-    writeSound("a.wav");
-    game.write("wave/bad.wav", "not a sound");
-    setScript({"a.wav", "bad.wav", "Page"});
-    step();
-    EXPECT_EQ(currentLine(), 1);
-    EXPECT_EQ(kindOf(1), Text);
-    EXPECT_EQ(sceneState.seChannel, -1);
-    EXPECT_EQ(SoundLength(1), 0.0) << "the previous sound effect is already released";
-    EXPECT_EQ(
-        calls.take(),
-        (Calls{"SoundRelease 0", "SoundLoad wave\\a.wav -> 1", "SoundPlay 1 once", "SoundRelease 1",
-               "SoundLoad wave\\bad.wav -> -1", "clearTextLayer", "drawTextPage bad.wav"}));
-    step(kClick);
-    EXPECT_EQ(calls.take(), (Calls{"SoundStop -1", "clearCueTrack 0"}));
+    EXPECT_EQ(currentLine(), 8);
+    EXPECT_EQ(kindOf(8), Text);
 }
 
 // Each kind of line whose file is gone by the time the story reaches it, with the calls its
@@ -368,16 +332,6 @@ TEST_F(InterpreterTest, NextScriptIntoAShorterOrEmptyScriptEndsTheStoryThere) {
     EXPECT_TRUE(sceneState.lines.empty());
     EXPECT_EQ(currentLine(), 0);
     EXPECT_TRUE(isSceneFinished());
-}
-
-TEST_F(InterpreterTest, NextScriptThatCannotLoadIsAPageAndKeepsTheScript) {
-    writeScript("gone.txt", {"Elsewhere"});
-    setScript({"gone.txt", "Next"});
-    fs::remove(game.path() / "script" / "gone.txt");
-    step();
-    EXPECT_EQ(kindOf(0), Text);
-    EXPECT_EQ(sceneState.lines.size(), 2u);
-    EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage gone.txt"}));
 }
 
 int linesReported = 0;

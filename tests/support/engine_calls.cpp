@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "common/game_path.h"
 #include "common/status.h"
@@ -32,153 +33,123 @@ TSUZURI_WRAPPED(Status, clearCueTrack, (std::int32_t), "_ZN7tsuzuri13clearCueTra
 
 namespace {
 
-struct Recorder {
-    std::mutex mutex;
-    bool open = false;
-    bool fakePictures = false;
-    std::thread::id owner;
-    std::vector<std::string> calls;
-};
-
-Recorder& recorder() {
-    static Recorder instance;
-    return instance;
-}
-
+std::mutex mutex;
+bool logOpen = false;
+bool picturesFaked = false;
+std::thread::id logThread;
+std::vector<std::string> noted;
 // How deep the current thread is inside recorded calls.
 thread_local int depth = 0;
 
-// Marks one recorded call for its duration; only the outermost call of the log's thread is
-// noted.
-class CallScope {
-public:
-    CallScope() { ++depth; }
-    ~CallScope() { --depth; }
-    CallScope(const CallScope&) = delete;
-    CallScope& operator=(const CallScope&) = delete;
-
-    void note(const std::string& call) const {
-        Recorder& r = recorder();
-        std::lock_guard lock(r.mutex);
-        if (depth == 1 && r.open && r.owner == std::this_thread::get_id()) {
-            r.calls.push_back(call);
-        }
+// Runs the real call and notes it as `call` plus what `result` makes of its result, when it
+// comes from the log's thread and not from inside another recorded call.
+template <typename Real, typename Result>
+auto record(std::string call, Real real, Result result) {
+    ++depth;
+    const auto answer = real();
+    --depth;
+    std::lock_guard lock(mutex);
+    if (depth == 0 && logOpen && logThread == std::this_thread::get_id()) {
+        noted.push_back(call + result(answer));
     }
-};
-
-std::string describe(const GamePath& path) {
-    if (path.folder == sceneState.gameFolder) {
-        return path.name;
-    }
-    return path.folder.string() + "|" + path.name;
+    return answer;
 }
 
-bool fakingPictures() {
-    Recorder& r = recorder();
-    std::lock_guard lock(r.mutex);
-    return r.open && r.fakePictures;
+std::string nothing(Status) {
+    return "";
+}
+std::string arrow(std::int32_t answer) {
+    return " -> " + std::to_string(answer);
+}
+
+std::string describe(const GamePath& path) {
+    return path.folder == sceneState.gameFolder ? path.name
+                                                : path.folder.string() + "|" + path.name;
 }
 
 }  // namespace
 
 Status wrap_showScenePicture(const GamePath& path) {
-    CallScope scope;
-    scope.note("showScenePicture " + describe(path));
-    if (fakingPictures()) {
-        return gameFileExists(path) ? S_OK : E_FAIL;
-    }
-    return real_showScenePicture(path);
+    return record(
+        "showScenePicture " + describe(path),
+        [&] {
+            bool fake;
+            {
+                std::lock_guard lock(mutex);
+                fake = logOpen && picturesFaked;
+            }
+            if (fake) {
+                return gameFileExists(path) ? S_OK : E_FAIL;
+            }
+            return real_showScenePicture(path);
+        },
+        nothing);
 }
-
 std::int32_t wrap_stepFlash() {
-    CallScope scope;
-    const std::int32_t result = real_stepFlash();
-    scope.note("stepFlash -> " + std::to_string(result));
-    return result;
+    return record("stepFlash", real_stepFlash, arrow);
 }
-
 Status wrap_clearTextLayer() {
-    CallScope scope;
-    scope.note("clearTextLayer");
-    return real_clearTextLayer();
+    return record("clearTextLayer", real_clearTextLayer, nothing);
 }
-
 Status wrap_drawTextPage(const char* text) {
-    CallScope scope;
-    scope.note(std::string("drawTextPage ") + (text != nullptr ? text : "(null)"));
-    return real_drawTextPage(text);
+    return record(
+        std::string("drawTextPage ") + (text != nullptr ? text : "(null)"),
+        [&] { return real_drawTextPage(text); }, nothing);
 }
-
 SoundId wrap_SoundLoad(const GamePath& path) {
-    CallScope scope;
-    const SoundId id = real_SoundLoad(path);
-    scope.note("SoundLoad " + describe(path) + " -> " + std::to_string(id));
-    return id;
+    return record(
+        "SoundLoad " + describe(path), [&] { return real_SoundLoad(path); }, arrow);
 }
-
 Status wrap_SoundRelease(SoundId id) {
-    CallScope scope;
-    scope.note("SoundRelease " + std::to_string(id));
-    return real_SoundRelease(id);
+    return record(
+        "SoundRelease " + std::to_string(id), [&] { return real_SoundRelease(id); }, nothing);
 }
-
 Status wrap_SoundPlay(SoundId id, std::int32_t loop) {
-    CallScope scope;
-    scope.note("SoundPlay " + std::to_string(id) + (loop != 0 ? " loop" : " once"));
-    return real_SoundPlay(id, loop);
+    return record(
+        "SoundPlay " + std::to_string(id) + (loop != 0 ? " loop" : " once"),
+        [&] { return real_SoundPlay(id, loop); }, nothing);
 }
-
 Status wrap_SoundStop(SoundId id) {
-    CallScope scope;
-    scope.note("SoundStop " + std::to_string(id));
-    return real_SoundStop(id);
+    return record(
+        "SoundStop " + std::to_string(id), [&] { return real_SoundStop(id); }, nothing);
 }
-
 Status wrap_loadCueTrack(const GamePath& path, std::int32_t track) {
-    CallScope scope;
-    const Status status = real_loadCueTrack(path, track);
-    scope.note("loadCueTrack " + describe(path) + " " + std::to_string(track) +
-               (failed(status) ? " -> failed" : " -> ok"));
-    return status;
+    return record(
+        "loadCueTrack " + describe(path) + " " + std::to_string(track),
+        [&] { return real_loadCueTrack(path, track); },
+        [](Status status) { return std::string(failed(status) ? " -> failed" : " -> ok"); });
 }
-
 Status wrap_clearCueTrack(std::int32_t track) {
-    CallScope scope;
-    scope.note("clearCueTrack " + std::to_string(track));
-    return real_clearCueTrack(track);
+    return record(
+        "clearCueTrack " + std::to_string(track), [&] { return real_clearCueTrack(track); },
+        nothing);
 }
 
 namespace test {
 
 EngineCallLog::EngineCallLog() {
-    Recorder& r = recorder();
-    std::lock_guard lock(r.mutex);
-    r.open = true;
-    r.fakePictures = false;
-    r.owner = std::this_thread::get_id();
-    r.calls.clear();
+    std::lock_guard lock(mutex);
+    logOpen = true;
+    picturesFaked = false;
+    logThread = std::this_thread::get_id();
+    noted.clear();
 }
 
 EngineCallLog::~EngineCallLog() {
-    Recorder& r = recorder();
-    std::lock_guard lock(r.mutex);
-    r.open = false;
-    r.fakePictures = false;
-    r.calls.clear();
+    std::lock_guard lock(mutex);
+    logOpen = false;
+    picturesFaked = false;
+    noted.clear();
 }
 
 std::vector<std::string> EngineCallLog::take() {
-    Recorder& r = recorder();
-    std::lock_guard lock(r.mutex);
-    std::vector<std::string> taken;
-    taken.swap(r.calls);
-    return taken;
+    std::lock_guard lock(mutex);
+    return std::exchange(noted, {});
 }
 
 void EngineCallLog::fakePictures(bool fake) {
-    Recorder& r = recorder();
-    std::lock_guard lock(r.mutex);
-    r.fakePictures = fake;
+    std::lock_guard lock(mutex);
+    picturesFaked = fake;
 }
 
 }  // namespace test
