@@ -1,12 +1,35 @@
 // The scene interpreter: moves the story one step per main-loop pass.
 #pragma once
 
+#include <cstdint>
+
 namespace tsuzuri {
 
-// Runs one step of the story from the current line.
+// A step ends at the latest after this many lines, or once it has taken longer than
+// kMaxStepMs, wherever the story then stands; the next pass goes on from there. Real scripts
+// never come near either bound, but a cycle of jumps (or a script that names itself) with no
+// page, menu or flash in it would otherwise hold the main loop for ever.
+constexpr std::int32_t kMaxLinesPerStep = 10000;
+constexpr std::uint32_t kMaxStepMs = 1000;
+
+// Runs one step of the story from the current line: immediate lines (pictures, sounds,
+// labels, jumps, script changes) run at once, and the step ends at the first page, menu or
+// flash, which is handled again on every pass until it lets the story go on.
 void stepScene();
 
 // True when the story has run out of lines (also when none were ever loaded).
 bool isSceneFinished();
+
+// The millisecond clock the step bound reads. Tests set their own; null restores the
+// platform's.
+using SceneClock = std::uint32_t (*)();
+void setSceneClock(SceneClock clock);
+
+// Called with the index of each line the story arrives at: the line it stands on when the
+// first step after setting the trace begins, every line a step goes on to, and the line a
+// page turn, a finished flash or a pick moves it to. A line the story waits on is reported
+// once, not on every pass. The line is alive during the call. Null switches the trace off.
+using LineTrace = void (*)(std::int32_t line);
+void setLineTrace(LineTrace trace);
 
 }  // namespace tsuzuri

@@ -25,6 +25,45 @@ enum LineKind : std::int32_t {
     NextScript = 15,  // name of a file in "script"
 };
 
+// The kind's name, for diagnostics.
+constexpr const char* lineKindName(LineKind kind) {
+    switch (kind) {
+        case Comment:
+            return "Comment";
+        case Image:
+            return "Image";
+        case SE:
+            return "SE";
+        case LoopSE:
+            return "LoopSE";
+        case StopLoopSE:
+            return "StopLoopSE";
+        case BGM:
+            return "BGM";
+        case StopBGM:
+            return "StopBGM";
+        case Wao:
+            return "Wao";
+        case LoopWao:
+            return "LoopWao";
+        case StopLoopWao:
+            return "StopLoopWao";
+        case Text:
+            return "Text";
+        case Choices:
+            return "Choices";
+        case Jump:
+            return "Jump";
+        case Label:
+            return "Label";
+        case Flash:
+            return "Flash";
+        case NextScript:
+            return "NextScript";
+    }
+    return "?";
+}
+
 struct ScriptLine {
     LineKind kind = Text;
     // The line's bytes as in the file (Shift-JIS), without the line end, at most 1023 bytes.

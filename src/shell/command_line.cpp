@@ -57,6 +57,7 @@ std::string usageText() {
            "  --frames N      close after N main-loop passes\n"
            "  --seconds S     close after S seconds\n"
            "  --trace-input   report each click and key release on stderr\n"
+           "  --trace-lines   report each script line the story arrives at on stderr\n"
            "  --exit-after-first-frame  close after the first frame (measures start-up)\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
@@ -91,6 +92,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             result.headless = true;
         } else if (argument == "--trace-input") {
             result.traceInput = true;
+        } else if (argument == "--trace-lines") {
+            result.traceLines = true;
         } else if (argument == "--exit-after-first-frame") {
             result.exitAfterFirstFrame = true;
         } else if (isOption(argument, "--input")) {

@@ -18,6 +18,7 @@ struct CommandLine {
     bool headless = false;
     std::filesystem::path inputScript;  // headless input; empty: none
     bool traceInput = false;
+    bool traceLines = false;
     bool exitAfterFirstFrame = false;
     std::optional<std::uint32_t> autoplayMs;  // --autoplay[=MS]
     std::filesystem::path recordFolder;       // --record DIR

@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     }
     tsuzuri::PlayerOptions options;
     options.traceInput = commandLine.traceInput;
+    options.traceLines = commandLine.traceLines;
     options.exitAfterFirstFrame = commandLine.exitAfterFirstFrame;
     options.autoplayMs = commandLine.autoplayMs;
     options.recordFolder = commandLine.recordFolder;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
@@ -68,6 +69,12 @@ bool runLimitReached(const PlayerOptions& options, std::uint64_t pass, std::uint
            (options.maxSeconds > 0.0 && elapsedMs >= options.maxSeconds * 1000.0);
 }
 
+void traceLine(std::int32_t index) {
+    const ScriptLine& line = *sceneState.lines[static_cast<size_t>(index)];
+    std::fprintf(stderr, "tsuzuri: line %d %s: %s\n", static_cast<int>(index),
+                 lineKindName(line.kind), sjisToUtf8ForDisplay(line.text.c_str()).c_str());
+}
+
 void runMainLoop(const PlayerOptions& options) {
     platform::Message message{};
     bool guarded = true;
@@ -82,6 +89,9 @@ void runMainLoop(const PlayerOptions& options) {
     }
     if (options.autoplayMs) {
         startAutoplay(*options.autoplayMs);
+    }
+    if (options.traceLines) {
+        setLineTrace(traceLine);
     }
     while (message.kind != platform::MessageKind::Quit) {
         if (platform::peekMessage(message)) {
@@ -125,6 +135,9 @@ void runMainLoop(const PlayerOptions& options) {
     }
     stopAutoplay();
     stopRecording();
+    if (options.traceLines) {
+        setLineTrace(nullptr);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,9 @@ struct PlayerOptions {
     // Report each release of the advance and toggle inputs on stderr (for checking input
     // devices, and for tests that drive a real window).
     bool traceInput = false;
+    // Report each script line the story arrives at on stderr, as "line N Kind: text" (for
+    // following a story's path, and for tests that check it).
+    bool traceLines = false;
     // Close the window right after the first frame (for measuring start-up).
     bool exitAfterFirstFrame = false;
     // Turn pages and answer menus unattended, after this many milliseconds each.

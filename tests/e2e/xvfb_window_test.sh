@@ -28,6 +28,8 @@ unset WAYLAND_DISPLAY SDL_VIDEODRIVER 2>/dev/null || true
 # A game whose caption is Japanese (Shift-JIS in Game.INI): "テスト物語".
 make_game "$WORK/game" "[GameState]" "DefaultScriptFileName=start.txt"
 printf 'WindowTitle=\203\145\203\130\203\147\225\250\214\352\r\n' >>"$WORK/game/Game.INI"
+# More pages than the clicks below turn, so the story is still running when Escape comes.
+printf 'Page %s\r\n' 1 2 3 4 5 6 7 8 >"$WORK/game/script/start.txt"
 
 "$TSUZURI" --trace-input "$WORK/game" >"$WORK/out" 2>"$WORK/err" &
 player_pid=$!

@@ -36,6 +36,10 @@ TEST(CommandLineTest, HeadlessTakesAnInputScript) {
     EXPECT_EQ(separate.gameFolder, "game");
     EXPECT_EQ(parseCommandLine({"--headless", "--input=x"}).inputScript, "x");
     EXPECT_TRUE(parseCommandLine({"--trace-input"}).traceInput);
+    const CommandLine traced = parseCommandLine({"--trace-lines", "game"});
+    EXPECT_TRUE(traced.traceLines);
+    EXPECT_FALSE(traced.traceInput);
+    EXPECT_EQ(traced.gameFolder, "game");
 }
 
 TEST(CommandLineTest, UnattendedRunsAndRecording) {

@@ -118,7 +118,8 @@ int countAdvanceReports(const std::string& log) {
 
 TEST_F(PlayerTest, ReleasesAreSeenOnceAndNotDuringTheStartupGuard) {
     game.write("Game.INI", "[GameState]\nDefaultScriptFileName=a.txt\n");
-    game.write("script/a.txt", "hello\r\n");
+    // Enough pages that no click ends the story.
+    game.write("script/a.txt", "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\n");
     PlayerOptions options;
     options.traceInput = true;
 

@@ -1,0 +1,156 @@
+#include "support/engine_calls.h"
+
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "common/game_path.h"
+#include "common/status.h"
+#include "script_engine/scene_state.h"
+#include "sound/sound_layer.h"
+
+// The linker sends every call of a wrapped function to __wrap_NAME and makes __real_NAME the
+// original, NAME being the function's mangled name as given to --wrap in tests/CMakeLists.txt.
+// These declarations bind readable names to both.
+#define TSUZURI_WRAPPED(result, name, params, mangled)    \
+    result real_##name params __asm__("__real_" mangled); \
+    result wrap_##name params __asm__("__wrap_" mangled)
+
+namespace tsuzuri {
+
+TSUZURI_WRAPPED(Status, showScenePicture, (const GamePath&),
+                "_ZN7tsuzuri16showScenePictureERKNS_8GamePathE");
+TSUZURI_WRAPPED(std::int32_t, stepFlash, (), "_ZN7tsuzuri9stepFlashEv");
+TSUZURI_WRAPPED(Status, clearTextLayer, (), "_ZN7tsuzuri14clearTextLayerEv");
+TSUZURI_WRAPPED(Status, drawTextPage, (const char*), "_ZN7tsuzuri12drawTextPageEPKc");
+TSUZURI_WRAPPED(SoundId, SoundLoad, (const GamePath&), "_ZN7tsuzuri9SoundLoadERKNS_8GamePathE");
+TSUZURI_WRAPPED(Status, SoundRelease, (SoundId), "_ZN7tsuzuri12SoundReleaseEi");
+TSUZURI_WRAPPED(Status, SoundPlay, (SoundId, std::int32_t), "_ZN7tsuzuri9SoundPlayEii");
+TSUZURI_WRAPPED(Status, SoundStop, (SoundId), "_ZN7tsuzuri9SoundStopEi");
+TSUZURI_WRAPPED(Status, loadCueTrack, (const GamePath&, std::int32_t),
+                "_ZN7tsuzuri12loadCueTrackERKNS_8GamePathEi");
+TSUZURI_WRAPPED(Status, clearCueTrack, (std::int32_t), "_ZN7tsuzuri13clearCueTrackEi");
+
+namespace {
+
+std::mutex mutex;
+bool logOpen = false;
+bool picturesFaked = false;
+std::thread::id logThread;
+std::vector<std::string> noted;
+// How deep the current thread is inside recorded calls.
+thread_local int depth = 0;
+
+// Runs the real call and notes it as `call` plus what `result` makes of its result, when it
+// comes from the log's thread and not from inside another recorded call.
+template <typename Real, typename Result>
+auto record(std::string call, Real real, Result result) {
+    ++depth;
+    const auto answer = real();
+    --depth;
+    std::lock_guard lock(mutex);
+    if (depth == 0 && logOpen && logThread == std::this_thread::get_id()) {
+        noted.push_back(call + result(answer));
+    }
+    return answer;
+}
+
+std::string nothing(Status) {
+    return "";
+}
+std::string arrow(std::int32_t answer) {
+    return " -> " + std::to_string(answer);
+}
+
+std::string describe(const GamePath& path) {
+    return path.folder == sceneState.gameFolder ? path.name
+                                                : path.folder.string() + "|" + path.name;
+}
+
+}  // namespace
+
+Status wrap_showScenePicture(const GamePath& path) {
+    return record(
+        "showScenePicture " + describe(path),
+        [&] {
+            bool fake;
+            {
+                std::lock_guard lock(mutex);
+                fake = logOpen && picturesFaked;
+            }
+            if (fake) {
+                return gameFileExists(path) ? S_OK : E_FAIL;
+            }
+            return real_showScenePicture(path);
+        },
+        nothing);
+}
+std::int32_t wrap_stepFlash() {
+    return record("stepFlash", real_stepFlash, arrow);
+}
+Status wrap_clearTextLayer() {
+    return record("clearTextLayer", real_clearTextLayer, nothing);
+}
+Status wrap_drawTextPage(const char* text) {
+    return record(
+        std::string("drawTextPage ") + (text != nullptr ? text : "(null)"),
+        [&] { return real_drawTextPage(text); }, nothing);
+}
+SoundId wrap_SoundLoad(const GamePath& path) {
+    return record(
+        "SoundLoad " + describe(path), [&] { return real_SoundLoad(path); }, arrow);
+}
+Status wrap_SoundRelease(SoundId id) {
+    return record(
+        "SoundRelease " + std::to_string(id), [&] { return real_SoundRelease(id); }, nothing);
+}
+Status wrap_SoundPlay(SoundId id, std::int32_t loop) {
+    return record(
+        "SoundPlay " + std::to_string(id) + (loop != 0 ? " loop" : " once"),
+        [&] { return real_SoundPlay(id, loop); }, nothing);
+}
+Status wrap_SoundStop(SoundId id) {
+    return record(
+        "SoundStop " + std::to_string(id), [&] { return real_SoundStop(id); }, nothing);
+}
+Status wrap_loadCueTrack(const GamePath& path, std::int32_t track) {
+    return record(
+        "loadCueTrack " + describe(path) + " " + std::to_string(track),
+        [&] { return real_loadCueTrack(path, track); },
+        [](Status status) { return std::string(failed(status) ? " -> failed" : " -> ok"); });
+}
+Status wrap_clearCueTrack(std::int32_t track) {
+    return record(
+        "clearCueTrack " + std::to_string(track), [&] { return real_clearCueTrack(track); },
+        nothing);
+}
+
+namespace test {
+
+EngineCallLog::EngineCallLog() {
+    std::lock_guard lock(mutex);
+    logOpen = true;
+    picturesFaked = false;
+    logThread = std::this_thread::get_id();
+    noted.clear();
+}
+
+EngineCallLog::~EngineCallLog() {
+    std::lock_guard lock(mutex);
+    logOpen = false;
+    picturesFaked = false;
+    noted.clear();
+}
+
+std::vector<std::string> EngineCallLog::take() {
+    std::lock_guard lock(mutex);
+    return std::exchange(noted, {});
+}
+
+void EngineCallLog::fakePictures(bool fake) {
+    std::lock_guard lock(mutex);
+    picturesFaked = fake;
+}
+
+}  // namespace test
+}  // namespace tsuzuri

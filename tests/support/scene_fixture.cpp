@@ -1,0 +1,120 @@
+#include "support/scene_fixture.h"
+
+#include "graphics/render_device.h"
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "script_engine/interpreter.h"
+#include "script_engine/scene_state.h"
+#include "script_engine/script_file.h"
+#include "script_engine/wao_sequence.h"
+#include "shell/cue_worker.h"
+#include "shell/input.h"
+#include "shell/main_window.h"
+#include "sound/sound_layer.h"
+#include "support/wav_builder.h"
+
+namespace tsuzuri::test {
+
+namespace {
+
+void clearTracks() {
+    clearCueTrack(0);
+    clearCueTrack(1);
+    cueTracks[0] = CueTrack{};
+    cueTracks[1] = CueTrack{};
+}
+
+}  // namespace
+
+void SceneTest::SetUp() {
+    platform::selectBackend(platform::Backend::Headless);
+    platform::setHeadlessInput({});
+    ASSERT_TRUE(createMainWindow());
+    env.set("SDL_AUDIODRIVER", "dummy");
+    ASSERT_EQ(SoundInit(), S_OK);
+    resetSceneState();
+    resetKeyboardState();
+    renderState.flashActive = 0;
+    renderState.flashLevel = 0;
+    clearTracks();
+    calls.fakePictures(true);
+    calls.take();
+}
+
+void SceneTest::TearDown() {
+    setLineTrace(nullptr);
+    setSceneClock(nullptr);
+    clearTracks();
+    resetSceneState();
+    resetKeyboardState();
+    renderState.flashActive = 0;
+    renderState.flashLevel = 0;
+    SoundShutdown();
+    unregisterMainWindowClass();
+    platform::selectBackend(platform::Backend::Sdl);
+}
+
+void SceneTest::setScript(const std::vector<std::string>& lines) {
+    clearScript();
+    sceneState.gameFolder = game.path();
+    for (const std::string& text : lines) {
+        auto line = std::make_unique<ScriptLine>();
+        line->text = text;
+        line->kind = classifyLine(text);
+        sceneState.lines.push_back(std::move(line));
+    }
+    sceneState.currentLine = 0;
+}
+
+void SceneTest::writeScript(const std::string& name, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    game.write("script/" + name, text);
+}
+
+void SceneTest::writeSound(const std::string& name) {
+    WavSpec spec;
+    spec.samples = std::string(800, '\x90');  // 0.1 s of 8-bit mono at 8000 Hz
+    game.write("wave/" + name, buildWav(spec));
+}
+
+void SceneTest::writePicture(const std::string& name) {
+    game.write("cg/" + name, "picture");
+}
+
+void SceneTest::step(Keys keys) {
+    resetKeyboardState();
+    if (keys.advance) {
+        prevKeyState[platform::VK_LBUTTON] = 0x80;
+    }
+    if (keys.toggle) {
+        prevKeyState[platform::VK_RBUTTON] = 0x80;
+    }
+    if (keys.skip) {
+        keyState[platform::VK_CONTROL] = 0x80;
+    }
+    stepScene();
+}
+
+void SceneTest::moveCursor(int x, int y) {
+    platform::ScriptedEvent move;
+    move.action = platform::ScriptedEvent::Action::Move;
+    move.x = x;
+    move.y = y;
+    platform::setHeadlessInput(platform::ScriptedInput{{move}});
+    platform::Message message;
+    while (platform::peekMessage(message)) {
+    }
+}
+
+LineKind SceneTest::kindOf(int index) {
+    return sceneState.lines.at(static_cast<size_t>(index))->kind;
+}
+
+int SceneTest::currentLine() {
+    return sceneState.currentLine;
+}
+
+}  // namespace tsuzuri::test
