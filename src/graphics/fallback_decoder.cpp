@@ -1,10 +1,31 @@
-// Not built yet: nothing is decoded on the second chance.
+// The second chance for pictures no reader identified: bitmaps read leniently and JPEG files
+// (which the readers may refuse by rule), always opaque, at the file's own size.
 #include "graphics/fallback_decoder.h"
+
+#include <cstring>
+
+#include "graphics/image_readers.h"
 
 namespace tsuzuri {
 
-Status decodeFallbackPicture(const std::uint8_t*, std::uint32_t, TextureSlot&) {
-    return E_FAIL;
+Status decodeFallbackPicture(const std::uint8_t* bytes, std::uint32_t size, TextureSlot& out) {
+    if (bytes == nullptr || size == 0) {
+        return E_FAIL;
+    }
+    const ByteView view{bytes, size};
+    DecodedImage image;
+    if (!decodeBmpLenient(view, image) && !decodeJpeg(view, image)) {
+        return E_FAIL;
+    }
+    TextureSlot texture = createTexture(image.width, image.height);
+    if (!texture) {
+        return E_FAIL;
+    }
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        texture->pixels[i] = image.pixels[i] | 0xFF000000u;
+    }
+    out = std::move(texture);
+    return S_OK;
 }
 
 }  // namespace tsuzuri

@@ -1,15 +1,97 @@
-// No image format is read yet: every file is unidentified.
 #include "graphics/image_decoder.h"
 
-namespace tsuzuri {
+#include <cstring>
+#include <new>
 
-Status readImageInfo(const std::uint8_t*, std::uint32_t, ImageInfo&) {
-    return E_FAIL;
+#include "graphics/image_readers.h"
+#include "graphics/resample.h"
+
+namespace tsuzuri {
+namespace {
+
+bool rejectInfo(ByteView, ImageInfo&) {
+    return false;
+}
+bool rejectDecode(ByteView, DecodedImage&) {
+    return false;
 }
 
-Status decodeImageToTexture(const std::uint8_t*, std::uint32_t, std::uint32_t, std::uint32_t,
-                            TextureSlot&) {
-    return E_FAIL;
+// The readers in the order they are asked; the first that accepts decides the format. The
+// formats without a signature (Targa, the bare bitmap) come last.
+constexpr ImageReader kReaders[] = {
+    {ImageFormatBmp, readBmpInfo, decodeBmp},   {ImageFormatPpm, rejectInfo, rejectDecode},
+    {ImageFormatDds, rejectInfo, rejectDecode}, {ImageFormatJpg, readJpegInfo, decodeJpeg},
+    {ImageFormatPng, readPngInfo, decodePng},   {ImageFormatPfm, rejectInfo, rejectDecode},
+    {ImageFormatHdr, rejectInfo, rejectDecode}, {ImageFormatTga, readTgaInfo, decodeTga},
+    {ImageFormatDib, readDibInfo, decodeDib},
+};
+
+const ImageReader* identify(ByteView bytes, ImageInfo& info) {
+    for (const ImageReader& reader : kReaders) {
+        ImageInfo candidate;
+        if (reader.readInfo(bytes, candidate)) {
+            candidate.fileFormat = reader.fileFormat;
+            info = candidate;
+            return &reader;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool allocateImage(DecodedImage& image, std::uint32_t width, std::uint32_t height) {
+    if (!isTextureSizeAllowed(width, height)) {
+        return false;
+    }
+    try {
+        image.pixels.assign(std::size_t{width} * height, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    image.width = width;
+    image.height = height;
+    return true;
+}
+
+Status readImageInfo(const std::uint8_t* bytes, std::uint32_t size, ImageInfo& info) {
+    if (bytes == nullptr || size == 0) {
+        return E_FAIL;
+    }
+    ImageInfo found;
+    if (identify(ByteView{bytes, size}, found) == nullptr) {
+        return E_FAIL;
+    }
+    info = found;
+    return S_OK;
+}
+
+Status decodeImageToTexture(const std::uint8_t* bytes, std::uint32_t size, std::uint32_t width,
+                            std::uint32_t height, TextureSlot& out) {
+    if (bytes == nullptr || size == 0) {
+        return E_FAIL;
+    }
+    const ByteView view{bytes, size};
+    ImageInfo info;
+    const ImageReader* reader = identify(view, info);
+    DecodedImage image;
+    if (reader == nullptr || !reader->decode(view, image)) {
+        return E_FAIL;
+    }
+    TextureSlot texture = createTexture(image.width, image.height);
+    if (!texture) {
+        return E_FAIL;
+    }
+    std::memcpy(texture->pixels.data(), image.pixels.data(),
+                image.pixels.size() * sizeof(std::uint32_t));
+    if (image.width != width || image.height != height) {
+        texture = resampleTexture(*texture, width, height);
+        if (!texture) {
+            return E_FAIL;
+        }
+    }
+    out = std::move(texture);
+    return S_OK;
 }
 
 }  // namespace tsuzuri

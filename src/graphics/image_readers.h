@@ -1,0 +1,75 @@
+// The image readers behind readImageInfo and decodeImageToTexture, one per file format.
+// Internal to src/graphics.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "graphics/image_decoder.h"
+
+namespace tsuzuri {
+
+// A decoded picture: width x height pixels 0xAARRGGBB, top row first.
+struct DecodedImage {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+// The bytes of a file, read with bounds checks: reads outside answer false or 0.
+struct ByteView {
+    const std::uint8_t* data = nullptr;
+    std::uint64_t size = 0;
+
+    bool has(std::uint64_t offset, std::uint64_t count) const {
+        return offset <= size && count <= size - offset;
+    }
+    std::uint16_t u16(std::uint64_t at) const {
+        return has(at, 2) ? static_cast<std::uint16_t>(data[at] | (data[at + 1] << 8)) : 0;
+    }
+    std::uint32_t u32(std::uint64_t at) const {
+        return has(at, 4) ? static_cast<std::uint32_t>(data[at] | (data[at + 1] << 8) |
+                                                       (data[at + 2] << 16) |
+                                                       (std::uint32_t{data[at + 3]} << 24))
+                          : 0;
+    }
+};
+
+// Each reader: `readInfo` accepts when it can parse the header and the dimensions (filling
+// the info's width, height and format fields); `decode` reads the whole first image. Both
+// refuse sizes over the texture limits before allocating.
+struct ImageReader {
+    ImageFileFormat fileFormat;
+    bool (*readInfo)(ByteView bytes, ImageInfo& info);
+    bool (*decode)(ByteView bytes, DecodedImage& image);
+};
+
+bool readBmpInfo(ByteView bytes, ImageInfo& info);
+bool decodeBmp(ByteView bytes, DecodedImage& image);
+bool readDibInfo(ByteView bytes, ImageInfo& info);
+bool decodeDib(ByteView bytes, DecodedImage& image);
+// A bitmap read leniently (header sizes the strict reader refuses), for the second chance.
+bool decodeBmpLenient(ByteView bytes, DecodedImage& image);
+bool readPngInfo(ByteView bytes, ImageInfo& info);
+bool decodePng(ByteView bytes, DecodedImage& image);
+bool readJpegInfo(ByteView bytes, ImageInfo& info);
+bool decodeJpeg(ByteView bytes, DecodedImage& image);
+bool readTgaInfo(ByteView bytes, ImageInfo& info);
+bool decodeTga(ByteView bytes, DecodedImage& image);
+
+// Allocates the pixels of a width x height picture within the texture limits.
+bool allocateImage(DecodedImage& image, std::uint32_t width, std::uint32_t height);
+
+// A channel of `bits` bits scaled to 8 bits, rounded: (v * 255 + max / 2) / max.
+inline std::uint32_t scaleToByte(std::uint32_t value, std::uint32_t bits) {
+    if (bits == 0) {
+        return 0;
+    }
+    if (bits >= 8) {
+        return value >> (bits - 8);
+    }
+    const std::uint32_t max = (1u << bits) - 1;
+    return (value * 255 + max / 2) / max;
+}
+
+}  // namespace tsuzuri

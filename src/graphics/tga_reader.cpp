@@ -1,0 +1,208 @@
+// Truevision Targa: colour-mapped, true-colour (15, 16, 24, 32 bits) and greyscale, raw or
+// run-length encoded, with either origin. The format has no signature, so the header is
+// judged strictly: a file that is not a Targa picture must not pass for one.
+#include <algorithm>
+
+#include "graphics/image_readers.h"
+
+namespace tsuzuri {
+namespace {
+
+constexpr std::uint32_t kHeaderBytes = 18;
+
+struct TgaHeader {
+    std::uint32_t idLength = 0;
+    std::uint32_t colorMapType = 0;
+    std::uint32_t imageType = 0;
+    std::uint32_t mapFirst = 0;
+    std::uint32_t mapLength = 0;
+    std::uint32_t mapEntryBits = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t depth = 0;
+    std::uint32_t descriptor = 0;
+
+    bool colorMapped() const { return imageType == 1 || imageType == 9; }
+    bool grey() const { return imageType == 3 || imageType == 11; }
+    bool compressed() const { return imageType >= 9; }
+    std::uint32_t alphaBits() const { return descriptor & 0x0F; }
+    std::uint64_t mapBytes() const { return std::uint64_t{mapLength} * ((mapEntryBits + 7) / 8); }
+    std::uint64_t dataOffset() const { return kHeaderBytes + idLength + mapBytes(); }
+};
+
+bool parseHeader(ByteView bytes, TgaHeader& h) {
+    if (bytes.size < kHeaderBytes) {
+        return false;
+    }
+    const std::uint8_t* d = bytes.data;
+    h.idLength = d[0];
+    h.colorMapType = d[1];
+    h.imageType = d[2];
+    h.mapFirst = bytes.u16(3);
+    h.mapLength = bytes.u16(5);
+    h.mapEntryBits = d[7];
+    h.width = bytes.u16(12);
+    h.height = bytes.u16(14);
+    h.depth = d[16];
+    h.descriptor = d[17];
+    const bool knownType = h.imageType == 1 || h.imageType == 2 || h.imageType == 3 ||
+                           h.imageType == 9 || h.imageType == 10 || h.imageType == 11;
+    if (!knownType || h.colorMapType > 1 || (h.descriptor & 0xC0) != 0 || h.width == 0 ||
+        h.height == 0) {
+        return false;
+    }
+    if (h.colorMapped()) {
+        const bool entryOk = h.mapEntryBits == 15 || h.mapEntryBits == 16 || h.mapEntryBits == 24 ||
+                             h.mapEntryBits == 32;
+        if (h.colorMapType != 1 || !entryOk || h.mapLength == 0 ||
+            (h.depth != 8 && h.depth != 16)) {
+            return false;
+        }
+    } else if (h.colorMapType == 0) {
+        if (h.mapFirst != 0 || h.mapLength != 0 || h.mapEntryBits != 0) {
+            return false;  // no map, so its fields must be empty
+        }
+    }
+    if (h.grey()) {
+        if (h.depth != 8 && h.depth != 16) {
+            return false;
+        }
+    } else if (!h.colorMapped()) {
+        if (h.depth != 15 && h.depth != 16 && h.depth != 24 && h.depth != 32) {
+            return false;
+        }
+    }
+    if (h.alphaBits() > 8) {
+        return false;
+    }
+    return bytes.has(0, h.dataOffset());
+}
+
+// A colour of `bits` bits (15/16: A1 R5 G5 B5; 24: B G R; 32: B G R A; 8 or 16 grey) as ARGB.
+std::uint32_t toArgb(const std::uint8_t* p, std::uint32_t bits, bool grey, bool useAlpha) {
+    if (grey) {
+        const std::uint32_t v = p[0];
+        const std::uint32_t a = bits == 16 && useAlpha ? p[1] : 0xFF;
+        return (a << 24) | (v << 16) | (v << 8) | v;
+    }
+    switch (bits) {
+        case 15:
+        case 16: {
+            const std::uint32_t v = p[0] | (p[1] << 8);
+            const std::uint32_t a = bits == 16 && useAlpha ? ((v & 0x8000) ? 0xFF : 0) : 0xFF;
+            return (a << 24) | (scaleToByte((v >> 10) & 31, 5) << 16) |
+                   (scaleToByte((v >> 5) & 31, 5) << 8) | scaleToByte(v & 31, 5);
+        }
+        case 24:
+            return 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+        default:
+            return ((useAlpha ? std::uint32_t{p[3]} : 0xFFu) << 24) | (std::uint32_t{p[2]} << 16) |
+                   (std::uint32_t{p[1]} << 8) | p[0];
+    }
+}
+
+}  // namespace
+
+bool readTgaInfo(ByteView bytes, ImageInfo& info) {
+    TgaHeader h;
+    if (!parseHeader(bytes, h) || !isTextureSizeAllowed(h.width, h.height)) {
+        return false;
+    }
+    info.width = h.width;
+    info.height = h.height;
+    info.format = h.depth;
+    return true;
+}
+
+bool decodeTga(ByteView bytes, DecodedImage& image) {
+    TgaHeader h;
+    if (!parseHeader(bytes, h) || !allocateImage(image, h.width, h.height)) {
+        return false;
+    }
+    const bool useAlpha = h.alphaBits() > 0;
+    std::vector<std::uint32_t> map;
+    if (h.colorMapped()) {
+        const std::uint64_t entryBytes = (h.mapEntryBits + 7) / 8;
+        const std::uint64_t mapAt = kHeaderBytes + h.idLength;
+        map.resize(h.mapLength);
+        for (std::uint32_t i = 0; i < h.mapLength; ++i) {
+            // Alpha in a 32-bit map counts; a 16-bit map entry carries none.
+            map[i] = toArgb(bytes.data + mapAt + i * entryBytes, h.mapEntryBits, false,
+                            h.mapEntryBits == 32);
+        }
+    }
+    const std::uint32_t pixelBytes = (h.depth + 7) / 8;
+    const std::uint64_t count = std::uint64_t{h.width} * h.height;
+    std::uint64_t at = h.dataOffset();
+    auto pixelAt = [&](std::uint64_t offset, std::uint32_t& out) {
+        const std::uint8_t* p = bytes.data + offset;
+        if (h.colorMapped()) {
+            const std::uint32_t index = h.depth == 8 ? p[0] : (p[0] | (p[1] << 8));
+            if (index < h.mapFirst || index - h.mapFirst >= h.mapLength) {
+                return false;
+            }
+            out = map[index - h.mapFirst];
+            return true;
+        }
+        out = toArgb(p, h.depth, h.grey(), useAlpha);
+        return true;
+    };
+    // Pixels in file order; placed by the origin bits afterwards.
+    std::vector<std::uint32_t>& pixels = image.pixels;
+    std::uint64_t done = 0;
+    if (!h.compressed()) {
+        if (!bytes.has(at, count * pixelBytes)) {
+            return false;
+        }
+        for (; done < count; ++done, at += pixelBytes) {
+            if (!pixelAt(at, pixels[done])) {
+                return false;
+            }
+        }
+    } else {
+        while (done < count) {
+            if (!bytes.has(at, 1)) {
+                return false;
+            }
+            const std::uint8_t packet = bytes.data[at++];
+            const std::uint64_t length = std::min<std::uint64_t>((packet & 0x7F) + 1, count - done);
+            if (packet & 0x80) {
+                std::uint32_t value = 0;
+                if (!bytes.has(at, pixelBytes) || !pixelAt(at, value)) {
+                    return false;
+                }
+                at += pixelBytes;
+                std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(done), length, value);
+            } else {
+                if (!bytes.has(at, length * pixelBytes)) {
+                    return false;
+                }
+                for (std::uint64_t i = 0; i < length; ++i, at += pixelBytes) {
+                    if (!pixelAt(at, pixels[done + i])) {
+                        return false;
+                    }
+                }
+            }
+            done += length;
+        }
+    }
+    // Bit 5 set: rows run from the top; bit 4 set: pixels run from the right.
+    const bool fromTop = (h.descriptor & 0x20) != 0;
+    const bool fromRight = (h.descriptor & 0x10) != 0;
+    if (!fromTop) {
+        for (std::uint32_t y = 0; y < h.height / 2; ++y) {
+            std::swap_ranges(pixels.begin() + std::ptrdiff_t{y} * h.width,
+                             pixels.begin() + std::ptrdiff_t{y + 1} * h.width,
+                             pixels.begin() + std::ptrdiff_t{h.height - 1 - y} * h.width);
+        }
+    }
+    if (fromRight) {
+        for (std::uint32_t y = 0; y < h.height; ++y) {
+            std::reverse(pixels.begin() + std::ptrdiff_t{y} * h.width,
+                         pixels.begin() + std::ptrdiff_t{y + 1} * h.width);
+        }
+    }
+    return true;
+}
+
+}  // namespace tsuzuri
