@@ -186,6 +186,14 @@ bool decodeTga(ByteView bytes, DecodedImage& image) {
             done += length;
         }
     }
+    // Pictures whose alpha is 0 everywhere carry no alpha (writers that leave the attribute
+    // bits unset); they are opaque, as a bitmap with the same bytes is.
+    if (!h.colorMapped() && (h.depth == 32 || h.depth == 16) && useAlpha &&
+        std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) == 0; })) {
+        for (std::uint32_t& pixel : pixels) {
+            pixel |= 0xFF000000u;
+        }
+    }
     // Bit 5 set: rows run from the top; bit 4 set: pixels run from the right.
     const bool fromTop = (h.descriptor & 0x20) != 0;
     const bool fromRight = (h.descriptor & 0x10) != 0;

@@ -2,7 +2,9 @@
 
 #include <png.h>
 
+#include <csetjmp>
 #include <cstdio>
+#include <vector>
 
 namespace tsuzuri::test {
 
@@ -15,20 +17,40 @@ bool writePng(const std::filesystem::path& file, const RgbaImage& image) {
     return png_image_write_to_file(&png, file.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
 }
 
+// Reads the stored values as they are: no gamma or colour-space conversion (which libpng's
+// simplified reader would apply for the files' gAMA chunks).
 bool readPng(const std::filesystem::path& file, RgbaImage& image) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&png, file.c_str()) == 0) {
+    FILE* stream = std::fopen(file.c_str(), "rb");
+    if (stream == nullptr) {
         return false;
     }
-    png.format = PNG_FORMAT_BGRA;
-    image.width = static_cast<int>(png.width);
-    image.height = static_cast<int>(png.height);
-    image.pixels.assign(static_cast<size_t>(png.width) * png.height, 0);
-    if (png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) == 0) {
-        png_image_free(&png);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(stream);
         return false;
     }
+    png_init_io(png, stream);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    image.width = static_cast<int>(png_get_image_width(png, info));
+    image.height = static_cast<int>(png_get_image_height(png, info));
+    image.pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
+    std::vector<png_bytep> rows(static_cast<size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        rows[static_cast<size_t>(y)] =
+            reinterpret_cast<png_bytep>(image.pixels.data() + static_cast<size_t>(y) * image.width);
+    }
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(stream);
     return true;
 }
 

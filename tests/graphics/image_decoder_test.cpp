@@ -1,0 +1,293 @@
+// Image readers checked against public conformance suites (decoded by independent decoders
+// into reference PNG files) and against hand-made files for the player's own rules.
+#include "graphics/image_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "graphics/fallback_decoder.h"
+#include "support/png_file.h"
+
+namespace tsuzuri {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kConformance = TSUZURI_CONFORMANCE_DIR;
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+const std::uint8_t* bytesOf(const std::string& data) {
+    return reinterpret_cast<const std::uint8_t*>(data.data());
+}
+
+// Decodes at the picture's own size; null when it is refused.
+TextureSlot decode(const std::string& data) {
+    ImageInfo info;
+    if (failed(readImageInfo(bytesOf(data), static_cast<std::uint32_t>(data.size()), info))) {
+        return nullptr;
+    }
+    TextureSlot texture;
+    if (failed(decodeImageToTexture(bytesOf(data), static_cast<std::uint32_t>(data.size()),
+                                    info.width, info.height, texture))) {
+        return nullptr;
+    }
+    return texture;
+}
+
+// Compares pixels; `ignoreAlpha` for references without an alpha channel to compare.
+::testing::AssertionResult samePixels(const Texture& texture, const test::RgbaImage& reference,
+                                      bool ignoreAlpha = false) {
+    if (texture.width != static_cast<std::uint32_t>(reference.width) ||
+        texture.height != static_cast<std::uint32_t>(reference.height)) {
+        return ::testing::AssertionFailure()
+               << "size " << texture.width << "x" << texture.height << " vs " << reference.width
+               << "x" << reference.height;
+    }
+    const std::uint32_t mask = ignoreAlpha ? 0x00FFFFFFu : 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < reference.pixels.size(); ++i) {
+        std::uint32_t expected = reference.pixels[i];
+        std::uint32_t actual = texture.pixels[i];
+        if ((expected >> 24) == 0 && (actual >> 24) == 0) {
+            continue;  // fully transparent: the colour does not matter
+        }
+        if ((expected & mask) != (actual & mask)) {
+            return ::testing::AssertionFailure()
+                   << "pixel " << i % reference.width << "," << i / reference.width << ": "
+                   << std::hex << actual << " vs " << expected;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<std::vector<std::string>> readCsv(const fs::path& file) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);  // header
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        std::stringstream stream(line);
+        std::string cell;
+        while (std::getline(stream, cell, ',')) {
+            cells.push_back(cell);
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+#define SKIP_WITHOUT_CONFORMANCE(folder)                                                       \
+    if (!fs::exists(kConformance / folder)) {                                                  \
+        GTEST_SKIP() << "conformance files not found at " << (kConformance / folder).string(); \
+    }
+
+// A bit-field bitmap whose header is 40 bytes (masks after it): our strict reader needs a
+// header of at least 52 bytes for bit fields and leaves such files to the second chance.
+bool isBitFieldsWithShortHeader(const std::string& data) {
+    return data.size() >= 34 && static_cast<unsigned char>(data[14]) == 40 && data[30] == 3;
+}
+
+TEST(ImageDecoderTest, BitmapSuiteDecodesLikeTheReferences) {
+    SKIP_WITHOUT_CONFORMANCE("bmp");
+    int checked = 0;
+    for (const auto& row : readCsv(kConformance / "bmp" / "expected.csv")) {
+        if (row.size() < 4 || row[1].rfind("good", 0) != 0) {
+            continue;
+        }
+        SCOPED_TRACE(row[0]);
+        const std::string data = readFile(kConformance / "bmp" / row[0]);
+        if (row[3] == "N/A") {
+            // No reference to compare with: it must still be shown, by one decoder or the other.
+            TextureSlot fallback;
+            EXPECT_TRUE(decode(data) ||
+                        !failed(decodeFallbackPicture(
+                            bytesOf(data), static_cast<std::uint32_t>(data.size()), fallback)));
+            continue;
+        }
+        test::RgbaImage reference;
+        ASSERT_TRUE(test::readPng(kConformance / "bmp" / row[3], reference));
+        TextureSlot texture = decode(data);
+        if (!texture && isBitFieldsWithShortHeader(data)) {
+            // The second chance reads it, opaque.
+            ASSERT_EQ(decodeFallbackPicture(bytesOf(data), static_cast<std::uint32_t>(data.size()),
+                                            texture),
+                      S_OK);
+            EXPECT_TRUE(samePixels(*texture, reference, true));
+            ++checked;
+            continue;
+        }
+        ASSERT_TRUE(texture) << "refused";
+        EXPECT_TRUE(samePixels(*texture, reference));
+        ++checked;
+    }
+    EXPECT_GE(checked, 15);
+}
+
+TEST(ImageDecoderTest, BadAndQuestionableBitmapsNeverCrash) {
+    SKIP_WITHOUT_CONFORMANCE("bmp");
+    for (const char* folder : {"b", "q"}) {
+        for (const auto& entry : fs::directory_iterator(kConformance / "bmp" / folder)) {
+            const std::string data = readFile(entry.path());
+            decode(data);
+            TextureSlot fallback;
+            decodeFallbackPicture(bytesOf(data), static_cast<std::uint32_t>(data.size()), fallback);
+        }
+    }
+}
+
+TEST(ImageDecoderTest, PngSuiteDecodesLikeTheReferencesAndRefusesCorruptFiles) {
+    SKIP_WITHOUT_CONFORMANCE("png/pngsuite");
+    const fs::path suite = kConformance / "png" / "pngsuite";
+    int checked = 0;
+    for (const auto& entry : fs::directory_iterator(suite / "primary")) {
+        SCOPED_TRACE(entry.path().filename().string());
+        test::RgbaImage reference;
+        ASSERT_TRUE(test::readPng(suite / "primary_check" / entry.path().filename(), reference));
+        TextureSlot texture = decode(readFile(entry.path()));
+        ASSERT_TRUE(texture);
+        EXPECT_TRUE(samePixels(*texture, reference));
+        ++checked;
+    }
+    EXPECT_GT(checked, 50);
+    for (const auto& entry : fs::directory_iterator(suite / "corrupt")) {
+        EXPECT_FALSE(decode(readFile(entry.path()))) << entry.path().filename();
+    }
+}
+
+TEST(ImageDecoderTest, TargaSuiteDecodesLikeTheReferences) {
+    SKIP_WITHOUT_CONFORMANCE("tga/ftrvxmtrx");
+    const fs::path suite = kConformance / "tga" / "ftrvxmtrx";
+    int checked = 0;
+    for (const auto& row : readCsv(suite / "expected.csv")) {
+        if (row.size() < 2 || row[1].empty()) {
+            continue;
+        }
+        SCOPED_TRACE(row[0]);
+        test::RgbaImage reference;
+        ASSERT_TRUE(test::readPng(suite / row[1], reference));
+        TextureSlot texture = decode(readFile(suite / row[0]));
+        ASSERT_TRUE(texture) << "refused";
+        EXPECT_TRUE(samePixels(*texture, reference));
+        ++checked;
+    }
+    EXPECT_GT(checked, 8);
+}
+
+// --- Hand-made files for the player's own rules ---
+
+std::string le16(std::uint32_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8)};
+}
+std::string le32(std::uint32_t v) {
+    return le16(v & 0xFFFF) + le16(v >> 16);
+}
+
+// A bottom-up bitmap with an information header; `pixels` are the rows as stored.
+std::string bitmap(std::int32_t width, std::int32_t height, std::uint16_t bits,
+                   const std::string& palette, std::uint32_t colours, const std::string& pixels,
+                   std::uint32_t fileSize = 0) {
+    std::string info = le32(40) + le32(static_cast<std::uint32_t>(width)) +
+                       le32(static_cast<std::uint32_t>(height)) + le16(1) + le16(bits) + le32(0) +
+                       le32(0) + le32(0) + le32(0) + le32(colours) + le32(0);
+    const std::string body = info + palette + pixels;
+    return "BM" + le32(fileSize != 0 ? fileSize : static_cast<std::uint32_t>(14 + body.size())) +
+           le32(0) + le32(14 + 40 + static_cast<std::uint32_t>(palette.size())) + body;
+}
+
+TEST(ImageDecoderTest, ThirtyTwoBitBitmapsTakeAlphaOnlyWhenAnyPixelHasIt) {
+    // Two pixels in one row: B G R X.
+    const std::string opaque =
+        bitmap(2, 1, 32, "", 0, std::string("\x10\x20\x30\x00\x40\x50\x60\x00", 8));
+    TextureSlot texture = decode(opaque);
+    ASSERT_TRUE(texture);
+    EXPECT_EQ(texture->pixels[0], 0xFF302010u);
+    EXPECT_EQ(texture->pixels[1], 0xFF605040u);
+
+    const std::string oneAlpha =
+        bitmap(2, 1, 32, "", 0, std::string("\x10\x20\x30\x00\x40\x50\x60\x80", 8));
+    texture = decode(oneAlpha);
+    ASSERT_TRUE(texture);
+    EXPECT_EQ(texture->pixels[0] >> 24, 0u) << "a pixel with 0 there becomes transparent";
+    EXPECT_EQ(texture->pixels[1], 0x80605040u);
+}
+
+TEST(ImageDecoderTest, IndexesPastASixteenColourPaletteAreOpaqueWhite) {
+    std::string palette;
+    for (int i = 0; i < 16; ++i) {
+        palette += std::string{static_cast<char>(i), 0, 0, 0};
+    }
+    const std::string file = bitmap(4, 1, 8, palette, 16, std::string("\x03\x0F\x10\xFF", 4));
+    TextureSlot texture = decode(file);
+    ASSERT_TRUE(texture);
+    EXPECT_EQ(texture->pixels[0], 0xFF000003u);
+    EXPECT_EQ(texture->pixels[1], 0xFF00000Fu);
+    EXPECT_EQ(texture->pixels[2], 0xFFFFFFFFu);
+    EXPECT_EQ(texture->pixels[3], 0xFFFFFFFFu);
+}
+
+TEST(ImageDecoderTest, FileSizeFieldDecidesWhetherTheBitmapReaderTakesIt) {
+    const std::string pixels("\x01\x02\x03\x00", 4);
+    const std::string smaller = bitmap(1, 1, 24, "", 0, pixels, 20);
+    ImageInfo info;
+    ASSERT_EQ(readImageInfo(bytesOf(smaller), static_cast<std::uint32_t>(smaller.size()), info),
+              S_OK);
+    EXPECT_EQ(info.fileFormat, ImageFormatBmp);
+
+    // Claiming more bytes than there are: the bitmap reader refuses it, and no later reader
+    // takes "BM" data for anything else.
+    const std::string longer = bitmap(1, 1, 24, "", 0, pixels, 4096);
+    EXPECT_EQ(readImageInfo(bytesOf(longer), static_cast<std::uint32_t>(longer.size()), info),
+              E_FAIL);
+    // Without its file header the same bitmap is a bare one, found last.
+    const std::string bare = longer.substr(14);
+    ASSERT_EQ(readImageInfo(bytesOf(bare), static_cast<std::uint32_t>(bare.size()), info), S_OK);
+    EXPECT_EQ(info.fileFormat, ImageFormatDib);
+}
+
+TEST(ImageDecoderTest, GifAndEmptyFilesAreIdentifiedByNoReader) {
+    const std::string gif = std::string(
+        "GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00!\xF9\x04\x01\x00\x00\x00\x00,"
+        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+        43);
+    ImageInfo info;
+    EXPECT_EQ(readImageInfo(bytesOf(gif), static_cast<std::uint32_t>(gif.size()), info), E_FAIL);
+    EXPECT_EQ(readImageInfo(bytesOf(gif), 0, info), E_FAIL);
+    EXPECT_EQ(readImageInfo(nullptr, 10, info), E_FAIL);
+}
+
+TEST(ImageDecoderTest, PicturesOverTheSizeLimitsAreRefusedBeforeDecoding) {
+    // A header claiming 20000 x 1 pixels, and one of 9000 x 9000 (over 2^26 in all).
+    for (auto [w, h] : {std::pair{20000, 1}, std::pair{9000, 9000}}) {
+        const std::string file = bitmap(w, h, 24, "", 0, std::string(64, '\0'));
+        ImageInfo info;
+        EXPECT_EQ(readImageInfo(bytesOf(file), static_cast<std::uint32_t>(file.size()), info),
+                  E_FAIL)
+            << w;
+    }
+}
+
+TEST(ImageDecoderTest, MaskOfAnotherSizeIsResampledToTheRequestedSize) {
+    const std::string file = bitmap(2, 2, 24, "", 0,
+                                    std::string("\xFF\xFF\xFF\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+                                                "\xFF\xFF\xFF\x00\x00\x00\x00\x00\x00\x00\x00\x00",
+                                                24)
+                                        .substr(0, 16));
+    TextureSlot texture;
+    ASSERT_EQ(
+        decodeImageToTexture(bytesOf(file), static_cast<std::uint32_t>(file.size()), 8, 6, texture),
+        S_OK);
+    EXPECT_EQ(texture->width, 8u);
+    EXPECT_EQ(texture->height, 6u);
+}
+
+}  // namespace
+}  // namespace tsuzuri
