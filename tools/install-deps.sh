@@ -27,6 +27,7 @@ libstb-dev
 xvfb
 xauth
 xdotool
+x11-apps
 xfonts-base
 zenity
 python3

@@ -99,7 +99,8 @@ bool initWindowSystem(std::string& reason) {
         reason =
             "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set). Run the player in "
             "a desktop session, under Xvfb (xvfb-run tsuzuri GAME_DIR), or without a window "
-            "with --headless.";
+            "with --headless (add --autoplay --record DIR to review the game as recorded "
+            "pictures and sound).";
         return false;
     }
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
