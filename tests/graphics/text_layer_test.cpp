@@ -248,34 +248,45 @@ TEST_F(TextLayerTest, CachedGlyphsDrawExactlyWhatFreshOnesDo) {
     EXPECT_EQ(renderState.textTexture->pixels, cached);
 }
 
-TEST_F(TextLayerTest, GoldenPage) {
-    const std::filesystem::path golden =
-        std::filesystem::path(TSUZURI_GOLDEN_DIR) / "text_page.png";
-    const std::filesystem::path recorded =
-        std::filesystem::path(TSUZURI_GOLDEN_DIR) / "text_page.txt";
-    // 「綴り」へようこそ。 Text ¥100 and a long line that wraps ...
-    const std::string page =
-        "\x81\x75\x92\xD4\x82\xE8\x81\x76\x82\xD6\x82\xE6\x82\xA4\x82\xB1\x82\xBB\x81\x42 "
-        "Text \\100\\n\x82\xB1\x82\xEA\x82\xCD\x92\xB7\x82\xA2\x8D\x73\x82\xC5\x82\xB7\x81\x42"
-        "The quick brown fox jumps over the lazy dog, again and again.";
-    draw(page);
+// Draws the page and compares the layer with a committed golden image, made with the font,
+// rasteriser and settings recorded beside it (TSUZURI_UPDATE_GOLDEN=1 remakes both).
+void expectGolden(const std::string& name, const std::string& page) {
+    const std::filesystem::path folder = TSUZURI_GOLDEN_DIR;
+    ASSERT_EQ(clearTextLayer(), S_OK);
+    drawTextPage(page.c_str());
     test::RgbaImage image{800, 600, renderState.textTexture->pixels};
     if (std::getenv("TSUZURI_UPDATE_GOLDEN") != nullptr) {
-        ASSERT_TRUE(test::writePng(golden, image));
-        std::ofstream(recorded) << textFontDescription() << "\n";
+        ASSERT_TRUE(test::writePng(folder / (name + ".png"), image));
+        std::ofstream(folder / "text_page.txt") << textFontDescription() << "\n";
     }
-    std::ifstream recordedFile(recorded);
+    std::ifstream recordedFile(folder / "text_page.txt");
     std::string description;
     std::getline(recordedFile, description);
     if (description != textFontDescription()) {
-        GTEST_SKIP() << "the golden page was made with [" << description << "], this machine has ["
-                     << textFontDescription()
-                     << "]; rerun with TSUZURI_UPDATE_GOLDEN=1 to remake it";
+        GTEST_SKIP() << "the golden pages were made with [" << description
+                     << "], this machine has [" << textFontDescription()
+                     << "]; rerun with TSUZURI_UPDATE_GOLDEN=1 to remake them";
     }
     test::RgbaImage expected;
-    ASSERT_TRUE(test::readPng(golden, expected));
+    ASSERT_TRUE(test::readPng(folder / (name + ".png"), expected));
     ASSERT_EQ(expected.width, 800);
-    EXPECT_TRUE(expected.pixels == image.pixels) << "the page differs from " << golden;
+    EXPECT_TRUE(expected.pixels == image.pixels) << "the page differs from " << name << ".png";
+}
+
+TEST_F(TextLayerTest, GoldenPage) {
+    // 「綴り」へようこそ。 Text ¥100 and a long line that wraps ...
+    expectGolden(
+        "text_page",
+        "\x81\x75\x92\xD4\x82\xE8\x81\x76\x82\xD6\x82\xE6\x82\xA4\x82\xB1\x82\xBB\x81\x42 "
+        "Text \\100\\n\x82\xB1\x82\xEA\x82\xCD\x92\xB7\x82\xA2\x8D\x73\x82\xC5\x82\xB7\x81\x42"
+        "The quick brown fox jumps over the lazy dog, again and again.");
+}
+
+TEST_F(TextLayerTest, GoldenMenu) {
+    // A menu as a choice line draws it, one entry per line: 窓際の棚 / 奥の棚 / 机の上.
+    expectGolden(
+        "text_menu",
+        "\x91\x8B\x8D\xDB\x82\xCC\x92I\\n\x89\x9C\x82\xCC\x92I\\n\x8A\xF7\x82\xCC\x8F\xE3\\n");
 }
 
 }  // namespace
