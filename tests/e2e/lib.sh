@@ -36,3 +36,30 @@ make_game() {
         printf '%s\r\n' "$line" >>"$folder/Game.INI"
     done
 }
+
+# Skips the test (exit code 77) unless every named program is installed.
+require_tools() {
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed (tools/install-deps.sh installs it)"
+            exit 77
+        fi
+    done
+}
+
+# Starts a private X server on a free display number and points DISPLAY at it; the server
+# and the player (if $player_pid is set) are stopped when the script ends.
+start_xvfb() {
+    exec 3>"$WORK/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    trap 'kill "$xvfb_pid" 2>/dev/null; [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
+    for _ in $(seq 50); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    DISPLAY=":$(head -n1 "$WORK/display")"
+    export DISPLAY
+    unset WAYLAND_DISPLAY SDL_VIDEODRIVER 2>/dev/null || true
+}

@@ -6,28 +6,13 @@ set -eu
 . "$(dirname "$0")/lib.sh"
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 
-for tool in Xvfb xdotool xwd python3; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (tools/install-deps.sh installs it)"
-        exit 77
-    fi
-done
+require_tools Xvfb xdotool xwd python3
 
 run --headless --record "$WORK/run" --frames 20 "$ROOT/demo"
 expect_rc 0
 [ -f "$WORK/run/frame-000001.png" ] || fail "the headless run recorded no first frame"
 
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null; [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
-for _ in $(seq 50); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.1
-done
-DISPLAY=":$(head -n1 "$WORK/display")"
-export DISPLAY
-unset WAYLAND_DISPLAY SDL_VIDEODRIVER 2>/dev/null || true
+start_xvfb
 
 # --record shows when the first page has been presented in the window too.
 "$TSUZURI" --record "$WORK/window-run" "$ROOT/demo" >"$WORK/out" 2>"$WORK/err" &
