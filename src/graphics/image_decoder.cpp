@@ -19,7 +19,7 @@ bool rejectDecode(ByteView, DecodedImage&) {
 // The readers in the order they are asked; the first that accepts decides the format. The
 // formats without a signature (Targa, the bare bitmap) come last.
 constexpr ImageReader kReaders[] = {
-    {ImageFormatBmp, readBmpInfo, decodeBmp},   {ImageFormatPpm, rejectInfo, rejectDecode},
+    {ImageFormatBmp, readBmpInfo, decodeBmp},   {ImageFormatPpm, readPnmInfo, decodePnm},
     {ImageFormatDds, rejectInfo, rejectDecode}, {ImageFormatJpg, readJpegInfo, decodeJpeg},
     {ImageFormatPng, readPngInfo, decodePng},   {ImageFormatPfm, rejectInfo, rejectDecode},
     {ImageFormatHdr, rejectInfo, rejectDecode}, {ImageFormatTga, readTgaInfo, decodeTga},

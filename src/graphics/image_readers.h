@@ -54,6 +54,8 @@ bool readPngInfo(ByteView bytes, ImageInfo& info);
 bool decodePng(ByteView bytes, DecodedImage& image);
 bool readJpegInfo(ByteView bytes, ImageInfo& info);
 bool decodeJpeg(ByteView bytes, DecodedImage& image);
+bool readPnmInfo(ByteView bytes, ImageInfo& info);
+bool decodePnm(ByteView bytes, DecodedImage& image);
 bool readTgaInfo(ByteView bytes, ImageInfo& info);
 bool decodeTga(ByteView bytes, DecodedImage& image);
 

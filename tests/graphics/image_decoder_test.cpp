@@ -182,6 +182,41 @@ TEST(ImageDecoderTest, TargaSuiteDecodesLikeTheReferences) {
     EXPECT_GT(checked, 8);
 }
 
+TEST(ImageDecoderTest, PortableMapsDecodeOrAreRefusedAsTheSuiteExpects) {
+    SKIP_WITHOUT_CONFORMANCE("pnm/edge-cases");
+    const fs::path suite = kConformance / "pnm" / "edge-cases";
+    for (const auto& row : readCsv(suite / "expected.csv")) {
+        SCOPED_TRACE(row[0]);
+        TextureSlot texture = decode(readFile(suite / row[0]));
+        if (row[1].rfind("valid", 0) == 0) {
+            ASSERT_TRUE(texture) << "refused";
+        } else {
+            EXPECT_FALSE(texture) << "accepted";
+        }
+    }
+    auto pixelsOf = [&](const char* name) {
+        TextureSlot texture = decode(readFile(suite / name));
+        return texture ? texture->pixels : std::vector<std::uint32_t>{};
+    };
+    EXPECT_EQ(pixelsOf("p2_maxval4.pgm"),
+              (std::vector<std::uint32_t>{0xFF000000u, 0xFF808080u, 0xFFFFFFFFu}));
+    EXPECT_EQ(pixelsOf("p5_maxval257.pgm"),
+              (std::vector<std::uint32_t>{0xFF000000u, 0xFF7F7F7Fu, 0xFFFFFFFFu}));
+    EXPECT_EQ(pixelsOf("p3_maxval17.ppm"),
+              (std::vector<std::uint32_t>{0xFF000F1Eu, 0xFF788796u, 0xFFE1F0FFu}));
+    EXPECT_EQ(pixelsOf("p1_comment_in_data.pbm"),
+              (std::vector<std::uint32_t>{0xFF000000u, 0xFFFFFFFFu, 0xFF000000u, 0xFFFFFFFFu}));
+    TextureSlot comments = decode(readFile(suite / "p6_header_comments.ppm"));
+    ASSERT_TRUE(comments);
+    EXPECT_EQ(comments->width, 128u);
+    // Every other portable map of the suites decodes or is refused without harm.
+    for (const auto& entry : fs::recursive_directory_iterator(kConformance / "pnm")) {
+        if (entry.is_regular_file()) {
+            decode(readFile(entry.path()));
+        }
+    }
+}
+
 // --- Hand-made files for the player's own rules ---
 
 std::string le16(std::uint32_t v) {
