@@ -21,8 +21,8 @@ bool rejectDecode(ByteView, DecodedImage&) {
 constexpr ImageReader kReaders[] = {
     {ImageFormatBmp, readBmpInfo, decodeBmp},   {ImageFormatPpm, readPnmInfo, decodePnm},
     {ImageFormatDds, rejectInfo, rejectDecode}, {ImageFormatJpg, readJpegInfo, decodeJpeg},
-    {ImageFormatPng, readPngInfo, decodePng},   {ImageFormatPfm, rejectInfo, rejectDecode},
-    {ImageFormatHdr, rejectInfo, rejectDecode}, {ImageFormatTga, readTgaInfo, decodeTga},
+    {ImageFormatPng, readPngInfo, decodePng},   {ImageFormatPfm, readPfmInfo, decodePfm},
+    {ImageFormatHdr, readHdrInfo, decodeHdr}, {ImageFormatTga, readTgaInfo, decodeTga},
     {ImageFormatDib, readDibInfo, decodeDib},
 };
 

@@ -56,6 +56,10 @@ bool readJpegInfo(ByteView bytes, ImageInfo& info);
 bool decodeJpeg(ByteView bytes, DecodedImage& image);
 bool readPnmInfo(ByteView bytes, ImageInfo& info);
 bool decodePnm(ByteView bytes, DecodedImage& image);
+bool readPfmInfo(ByteView bytes, ImageInfo& info);
+bool decodePfm(ByteView bytes, DecodedImage& image);
+bool readHdrInfo(ByteView bytes, ImageInfo& info);
+bool decodeHdr(ByteView bytes, DecodedImage& image);
 bool readTgaInfo(ByteView bytes, ImageInfo& info);
 bool decodeTga(ByteView bytes, DecodedImage& image);
 

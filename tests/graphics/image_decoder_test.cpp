@@ -217,6 +217,45 @@ TEST(ImageDecoderTest, PortableMapsDecodeOrAreRefusedAsTheSuiteExpects) {
     }
 }
 
+TEST(ImageDecoderTest, FloatMapsClampLinearValuesToBytes) {
+    SKIP_WITHOUT_CONFORMANCE("pfm");
+    const fs::path suite = kConformance / "pfm";
+    for (const auto& row : readCsv(suite / "expected.csv")) {
+        if (row[1] == "valid") {
+            EXPECT_TRUE(decode(readFile(suite / row[0]))) << row[0];
+        } else if (row[1] == "invalid") {
+            EXPECT_FALSE(decode(readFile(suite / row[0]))) << row[0];
+        }
+    }
+    // Top row (0.0, 0.5, 1.0) (1.5, -2.0, 0.001), stored bottom row first, either byte order.
+    for (const char* name : {"synthetic/rgb_2x2_le.pfm", "synthetic/rgb_2x2_be.pfm"}) {
+        TextureSlot texture = decode(readFile(suite / name));
+        ASSERT_TRUE(texture) << name;
+        EXPECT_EQ(texture->pixels[0], 0xFF0080FFu) << name;
+        EXPECT_EQ(texture->pixels[1], 0xFFFF0000u) << name;
+    }
+}
+
+TEST(ImageDecoderTest, RadiancePicturesDecodeLikeTheirFloatReferences) {
+    SKIP_WITHOUT_CONFORMANCE("hdr/image-rs");
+    // The references hold the same linear values as float maps, turned to bytes the same way:
+    // flat, new run-length and old repeat-mark scanlines must all give the same pixels.
+    const fs::path suite = kConformance / "hdr" / "image-rs";
+    for (const char* name : {"image1.hdr", "old-rle.hdr", "rgbr4x4.hdr", "scale.hdr"}) {
+        SCOPED_TRACE(name);
+        TextureSlot picture = decode(readFile(suite / name));
+        TextureSlot reference =
+            decode(readFile(suite / "expected-pfm" / (std::string(name) + ".pfm")));
+        ASSERT_TRUE(picture);
+        ASSERT_TRUE(reference);
+        EXPECT_EQ(picture->width, reference->width);
+        EXPECT_TRUE(picture->pixels == reference->pixels);
+    }
+    for (const auto& entry : fs::directory_iterator(kConformance / "hdr" / "magnum")) {
+        EXPECT_TRUE(decode(readFile(entry.path()))) << entry.path().filename();
+    }
+}
+
 // --- Hand-made files for the player's own rules ---
 
 std::string le16(std::uint32_t v) {
