@@ -9,19 +9,12 @@
 namespace tsuzuri {
 namespace {
 
-bool rejectInfo(ByteView, ImageInfo&) {
-    return false;
-}
-bool rejectDecode(ByteView, DecodedImage&) {
-    return false;
-}
-
 // The readers in the order they are asked; the first that accepts decides the format. The
 // formats without a signature (Targa, the bare bitmap) come last.
 constexpr ImageReader kReaders[] = {
-    {ImageFormatBmp, readBmpInfo, decodeBmp},   {ImageFormatPpm, readPnmInfo, decodePnm},
-    {ImageFormatDds, rejectInfo, rejectDecode}, {ImageFormatJpg, readJpegInfo, decodeJpeg},
-    {ImageFormatPng, readPngInfo, decodePng},   {ImageFormatPfm, readPfmInfo, decodePfm},
+    {ImageFormatBmp, readBmpInfo, decodeBmp}, {ImageFormatPpm, readPnmInfo, decodePnm},
+    {ImageFormatDds, readDdsInfo, decodeDds}, {ImageFormatJpg, readJpegInfo, decodeJpeg},
+    {ImageFormatPng, readPngInfo, decodePng}, {ImageFormatPfm, readPfmInfo, decodePfm},
     {ImageFormatHdr, readHdrInfo, decodeHdr}, {ImageFormatTga, readTgaInfo, decodeTga},
     {ImageFormatDib, readDibInfo, decodeDib},
 };

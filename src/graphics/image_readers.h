@@ -60,6 +60,8 @@ bool readPfmInfo(ByteView bytes, ImageInfo& info);
 bool decodePfm(ByteView bytes, DecodedImage& image);
 bool readHdrInfo(ByteView bytes, ImageInfo& info);
 bool decodeHdr(ByteView bytes, DecodedImage& image);
+bool readDdsInfo(ByteView bytes, ImageInfo& info);
+bool decodeDds(ByteView bytes, DecodedImage& image);
 bool readTgaInfo(ByteView bytes, ImageInfo& info);
 bool decodeTga(ByteView bytes, DecodedImage& image);
 
