@@ -17,6 +17,7 @@ libfontconfig-dev
 libpng-dev
 zlib1g-dev
 libjpeg62-turbo-dev
+libgif-dev
 fonts-ipafont-gothic
 googletest
 libgtest-dev

@@ -1,5 +1,5 @@
 // The second chance for pictures no reader identified: bitmaps read leniently and JPEG files
-// (which the readers may refuse by rule), always opaque, at the file's own size.
+// (which the readers may refuse by rule) and GIF, always opaque, at the file's own size.
 #include "graphics/fallback_decoder.h"
 
 #include <cstring>
@@ -14,7 +14,7 @@ Status decodeFallbackPicture(const std::uint8_t* bytes, std::uint32_t size, Text
     }
     const ByteView view{bytes, size};
     DecodedImage image;
-    if (!decodeBmpLenient(view, image) && !decodeJpeg(view, image)) {
+    if (!decodeBmpLenient(view, image) && !decodeJpeg(view, image) && !decodeGif(view, image)) {
         return E_FAIL;
     }
     TextureSlot texture = createTexture(image.width, image.height);

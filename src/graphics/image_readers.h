@@ -50,6 +50,8 @@ bool readDibInfo(ByteView bytes, ImageInfo& info);
 bool decodeDib(ByteView bytes, DecodedImage& image);
 // A bitmap read leniently (header sizes the strict reader refuses), for the second chance.
 bool decodeBmpLenient(ByteView bytes, DecodedImage& image);
+// GIF, first frame; only the second chance reads it.
+bool decodeGif(ByteView bytes, DecodedImage& image);
 bool readPngInfo(ByteView bytes, ImageInfo& info);
 bool decodePng(ByteView bytes, DecodedImage& image);
 bool readJpegInfo(ByteView bytes, ImageInfo& info);

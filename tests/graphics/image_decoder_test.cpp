@@ -389,6 +389,11 @@ TEST(ImageDecoderTest, GifAndEmptyFilesAreIdentifiedByNoReader) {
         43);
     ImageInfo info;
     EXPECT_EQ(readImageInfo(bytesOf(gif), static_cast<std::uint32_t>(gif.size()), info), E_FAIL);
+    // The second chance shows it: one white pixel, opaque.
+    TextureSlot picture;
+    ASSERT_EQ(decodeFallbackPicture(bytesOf(gif), static_cast<std::uint32_t>(gif.size()), picture), S_OK);
+    EXPECT_EQ(picture->width, 1u);
+    EXPECT_EQ(picture->pixels[0], 0xFFFFFFFFu);
     EXPECT_EQ(readImageInfo(bytesOf(gif), 0, info), E_FAIL);
     EXPECT_EQ(readImageInfo(nullptr, 10, info), E_FAIL);
 }
