@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>  // before jpeglib.h, which needs FILE
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
+#include <stb_image.h>
 
 #include "graphics/fallback_decoder.h"
 #include "support/png_file.h"
@@ -311,6 +315,73 @@ TEST(ImageDecoderTest, DirectDrawSurfacesDecodeTheirFirstImage) {
     EXPECT_EQ(bgr->pixels[1], 0xFFCAFE77u);
 }
 
+// A JPEG file written by libjpeg's encoder: a smooth colour (or grey) picture.
+std::string encodeJpeg(int width, int height, bool grey, bool progressive) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    if (progressive) {
+        jpeg_simple_progression(&cinfo);
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * cinfo.input_components);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            for (int c = 0; c < cinfo.input_components; ++c) {
+                row[static_cast<std::size_t>(x) * cinfo.input_components + c] =
+                    static_cast<unsigned char>((x * 3 + y * 2 + c * 60) % 256);
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string file(reinterpret_cast<char*>(buffer), size);
+    std::free(buffer);
+    return file;
+}
+
+TEST(ImageDecoderTest, JpegDecodesLikeAnIndependentDecoder) {
+    // stb_image decodes the same files; the two inverse transforms may differ by a few levels.
+    for (auto [grey, progressive] :
+         {std::pair{false, false}, std::pair{false, true}, std::pair{true, false}}) {
+        SCOPED_TRACE(std::string(grey ? "grey" : "colour") +
+                     (progressive ? " progressive" : " baseline"));
+        const std::string file = encodeJpeg(37, 21, grey, progressive);
+        TextureSlot ours = decode(file);
+        ASSERT_TRUE(ours);
+        int w = 0, h = 0, n = 0;
+        unsigned char* theirs =
+            stbi_load_from_memory(bytesOf(file), static_cast<int>(file.size()), &w, &h, &n, 4);
+        ASSERT_NE(theirs, nullptr);
+        ASSERT_EQ(ours->width, static_cast<std::uint32_t>(w));
+        ASSERT_EQ(ours->height, static_cast<std::uint32_t>(h));
+        int worst = 0;
+        for (int i = 0; i < w * h; ++i) {
+            const std::uint32_t p = ours->pixels[static_cast<std::size_t>(i)];
+            const int rgb[3] = {static_cast<int>((p >> 16) & 0xFF),
+                                static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+            for (int c = 0; c < 3; ++c) {
+                worst = std::max(worst, std::abs(rgb[c] - theirs[i * 4 + c]));
+            }
+            ASSERT_EQ(p >> 24, 0xFFu);
+        }
+        stbi_image_free(theirs);
+        EXPECT_LE(worst, 4);
+    }
+}
+
 // --- Hand-made files for the player's own rules ---
 
 std::string le16(std::uint32_t v) {
@@ -391,7 +462,8 @@ TEST(ImageDecoderTest, GifAndEmptyFilesAreIdentifiedByNoReader) {
     EXPECT_EQ(readImageInfo(bytesOf(gif), static_cast<std::uint32_t>(gif.size()), info), E_FAIL);
     // The second chance shows it: one white pixel, opaque.
     TextureSlot picture;
-    ASSERT_EQ(decodeFallbackPicture(bytesOf(gif), static_cast<std::uint32_t>(gif.size()), picture), S_OK);
+    ASSERT_EQ(decodeFallbackPicture(bytesOf(gif), static_cast<std::uint32_t>(gif.size()), picture),
+              S_OK);
     EXPECT_EQ(picture->width, 1u);
     EXPECT_EQ(picture->pixels[0], 0xFFFFFFFFu);
     EXPECT_EQ(readImageInfo(bytesOf(gif), 0, info), E_FAIL);

@@ -93,6 +93,21 @@ TEST_F(TextureLoaderTest, MissingPictureLeavesTheSlotAndBrokenOneEmptiesItWithAM
               std::string::npos);
 }
 
+TEST_F(TextureLoaderTest, PictureOnlyTheSecondChanceReadsTakesAStretchedMaskToo) {
+    // A 1x1 GIF (identified by no reader) with a 3x3 grey mask, both read by the second
+    // chance: the mask is brought to the picture's size before its alpha is taken.
+    const std::string gif(
+        "GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00!\xF9\x04\x01\x00\x00\x00\x00,"
+        "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+        43);
+    game.write("cg/dot.gif", gif);
+    game.write("cg/dot-m.gif", solidBitmap(3, 3, 0x808080));
+    TextureSlot slot;
+    ASSERT_EQ(loadMaskedTexture(GamePath{game.path(), "cg\\dot.gif"}, slot), S_OK);
+    ASSERT_EQ(slot->width, 1u);
+    EXPECT_EQ(slot->pixels[0], 0x80FFFFFFu);
+}
+
 TEST(ResampleTest, FlatColoursStayExactAndSizesMatch) {
     TextureSlot white = createTexture(4, 3);
     std::fill(white->pixels.begin(), white->pixels.end(), 0xFFFFFFFFu);
