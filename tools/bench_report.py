@@ -121,6 +121,11 @@ def main():
     ratio_row("script classification, 10,000 lines", "BM_ClassifyOurs", "BM_ClassifyOpenPerTest",
               "open() per test", 0.2, 50)
 
+    ratio_row("decode 800x600 bitmap", "BM_DecodeBmpOurs", "BM_DecodeBmpStb", "stb_image", 1.0)
+    ratio_row("decode 800x600 Targa", "BM_DecodeTgaOurs", "BM_DecodeTgaStb", "stb_image", 1.0)
+    ratio_row("decode 800x600 PNG", "BM_DecodePngOurs", "BM_DecodePngLibpng", "bare libpng", 1.1)
+    ratio_row("decode 800x600 JPEG", "BM_DecodeJpegOurs", "BM_DecodeJpegLibjpeg", "bare libjpeg-turbo", 1.1)
+
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")
     idle_cost(env, True, "headless")
     server, xenv = start_xvfb()

@@ -17,12 +17,12 @@ Status decodeFallbackPicture(const std::uint8_t* bytes, std::uint32_t size, Text
     if (!decodeBmpLenient(view, image) && !decodeJpeg(view, image) && !decodeGif(view, image)) {
         return E_FAIL;
     }
-    TextureSlot texture = createTexture(image.width, image.height);
+    for (std::uint32_t& pixel : image.pixels) {
+        pixel |= 0xFF000000u;
+    }
+    TextureSlot texture = adoptTexturePixels(image.width, image.height, std::move(image.pixels));
     if (!texture) {
         return E_FAIL;
-    }
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        texture->pixels[i] = image.pixels[i] | 0xFF000000u;
     }
     out = std::move(texture);
     return S_OK;

@@ -71,12 +71,11 @@ Status decodeImageToTexture(const std::uint8_t* bytes, std::uint32_t size, std::
     if (reader == nullptr || !reader->decode(view, image)) {
         return E_FAIL;
     }
-    TextureSlot texture = createTexture(image.width, image.height);
+    // The decoded pixels become the texture's own, without a copy.
+    TextureSlot texture = adoptTexturePixels(image.width, image.height, std::move(image.pixels));
     if (!texture) {
         return E_FAIL;
     }
-    std::memcpy(texture->pixels.data(), image.pixels.data(),
-                image.pixels.size() * sizeof(std::uint32_t));
     if (image.width != width || image.height != height) {
         texture = resampleTexture(*texture, width, height);
         if (!texture) {

@@ -35,6 +35,20 @@ TextureSlot createTexture(std::uint32_t width, std::uint32_t height) {
     return texture;
 }
 
+TextureSlot adoptTexturePixels(std::uint32_t width, std::uint32_t height,
+                               std::vector<std::uint32_t>&& pixels) {
+    if (!isTextureSizeAllowed(width, height) || pixels.size() != std::size_t{width} * height) {
+        return nullptr;
+    }
+    ++editCount;
+    auto texture = std::make_unique<Texture>();
+    texture->width = width;
+    texture->height = height;
+    texture->pitch = static_cast<std::int32_t>(width * 4);
+    texture->pixels = std::move(pixels);
+    return texture;
+}
+
 Status lockTexture(Texture* texture, LockedRect& locked) {
     if (texture == nullptr || texture->pixels.empty()) {
         return E_FAIL;

@@ -32,6 +32,10 @@ struct LockedRect {
 // A new texture with every byte 0, or null when the size is 0 or over the limits.
 TextureSlot createTexture(std::uint32_t width, std::uint32_t height);
 
+// A texture that takes over `pixels` (width x height values, row after row) without copying.
+TextureSlot adoptTexturePixels(std::uint32_t width, std::uint32_t height,
+                               std::vector<std::uint32_t>&& pixels);
+
 // True when a texture of this size may be made.
 bool isTextureSizeAllowed(std::uint32_t width, std::uint32_t height);
 

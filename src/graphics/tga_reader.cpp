@@ -154,6 +154,16 @@ bool decodeTga(ByteView bytes, DecodedImage& image) {
         if (!bytes.has(at, count * pixelBytes)) {
             return false;
         }
+        if (!h.colorMapped() && !h.grey() && (h.depth == 24 || h.depth == 32)) {
+            // The common true-colour case in one plain loop.
+            const std::uint8_t* p = bytes.data + at;
+            for (std::uint64_t i = 0; i < count; ++i, p += pixelBytes) {
+                const std::uint32_t alpha = h.depth == 32 && useAlpha ? p[3] : 0xFFu;
+                pixels[i] =
+                    (alpha << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+            }
+            done = count;
+        }
         for (; done < count; ++done, at += pixelBytes) {
             if (!pixelAt(at, pixels[done])) {
                 return false;
