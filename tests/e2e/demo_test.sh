@@ -26,4 +26,8 @@ grep -q 'part2.txt' "$WORK/run/index.tsv" || fail "no frame of the second script
 frames=$(ls "$WORK/run" | grep -c '^frame-')
 [ "$frames" -ge 20 ] || fail "only $frames frames recorded"
 [ -s "$WORK/run/audio.wav" ] || fail "no sound recorded"
+if command -v python3 >/dev/null 2>&1; then
+    python3 "$(dirname "$0")/check_demo_run.py" "$WORK/run" "$WORK/err" "$DEMO" ||
+        fail "the recorded run is not what the story shows"
+fi
 echo "demo: all checks passed ($frames frames)"
