@@ -62,6 +62,20 @@ for x, y in [(0, 0), (400, 300), (799, 599)]:
     if flash(x, y) != (255, 255, 255):
         problems.append(f"flash frame at {x},{y} is {flash(x, y)}")
 
+# The music starts with the first step: the recorded sound begins within a few passes of
+# the first frame (the output's buffer and the worker's pass), and is not silence after.
+import struct  # noqa: E402
+audio = open(os.path.join(run, "audio.wav"), "rb").read()
+samples = struct.unpack("<%dh" % ((len(audio) - 44) // 2), audio[44:44 + (len(audio) - 44) // 2 * 2])
+onset = next((i for i, v in enumerate(samples) if abs(v) > 200), None)
+first_ms = int(rows[0][2]) if rows else 0
+if onset is None:
+    problems.append("the recorded sound is silent")
+else:
+    onset_ms = onset / 2 / 48000 * 1000
+    if onset_ms > first_ms + 80:
+        problems.append(f"the music starts at {onset_ms:.0f} ms, the first frame at {first_ms} ms")
+
 for problem in problems:
     print("FAIL:", problem)
 sys.exit(1 if problems else 0)
