@@ -67,6 +67,16 @@ def idle_cost(env, headless, label):
     row(f"idle pass cost, {label} (% of a core)", f"{percent:.2f} %", "-", "-", "<= 2 %", percent <= 2.0)
 
 
+def peak_memory(env):
+    """Peak resident memory of a whole unattended run of the game, in MB."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+    subprocess.run([PLAYER, "--headless", "--autoplay=100", "--seconds", "60", GAME], env=env,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+    peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+    note = "" if before == 0 else " (or less: an earlier child peaked higher)"
+    row("peak memory playing the demo" + note, f"{peak:.0f} MB", "-", "-", "<= 64 MB", peak <= 64)
+
+
 def to_first_frame(command, env):
     """Milliseconds from starting the program to its first presented frame, as it reports it
     on the same monotonic clock."""
@@ -105,6 +115,8 @@ def start_xvfb():
 
 
 def main():
+    # First, while no other child has run: the peak memory of children is kept across them.
+    peak_memory(dict(os.environ, SDL_AUDIODRIVER="dummy"))
     t = micro_benchmarks()
 
     def ratio_row(figure, ours_key, peer_key, peer_name, target_ratio, absolute=None):
