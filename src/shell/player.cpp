@@ -140,6 +140,32 @@ void runMainLoop(const PlayerOptions& options) {
     }
 }
 
+// How far start-up got; the run ends by taking down exactly that, newest first.
+enum class Started { Nothing, Window, RenderDevice, Sound, CueWorker };
+
+// Shows the fatal message (if any), takes down what was started, and answers the exit code,
+// which is always 0.
+int endRun(Started started, const char* fatalText) {
+    if (fatalText != nullptr) {
+        showFatal(fatalText);
+    }
+    if (started >= Started::CueWorker) {
+        stopCueWorker();
+    }
+    if (started >= Started::Sound) {
+        SoundShutdown();
+    }
+    if (started >= Started::RenderDevice) {
+        shutdownRenderDevice();
+    }
+    // A window class that could not make its window is left registered, as it always was.
+    if (started >= Started::Window) {
+        unregisterMainWindowClass();
+    }
+    platform::timeEndPeriod(1);
+    return 0;
+}
+
 }  // namespace
 
 int runPlayer(const PlayerOptions& options) {
@@ -155,54 +181,30 @@ int runPlayer(const PlayerOptions& options) {
     readGameSetting("WindowTitle", empty, title);
 
     if (!createMainWindow()) {
-        showFatal(kWindowFailedText);
-        platform::timeEndPeriod(1);
-        return 0;
+        return endRun(Started::Nothing, kWindowFailedText);
     }
     platform::setWindowTitle(mainWindow, title);
 
     const Status device = initRenderDevice();
     if (failed(device)) {
-        showFatal(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
-        unregisterMainWindowClass();
-        platform::timeEndPeriod(1);
-        return 0;
+        return endRun(Started::Window,
+                      device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
     }
     if (failed(SoundInit())) {
-        showFatal(kSoundFailedText);
-        shutdownRenderDevice();
-        unregisterMainWindowClass();
-        platform::timeEndPeriod(1);
-        return 0;
+        return endRun(Started::RenderDevice, kSoundFailedText);
     }
     if (failed(startCueWorker())) {
-        showFatal(kThreadFailedText);
-        SoundShutdown();
-        shutdownRenderDevice();
-        unregisterMainWindowClass();
-        platform::timeEndPeriod(1);
-        return 0;
+        return endRun(Started::Sound, kThreadFailedText);
     }
     if (!findStartScript(scriptName)) {
-        showFatal(kScenarioFailedText);
-        stopCueWorker();
-        SoundShutdown();
-        shutdownRenderDevice();
-        unregisterMainWindowClass();
-        platform::timeEndPeriod(1);
-        return 0;
+        return endRun(Started::CueWorker, kScenarioFailedText);
     }
     loadWindowPicture();
 
     runMainLoop(options);
 
     clearScript();
-    stopCueWorker();
-    SoundShutdown();
-    shutdownRenderDevice();
-    unregisterMainWindowClass();
-    platform::timeEndPeriod(1);
-    return 0;
+    return endRun(Started::CueWorker, nullptr);
 }
 
 }  // namespace tsuzuri
