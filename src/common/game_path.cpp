@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bitset>
 #include <memory>
-#include <mutex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -29,13 +29,24 @@ struct Listing {
     struct Entry {
         unsigned char type = DT_UNKNOWN;  // from the folder listing, so files need no stat
         mutable signed char usable = -1;  // a readable regular file: -1 not yet known
+        // For a folder: its own listing once looked up (null when it cannot be read).
+        mutable bool subListingKnown = false;
+        mutable const Listing* subListing = nullptr;
     };
     std::unordered_map<std::string, Entry, NameHash, std::equal_to<>> entries;
     // Folded name -> the first entry name (in sorted order) that folds to it.
     std::unordered_map<std::string, std::string, NameHash, std::equal_to<>> byAsciiFold;
     std::unordered_map<std::string, std::string, NameHash, std::equal_to<>> byShiftJisFold;
+    // The byte lengths of the entry names (the last bit stands for every longer one). Folding
+    // keeps a name's length, so a component of a length no entry has cannot match: most lines
+    // of story text are turned away here without hashing them.
+    std::bitset<256> nameLengths;
     // The folder itself, kept open so that testing a file in it needs no walk of the path.
     int folderFd = -1;
+
+    bool mayHoldNameOfLength(size_t length) const {
+        return nameLengths.test(std::min<size_t>(length, nameLengths.size() - 1));
+    }
 
     Listing() = default;
     Listing(const Listing&) = delete;
@@ -95,6 +106,7 @@ std::unique_ptr<const Listing> readListing(const std::string& folder) {
             continue;
         }
         listing->entries.emplace(name, Listing::Entry{entry->d_type});
+        listing->nameLengths.set(std::min<size_t>(name.size(), listing->nameLengths.size() - 1));
         if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
             withCapitals.emplace_back(name);
         }
@@ -115,35 +127,41 @@ std::unique_ptr<const Listing> readListing(const std::string& folder) {
     return listing;
 }
 
-// Listings kept while a scope is open; without one every lookup reads the folder afresh.
+// Listings kept while a scope is open on this thread; without one every lookup reads the
+// folder afresh. Each thread keeps its own, so no lock is needed and none can be dropped
+// while another thread works with it.
 struct ListingCache {
-    std::mutex mutex;
     int openScopes = 0;
     std::unordered_map<std::string, std::unique_ptr<const Listing>, NameHash, std::equal_to<>>
         listings;
+    // Lookups start from the same game folder again and again: remember the last one asked.
+    std::string lastFolder;
+    const Listing* lastListing = nullptr;
 };
 
 ListingCache& listingCache() {
-    static ListingCache cache;
+    thread_local ListingCache cache;
     return cache;
 }
 
 bool scopeOpen() {
-    ListingCache& cache = listingCache();
-    std::lock_guard lock(cache.mutex);
-    return cache.openScopes > 0;
+    return listingCache().openScopes > 0;
 }
 
 // The cached listing of a folder (null when it cannot be read); stays valid until the last
 // scope closes. Only called while a scope is open.
-const Listing* cachedListing(const std::string& folder) {
+const Listing* cachedListing(std::string_view folder) {
     ListingCache& cache = listingCache();
-    std::lock_guard lock(cache.mutex);
+    if (cache.lastListing != nullptr && cache.lastFolder == folder) {
+        return cache.lastListing;
+    }
     auto found = cache.listings.find(folder);
     if (found == cache.listings.end()) {
-        found = cache.listings.emplace(folder, readListing(folder)).first;
+        found = cache.listings.emplace(std::string(folder), readListing(std::string(folder))).first;
     }
-    return found->second.get();
+    cache.lastFolder.assign(folder);
+    cache.lastListing = found->second.get();
+    return cache.lastListing;
 }
 
 bool pathExists(const fs::path& path) {
@@ -180,6 +198,12 @@ FoundEntry findEntry(const Listing& listing, std::string_view component) {
     std::optional<std::string> utf8;
     if (!ascii) {
         utf8 = utf8Spelling(component);
+    }
+    if (!listing.mayHoldNameOfLength(component.size()) &&
+        !(utf8 && listing.mayHoldNameOfLength(utf8->size()))) {
+        return {};
+    }
+    if (!ascii) {
         if (utf8) {
             if (auto found = listing.entries.find(*utf8); found != listing.entries.end()) {
                 return {&found->first, &found->second};
@@ -234,17 +258,17 @@ void splitSjisViews(std::string_view name, std::vector<std::string_view>& parts)
     }
 }
 
-// Resolves a name from cached listings: no file-system call except for the final file's
-// type and readability, each asked once per file while the scope lasts.
-std::optional<fs::path> resolveThroughListings(const fs::path& folder, std::string_view name) {
+// Resolves a name from cached listings into `file` (a native path): no file-system call except
+// for the final file's type and readability, each asked once per file while the scope lasts.
+bool resolveThroughListings(const fs::path& folder, std::string_view name, std::string& file) {
     thread_local std::vector<std::string_view> parts;
     splitSjisViews(name, parts);
-    std::string current = folder.native();
-    auto append = [&current](std::string_view part) {
-        if (current.empty() || current.back() != '/') {
-            current += '/';
+    file.assign(folder.native());
+    auto append = [&file](std::string_view part) {
+        if (file.empty() || file.back() != '/') {
+            file += '/';
         }
-        current += part;
+        file += part;
     };
     const Listing::Entry* last = nullptr;
     const Listing* lastFolder = nullptr;
@@ -255,22 +279,31 @@ std::optional<fs::path> resolveThroughListings(const fs::path& folder, std::stri
             last = nullptr;
             continue;
         }
-        const Listing* listing = cachedListing(current);
+        const Listing* listing = nullptr;
+        if (last == nullptr) {
+            listing = cachedListing(file);
+        } else {
+            // The folder just stepped into: its listing is remembered on its entry.
+            if (!last->subListingKnown) {
+                last->subListing = cachedListing(file);
+                last->subListingKnown = true;
+            }
+            listing = last->subListing;
+        }
         if (listing == nullptr) {
-            return std::nullopt;
+            return false;
         }
         const FoundEntry found = findEntry(*listing, part);
         if (found.name == nullptr) {
-            return std::nullopt;
+            return false;
         }
         append(*found.name);
         last = found.entry;
         lastFolder = listing;
         lastName = found.name;
     }
-    fs::path file(std::move(current));
     if (last == nullptr) {
-        return isReadableRegularFile(file) ? std::optional<fs::path>(file) : std::nullopt;
+        return isReadableRegularFile(fs::path(file));
     }
     if (last->usable < 0) {
         bool regular = last->type == DT_REG;
@@ -282,7 +315,7 @@ std::optional<fs::path> resolveThroughListings(const fs::path& folder, std::stri
         last->usable =
             regular && ::faccessat(lastFolder->folderFd, lastName->c_str(), R_OK, 0) == 0 ? 1 : 0;
     }
-    return last->usable != 0 ? std::optional<fs::path>(file) : std::nullopt;
+    return last->usable != 0;
 }
 
 // Spellings of one component on disk: the UTF-8 conversion first, then the raw bytes.
@@ -376,7 +409,11 @@ bool isRegularFile(const fs::path& file) {
 std::optional<fs::path> resolveGameFile(const GamePath& path) {
     if (scopeOpen()) {
         // Many lookups in the same folders: answer them from the folders' listings.
-        return resolveThroughListings(path.folder, path.name);
+        std::string file;
+        if (!resolveThroughListings(path.folder, path.name, file)) {
+            return std::nullopt;
+        }
+        return fs::path(std::move(file));
     }
     const std::vector<std::string> components = splitSjisName(path.name);
     const fs::path converted = plausibleNativePath(path);
@@ -398,20 +435,26 @@ std::optional<fs::path> resolveGameFile(const GamePath& path) {
 }
 
 bool gameFileExists(const GamePath& path) {
-    return resolveGameFile(path).has_value();
+    return gameFileExists(path.folder, path.name);
+}
+
+bool gameFileExists(const fs::path& folder, std::string_view name) {
+    if (scopeOpen()) {
+        thread_local std::string file;
+        return resolveThroughListings(folder, name, file);
+    }
+    return resolveGameFile(GamePath{folder, std::string(name)}).has_value();
 }
 
 FolderListingScope::FolderListingScope() {
-    ListingCache& cache = listingCache();
-    std::lock_guard lock(cache.mutex);
-    ++cache.openScopes;
+    ++listingCache().openScopes;
 }
 
 FolderListingScope::~FolderListingScope() {
     ListingCache& cache = listingCache();
-    std::lock_guard lock(cache.mutex);
     if (--cache.openScopes == 0) {
         cache.listings.clear();
+        cache.lastListing = nullptr;
     }
 }
 

@@ -35,6 +35,8 @@ std::filesystem::path plausibleNativePath(const GamePath& path);
 std::optional<std::filesystem::path> resolveGameFile(const GamePath& path);
 
 bool gameFileExists(const GamePath& path);
+// The same for `name` below `folder`, without building a GamePath or the found file's path.
+bool gameFileExists(const std::filesystem::path& folder, std::string_view name);
 
 // True when `file` names a regular file (after following symbolic links).
 // Lookups above also require that the player may read it.
@@ -42,7 +44,8 @@ bool isRegularFile(const std::filesystem::path& file);
 
 // While one of these is alive, lookups are answered from folder listings that are read once
 // and reused (a snapshot of each folder from its first use), so classifying a whole script
-// reads each folder once instead of testing every name on disk. Scopes nest.
+// reads each folder once instead of testing every name on disk. Scopes nest; a scope serves
+// the lookups of the thread that opened it.
 class FolderListingScope {
 public:
     FolderListingScope();

@@ -77,8 +77,10 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
                        : action == "up" ? ScriptedEvent::Action::Up
                                         : ScriptedEvent::Action::Tap;
         if (args != 1 || !parseKey(words[3], event.key)) {
-            return "'" + std::string(action) +
-                   "' needs one key: left, right, enter, space, ctrl or escape";
+            std::string problem = "'";
+            problem.append(action).append(
+                "' needs one key: left, right, enter, space, ctrl or escape");
+            return problem;
         }
     } else if (action == "move") {
         event.action = ScriptedEvent::Action::Move;

@@ -24,10 +24,11 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 
 // Whether the folder `sub` of the game ("cg", "wave" or "script") holds the named file.
 bool gameHasFile(const char* sub, std::string_view name) {
-    std::string relative = sub;
+    thread_local std::string relative;
+    relative.assign(sub);
     relative += '\\';
     relative += name;
-    return gameFileExists(GamePath{sceneState.gameFolder, relative});
+    return gameFileExists(sceneState.gameFolder, relative);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "support/temp_folder.h"
 
 namespace tsuzuri {
@@ -109,6 +112,53 @@ TEST_F(ResolveGameFileTest, ListingScopeGivesTheSameAnswersAndEndsWithIt) {
     // Once the last scope has closed, folders are read afresh.
     const fs::path dawn = game.write("cg/room/dawn.bmp", "x");
     EXPECT_EQ(resolve("CG\\ROOM\\DAWN.BMP"), dawn);
+}
+
+TEST_F(ResolveGameFileTest, ListingScopeFindsEverySpellingInSeveralGames) {
+    // Spellings whose length on disk differs from the name's (UTF-8 is longer than Shift-JIS),
+    // case-blind matches, and a second game asked in turn with the first.
+    TempFolder other;
+    game.write("script/" + kCoverUtf8 + ".txt", "x");
+    game.write("wave/" + kCoverSjis + ".wav", "x");
+    game.write("cg/" + kCoverUtf8 + "/" + kCoverUtf8 + "a.bmp", "x");
+    game.write("cg/Room/Night.bmp", "x");
+    other.write("cg/a.bmp", "x");
+    const std::vector<std::pair<const TempFolder*, std::string>> lookups = {
+        {&game, "script\\" + kCoverSjis + ".txt"},
+        {&other, "cg\\a.bmp"},
+        {&game, "wave\\" + kCoverSjis + ".wav"},
+        {&game, "cg\\" + kCoverSjis + "\\" + kCoverSjis + "A.BMP"},
+        {&other, "CG\\A.BMP"},
+        {&game, "cg\\room\\night.bmp"},
+        {&game, "cg\\a.bmp"},
+        {&other, "cg\\room\\night.bmp"},
+        {&game, "cg\\..\\cg\\Room\\night.BMP"},
+        {&game, "A line of story text, longer than any name in the folder"},
+    };
+    std::vector<std::optional<fs::path>> fresh;
+    for (const auto& [folder, name] : lookups) {
+        fresh.push_back(resolveGameFile({folder->path(), name}));
+    }
+    EXPECT_EQ(std::count(fresh.begin(), fresh.end(), std::nullopt), 3);
+    FolderListingScope scope;
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = 0; i < lookups.size(); ++i) {
+            const auto& [folder, name] = lookups[i];
+            EXPECT_EQ(resolveGameFile({folder->path(), name}), fresh[i]) << name;
+            EXPECT_EQ(gameFileExists(folder->path(), name), fresh[i].has_value()) << name;
+        }
+    }
+}
+
+TEST_F(ResolveGameFileTest, ListingScopeServesOnlyItsOwnThread) {
+    FolderListingScope scope;
+    EXPECT_EQ(resolve("cg\\day.bmp"), std::nullopt);
+    const fs::path day = game.write("cg/day.bmp", "x");
+    // This thread keeps its snapshot; another thread looks at the disk as it is now.
+    EXPECT_EQ(resolve("cg\\day.bmp"), std::nullopt);
+    std::optional<fs::path> seenElsewhere;
+    std::thread([&] { seenElsewhere = resolve("cg\\day.bmp"); }).join();
+    EXPECT_EQ(seenElsewhere, day);
 }
 
 }  // namespace
