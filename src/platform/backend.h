@@ -30,6 +30,8 @@ void enqueueMessage(const Message& message);
 WindowHandle liveWindow();
 
 namespace sdl {
+// Makes a lost display connection end the run through the display-lost handler.
+void watchForDisplayLoss();
 bool initWindowSystem(std::string& reason);
 void shutdownWindowSystem();
 bool createWindow(int clientWidth, int clientHeight);

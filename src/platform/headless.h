@@ -13,7 +13,8 @@ namespace tsuzuri::platform {
 // One line of an input script: `WHEN ACTION [ARGS]`.
 struct ScriptedEvent {
     enum class When { Pass, Ms };
-    enum class Action { Down, Up, Tap, Move, Close, Choose, ChooseCancel };
+    // LoseDisplay: from then on the window can show no frame, as when the display goes away.
+    enum class Action { Down, Up, Tap, Move, Close, Choose, ChooseCancel, LoseDisplay };
 
     When when = When::Pass;
     std::uint32_t at = 0;  // pass number (from 1) or milliseconds since the loop began

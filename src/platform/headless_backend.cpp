@@ -16,6 +16,7 @@ struct HeadlessState {
     int cursorX = 0, cursorY = 0;
     std::uint64_t idlePasses = 0;
     std::uint64_t presentedFrames = 0;
+    bool displayLost = false;
     CapturedFrame lastFrame;
     std::vector<std::string> messageLog;
 };
@@ -60,6 +61,9 @@ void apply(const ScriptedEvent& event) {
             if (liveWindow() != 0) {
                 enqueueMessage(Message{MessageKind::Close, liveWindow(), 0});
             }
+            break;
+        case ScriptedEvent::Action::LoseDisplay:
+            s.displayLost = true;
             break;
         case ScriptedEvent::Action::Choose:
         case ScriptedEvent::Action::ChooseCancel:
@@ -128,6 +132,9 @@ bool getCursorClientPos(int& x, int& y) {
 
 bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
     HeadlessState& s = state();
+    if (s.displayLost) {
+        return false;
+    }
     CapturedFrame& frame = s.lastFrame;
     frame.width = width;
     frame.height = height;

@@ -50,6 +50,13 @@ bool initWindowSystem(std::string& reason);
 // Takes the window system down again; any window still open goes with it.
 void shutdownWindowSystem();
 
+// Called when the connection to the display breaks for good (its server went away). Nothing
+// that touches the window can be done any more, so the run cannot end the usual way: the
+// handler ends what runs beside the window (sound, worker threads, a recording), and once it
+// returns the process ends with exit code 0. Null: none.
+using DisplayLostHandler = void (*)();
+void setDisplayLostHandler(DisplayLostHandler handler);
+
 // Opens a visible window with a client area of exactly width x height, centred on the
 // screen, fixed in size, without a maximise control. Answers 0 on failure.
 WindowHandle createWindow(int clientWidth, int clientHeight);

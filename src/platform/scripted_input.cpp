@@ -92,6 +92,11 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         if (args != 0) {
             return "'close' takes no arguments";
         }
+    } else if (action == "lose-display") {
+        event.action = ScriptedEvent::Action::LoseDisplay;
+        if (args != 0) {
+            return "'lose-display' takes no arguments";
+        }
     } else if (action == "choose") {
         if (args == 0) {
             return "'choose' needs a path or 'cancel'";
@@ -110,7 +115,7 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         }
     } else {
         return "unknown ACTION '" + std::string(action) +
-               "' (use down, up, tap, move, close or choose)";
+               "' (use down, up, tap, move, close, choose or lose-display)";
     }
     return {};
 }

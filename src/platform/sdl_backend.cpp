@@ -110,6 +110,7 @@ bool initWindowSystem(std::string& reason) {
         return false;
     }
     s.videoUp = true;
+    watchForDisplayLoss();
     return true;
 }
 

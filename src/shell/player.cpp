@@ -143,9 +143,26 @@ void runMainLoop(const PlayerOptions& options) {
 // How far start-up got; the run ends by taking down exactly that, newest first.
 enum class Started { Nothing, Window, RenderDevice, Sound, CueWorker };
 
+// How far the current run's start-up has got, for an end that cannot come back to runPlayer.
+Started startedSoFar = Started::Nothing;
+
+// With the display gone the window cannot be taken down; everything beside it is, so that
+// the recording is complete and no thread is left running while the process ends.
+void endAfterLosingTheDisplay() {
+    stopAutoplay();
+    stopRecording();
+    if (startedSoFar >= Started::CueWorker) {
+        stopCueWorker();
+    }
+    if (startedSoFar >= Started::Sound) {
+        SoundShutdown();
+    }
+}
+
 // Shows the fatal message (if any), takes down what was started, and answers the exit code,
 // which is always 0.
 int endRun(Started started, const char* fatalText) {
+    platform::setDisplayLostHandler(nullptr);
     if (fatalText != nullptr) {
         showFatal(fatalText);
     }
@@ -180,9 +197,12 @@ int runPlayer(const PlayerOptions& options) {
     readGameSetting("DefaultScriptFileName", empty, scriptName);
     readGameSetting("WindowTitle", empty, title);
 
+    startedSoFar = Started::Nothing;
+    platform::setDisplayLostHandler(endAfterLosingTheDisplay);
     if (!createMainWindow()) {
         return endRun(Started::Nothing, kWindowFailedText);
     }
+    startedSoFar = Started::Window;
     platform::setWindowTitle(mainWindow, title);
 
     const Status device = initRenderDevice();
@@ -190,12 +210,15 @@ int runPlayer(const PlayerOptions& options) {
         return endRun(Started::Window,
                       device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
     }
+    startedSoFar = Started::RenderDevice;
     if (failed(SoundInit())) {
         return endRun(Started::RenderDevice, kSoundFailedText);
     }
+    startedSoFar = Started::Sound;
     if (failed(startCueWorker())) {
         return endRun(Started::Sound, kThreadFailedText);
     }
+    startedSoFar = Started::CueWorker;
     if (!findStartScript(scriptName)) {
         return endRun(Started::CueWorker, kScenarioFailedText);
     }

@@ -53,7 +53,7 @@ start_xvfb() {
     exec 3>"$WORK/display"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    trap 'kill "$xvfb_pid" 2>/dev/null; [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
+    trap 'kill "$xvfb_pid" 2>/dev/null || true; [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
     for _ in $(seq 50); do
         [ -s "$WORK/display" ] && break
         sleep 0.1

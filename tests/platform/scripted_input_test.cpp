@@ -20,11 +20,12 @@ TEST(ScriptedInputTest, ReadsEveryActionAndSkipsCommentsAndBlankLines) {
         "ms 0 close\n"
         "pass 1 choose /games/my story/script/a.txt  \n"
         "pass 1 choose cancel\n"
-        "pass 9 tap ctrl\npass 9 tap space\npass 9 tap escape\n";
+        "pass 9 tap ctrl\npass 9 tap space\npass 9 tap escape\n"
+        "ms 20 lose-display\n";
     ScriptedInput input;
     std::string error;
     ASSERT_TRUE(parseScriptedInput(text, "in.txt", input, error)) << error;
-    ASSERT_EQ(input.events.size(), 10u);
+    ASSERT_EQ(input.events.size(), 11u);
 
     EXPECT_EQ(input.events[0].when, When::Pass);
     EXPECT_EQ(input.events[0].at, 1u);
@@ -46,13 +47,14 @@ TEST(ScriptedInputTest, ReadsEveryActionAndSkipsCommentsAndBlankLines) {
     EXPECT_EQ(input.events[7].key, VK_CONTROL);
     EXPECT_EQ(input.events[8].key, VK_SPACE);
     EXPECT_EQ(input.events[9].key, VK_ESCAPE);
+    EXPECT_EQ(input.events[10].action, Action::LoseDisplay);
 }
 
 TEST(ScriptedInputTest, MalformedLinesNameTheSourceAndLine) {
     const char* bad[] = {
         "pass 0 tap left",  "pass x tap left", "soon 3 tap left",        "pass 1 tap",
         "pass 1 tap shift", "pass 1 move 3",   "pass 1 close now",       "pass 1 jump",
-        "pass 1",           "ms -1 tap left",  "pass 1 down left right",
+        "pass 1",           "ms -1 tap left",  "pass 1 down left right", "pass 1 lose-display 2",
     };
     for (const char* line : bad) {
         ScriptedInput input;

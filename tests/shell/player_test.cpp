@@ -182,5 +182,17 @@ TEST_F(PlayerTest, EveryCloseSourceEndsWithExitCodeZero) {
     EXPECT_EQ(platform::headlessIdlePasses(), 3u);
 }
 
+TEST_F(PlayerTest, LosingTheDisplayMidRunClosesTheWindowAtTheNextFrame) {
+    game.write("Game.INI", "[GameState]\nDefaultScriptFileName=a.txt\n");
+    game.write("script/a.txt", "first page\r\nsecond page\r\n");
+    // An unchanged frame is not shown again, so the loss is met when the page turns (after the
+    // start-up guard, in which clicks are not taken).
+    EXPECT_EQ(play("ms 100 lose-display\nms 400 tap left\nms 4000 close\n"), 0);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(platform::headlessPresentedFrames(), 1u);
+    // Ended by the failed frame, long before the close request (some 400 passes in).
+    EXPECT_LT(platform::headlessIdlePasses(), 200u);
+}
+
 }  // namespace
 }  // namespace tsuzuri
