@@ -6,7 +6,12 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "common/shift_jis.h"
 
@@ -26,6 +31,9 @@ constexpr char32_t kProbeCharacters[] = {U'あ', U'表'};
 // The yen sign: Japanese system faces show byte 0x5C as it, and the games were written so.
 constexpr char32_t kYenSign = 0x00A5;
 
+// A font file and the index of the face in it, as the system's font configuration names them.
+using FaceCandidate = std::pair<std::string, int>;
+
 struct FontState {
     FT_Library library = nullptr;
     FT_Face face = nullptr;
@@ -36,6 +44,9 @@ struct FontState {
     GlyphBitmap scratch;  // the uncached path's result
     int faceIndex = 0;
     std::uint64_t generation = 0;
+    // A search of the system's faces started ahead of openTextFont, and what it found.
+    std::jthread search;
+    std::vector<FaceCandidate> searchResult;
 };
 
 FontState& state() {
@@ -70,37 +81,55 @@ bool tryFace(const std::filesystem::path& file, int index) {
     return true;
 }
 
-bool findSystemFace() {
+// The system's faces for Japanese text, best first. Reading fontconfig's configuration takes
+// tens of milliseconds, which is why this can run on a thread of its own.
+std::vector<FaceCandidate> listSystemFaces() {
+    std::vector<FaceCandidate> faces;
     if (!FcInit()) {
-        return false;
+        return faces;
     }
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(
         (std::string(kPreferredFamilies) + ":lang=ja:spacing=mono").c_str()));
-    if (pattern == nullptr) {
-        return false;
-    }
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcFontSet* candidates = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
-    bool found = false;
-    if (candidates != nullptr) {
-        for (int i = 0; i < candidates->nfont && !found; ++i) {
-            FcChar8* file = nullptr;
-            int index = 0;
-            if (FcPatternGetString(candidates->fonts[i], FC_FILE, 0, &file) != FcResultMatch) {
-                continue;
+    if (pattern != nullptr) {
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        if (FcFontSet* candidates = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result)) {
+            for (int i = 0; i < candidates->nfont; ++i) {
+                FcChar8* file = nullptr;
+                int index = 0;
+                if (FcPatternGetString(candidates->fonts[i], FC_FILE, 0, &file) != FcResultMatch) {
+                    continue;
+                }
+                FcPatternGetInteger(candidates->fonts[i], FC_INDEX, 0, &index);
+                faces.emplace_back(reinterpret_cast<const char*>(file), index);
             }
-            FcPatternGetInteger(candidates->fonts[i], FC_INDEX, 0, &index);
-            found = tryFace(reinterpret_cast<const char*>(file), index);
+            FcFontSetDestroy(candidates);
         }
-        FcFontSetDestroy(candidates);
+        FcPatternDestroy(pattern);
     }
-    FcPatternDestroy(pattern);
-    // The face is open now; fontconfig's configuration is not needed again until the next
-    // search, so give it back.
+    // The list is all that is needed; fontconfig's configuration is given back until the
+    // next search.
     FcFini();
-    return found;
+    return faces;
+}
+
+bool findSystemFace() {
+    FontState& s = state();
+    std::vector<FaceCandidate> faces;
+    if (s.search.joinable()) {
+        s.search.join();
+        faces = std::move(s.searchResult);
+        s.searchResult.clear();
+    } else {
+        faces = listSystemFaces();
+    }
+    for (const auto& [file, index] : faces) {
+        if (tryFace(file, index)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<char32_t> codePointOf(std::uint16_t code) {
@@ -124,6 +153,22 @@ std::optional<char32_t> codePointOf(std::uint16_t code) {
 
 void setTextFontFile(const std::filesystem::path& file) {
     state().requestedFile = file;
+}
+
+void startTextFontSearch() {
+    FontState& s = state();
+    if (!s.requestedFile.empty()) {
+        return;
+    }
+    if (s.search.joinable()) {
+        s.search.join();
+    }
+    s.searchResult.clear();
+    try {
+        s.search = std::jthread([&s] { s.searchResult = listSystemFaces(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: openTextFont searches by itself.
+    }
 }
 
 bool openTextFont(std::string& error) {

@@ -26,6 +26,11 @@ struct GlyphBitmap {
 // Uses this font file instead of asking the system for one (from --font or TSUZURI_FONT).
 void setTextFontFile(const std::filesystem::path& file);
 
+// Starts looking for the system's Japanese faces in the background, so that the search
+// overlaps other start-up work; the next openTextFont takes its answer. Does nothing when a
+// font file was given.
+void startTextFontSearch();
+
 // Finds and opens a face with Japanese characters. On failure `error` says why.
 bool openTextFont(std::string& error);
 void closeTextFont();

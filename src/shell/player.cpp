@@ -6,6 +6,7 @@
 
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
+#include "graphics/text_font.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
@@ -199,6 +200,8 @@ int runPlayer(const PlayerOptions& options) {
 
     startedSoFar = Started::Nothing;
     platform::setDisplayLostHandler(endAfterLosingTheDisplay);
+    // The font search reads the system's font configuration while the window is being made.
+    startTextFontSearch();
     if (!createMainWindow()) {
         return endRun(Started::Nothing, kWindowFailedText);
     }

@@ -248,6 +248,16 @@ TEST_F(TextLayerTest, CachedGlyphsDrawExactlyWhatFreshOnesDo) {
     EXPECT_EQ(renderState.textTexture->pixels, cached);
 }
 
+TEST_F(TextLayerTest, FontSearchedAheadIsTheFaceFoundOnDemand) {
+    const std::string onDemand = textFontDescription();
+    // A search nobody took the answer of is simply replaced by the next one.
+    startTextFontSearch();
+    startTextFontSearch();
+    std::string error;
+    ASSERT_TRUE(openTextFont(error)) << error;
+    EXPECT_EQ(textFontDescription(), onDemand);
+}
+
 // Draws the page and compares the layer with a committed golden image, made with the font,
 // rasteriser and settings recorded beside it (TSUZURI_UPDATE_GOLDEN=1 remakes both).
 void expectGolden(const std::string& name, const std::string& page) {
