@@ -41,6 +41,7 @@ struct Listing {
     // keeps a name's length, so a component of a length no entry has cannot match: most lines
     // of story text are turned away here without hashing them.
     std::bitset<256> nameLengths;
+    size_t longestName = 0;
     // The folder itself, kept open so that testing a file in it needs no walk of the path.
     int folderFd = -1;
 
@@ -107,6 +108,7 @@ std::unique_ptr<const Listing> readListing(const std::string& folder) {
         }
         listing->entries.emplace(name, Listing::Entry{entry->d_type});
         listing->nameLengths.set(std::min<size_t>(name.size(), listing->nameLengths.size() - 1));
+        listing->longestName = std::max(listing->longestName, name.size());
         if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
             withCapitals.emplace_back(name);
         }
@@ -236,33 +238,39 @@ FoundEntry findEntry(const Listing& listing, std::string_view component) {
                     : lookUpFolded(listing.byShiftJisFold, component);
 }
 
-// Cuts a name into views of its components (see splitSjisName).
-void splitSjisViews(std::string_view name, std::vector<std::string_view>& parts) {
-    parts.clear();
-    size_t start = 0;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(name[i]);
-        if (isLeadByte(byte) && i + 1 < name.size()) {
-            ++i;
-            continue;
-        }
-        if (byte == '\\' || byte == '/') {
-            if (i > start) {
-                parts.push_back(name.substr(start, i - start));
-            }
-            start = i + 1;
-        }
+bool isSeparator(char byte) {
+    return byte == '\\' || byte == '/';
+}
+
+// The length of a "." or ".." component starting at `start`; 0 for any other component.
+size_t dotComponentLength(std::string_view name, size_t start) {
+    size_t end = start;
+    while (end < name.size() && end - start < 3 && name[end] == '.') {
+        ++end;
     }
-    if (name.size() > start) {
-        parts.push_back(name.substr(start));
+    const bool ends = end == name.size() || isSeparator(name[end]);
+    return ends && end - start <= 2 ? end - start : 0;
+}
+
+// The end of the component starting at `start` (the second byte of a two-byte character is
+// never a separator, as in splitSjisName), or npos once the component is known to be longer
+// than `limit` bytes: no name in a folder whose names are all shorter can match it.
+size_t componentEnd(std::string_view name, size_t start, size_t limit) {
+    size_t i = start;
+    while (i < name.size() && !isSeparator(name[i])) {
+        if (i - start >= limit) {
+            return std::string_view::npos;
+        }
+        i += isLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size() ? 2 : 1;
     }
+    return i;
 }
 
 // Resolves a name from cached listings into `file` (a native path): no file-system call except
 // for the final file's type and readability, each asked once per file while the scope lasts.
+// Components are cut as they are reached, so a long line of text is turned away after a few
+// bytes instead of being read to its end.
 bool resolveThroughListings(const fs::path& folder, std::string_view name, std::string& file) {
-    thread_local std::vector<std::string_view> parts;
-    splitSjisViews(name, parts);
     file.assign(folder.native());
     auto append = [&file](std::string_view part) {
         if (file.empty() || file.back() != '/') {
@@ -273,9 +281,15 @@ bool resolveThroughListings(const fs::path& folder, std::string_view name, std::
     const Listing::Entry* last = nullptr;
     const Listing* lastFolder = nullptr;
     const std::string* lastName = nullptr;
-    for (std::string_view part : parts) {
-        if (part == "." || part == "..") {
-            append(part);
+    size_t pos = 0;
+    while (pos < name.size()) {
+        if (isSeparator(name[pos])) {
+            ++pos;
+            continue;
+        }
+        if (const size_t dots = dotComponentLength(name, pos); dots != 0) {
+            append(name.substr(pos, dots));
+            pos += dots;
             last = nullptr;
             continue;
         }
@@ -293,6 +307,12 @@ bool resolveThroughListings(const fs::path& folder, std::string_view name, std::
         if (listing == nullptr) {
             return false;
         }
+        const size_t end = componentEnd(name, pos, listing->longestName);
+        if (end == std::string_view::npos) {
+            return false;
+        }
+        const std::string_view part = name.substr(pos, end - pos);
+        pos = end;
         const FoundEntry found = findEntry(*listing, part);
         if (found.name == nullptr) {
             return false;
