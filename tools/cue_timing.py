@@ -6,12 +6,14 @@ short click at irregular offsets. The real player runs it headless with SDL's di
 the onset of every click is found in the capture. Each onset is compared with its ideal time,
 both measured from the first cue's onset, so the constant output latency cancels.
 
-SDL's disk driver paces itself by sleeping one buffer's worth after each buffer, so it writes a
-little fewer than 48000 frames per second of wall-clock time. Read at the nominal rate, the
-capture's timeline would shrink against the clock the cues are scheduled by, and the error
-would grow with the offset. The script therefore watches the capture file grow while the player
-runs, fits the rate at which frames are written against the wall clock, and converts onsets to
-time at that rate. Both the fitted drift and the uncorrected figures are reported.
+SDL's disk driver paces itself by sleeping one buffer's time after each buffer, so it writes a
+little fewer than 48000 frames per second of wall-clock time (about 1 % fewer here). Read at the
+nominal rate, the capture's timeline would shrink against the clock that schedules the cues,
+and the error would grow with the offset. The script therefore watches the capture file grow
+while the player runs and times each onset by when its buffer was written (the driver writes a
+buffer as soon as the mixer has filled it), plus its place in the buffer: the wall-clock time
+the mixer produced it. The driver's drift and the figures at the nominal rate are reported
+beside it.
 
 Usage: cue_timing.py PLAYER [--json]
 """
@@ -64,7 +66,7 @@ def sequence():
             gap = generator.randint(31, 157) / 1000.0  # onset to onset, seconds
             wait = gap - length
             lines.append(f"* {wait!r}")
-            cursor += float(repr(wait))
+            cursor += wait  # the loader reads the same double back from its text
     return "\r\n".join(lines) + "\r\n", offsets
 
 
