@@ -12,12 +12,18 @@ namespace tsuzuri {
 namespace {
 
 constexpr int kChannels = platform::kOutputChannels;
+// A lead-in never exceeds the buffer it is placed in; this only bounds the arithmetic.
+constexpr std::int64_t kMaxLeadIn = platform::kOutputRate;
 
 struct MixerState {
     std::mutex voiceLock;
     std::vector<Voice*> voices;  // hooked voices, in the order they were hooked
     bool attached = false;
     std::atomic<MixerClock> clock{nullptr};
+    // Clock reading at the start of the device's last fill; valid once a fill has happened
+    // since the output was attached.
+    std::uint32_t lastFillMs = 0;
+    bool filledBefore = false;
 };
 
 MixerState& mixer() {
@@ -68,10 +74,33 @@ void settle(const MixerState& state, Voice& voice, std::uint32_t at) {
     settle(state.attached, voice.frameCount, voice.state, at);
 }
 
-// Adds up to `frameCount` frames of the voice to `sum`, moving it on.
-void mixVoice(Voice& voice, std::int32_t* sum, int frameCount) {
+// How far into the next fill a play starting now belongs: its time since the last fill, in
+// frames. Without a fill to measure from, or at the same millisecond, it starts at once.
+std::uint32_t leadInFrames(const MixerState& state, std::uint32_t at) {
+    const auto since = static_cast<std::int32_t>(at - state.lastFillMs);
+    if (!state.filledBefore || since <= 0) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(
+        std::min<std::int64_t>(std::int64_t{since} * platform::kOutputRate / 1000, kMaxLeadIn));
+}
+
+// Adds the voice's share of frames [blockStart, blockStart + frameCount) of a fill of
+// `fillFrames` frames to `sum`, moving it on. A play awaiting its placement starts at its
+// lead-in, but no later than the fill's last frame (when the device was late to ask), so that
+// no play is put off beyond the first fill after it.
+void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, int frameCount) {
     VoiceState& at = voice.state;
     int done = 0;
+    if (at.playing && at.awaitingPlacement) {
+        const int place =
+            static_cast<int>(std::min<std::uint32_t>(at.leadInFrames, fillFrames - 1));
+        if (place >= blockStart + frameCount) {
+            return;  // it begins in a later block of this fill
+        }
+        done = std::max(place - blockStart, 0);
+        at.awaitingPlacement = false;
+    }
     while (done < frameCount && at.playing) {
         const std::uint32_t left = voice.frameCount - at.position;
         const int count = static_cast<int>(
@@ -109,10 +138,12 @@ void setMixerOutputAttached(bool attached) {
             voiceState.restartAtEnd = false;
             voiceState.position = 0;
         }
+        voiceState.awaitingPlacement = false;
         voiceState.startMs = at;
         voiceState.startFrame = voiceState.position;
     }
     state.attached = attached;
+    state.filledBefore = false;  // a new device's fills are measured from its own first one
 }
 
 void hookVoice(Voice& voice) {
@@ -160,6 +191,8 @@ void playVoice(Voice& voice, bool loop) {
     voiceState.looping = loop;
     voiceState.startMs = at;
     voiceState.startFrame = voiceState.position;
+    voiceState.awaitingPlacement = true;
+    voiceState.leadInFrames = leadInFrames(state, at);
 }
 
 void stopVoice(Voice& voice) {
@@ -199,12 +232,14 @@ void mixVoices(std::int16_t* frames, int frameCount) {
     std::int32_t sum[kBlockFrames * kChannels];
     MixerState& state = mixer();
     std::lock_guard lock(state.voiceLock);
+    state.lastFillMs = now();
+    state.filledBefore = true;
     for (int done = 0; done < frameCount; done += kBlockFrames) {
         const int count = std::min(kBlockFrames, frameCount - done);
         std::memset(sum, 0, sizeof sum);
         if (state.attached) {
             for (Voice* voice : state.voices) {
-                mixVoice(*voice, sum, count);
+                mixVoice(*voice, sum, frameCount, done, count);
             }
         }
         std::int16_t* out = frames + static_cast<std::size_t>(done) * kChannels;

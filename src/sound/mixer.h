@@ -19,6 +19,10 @@ struct VoiceState {
     // Played again while the device was still playing the last frames of the previous play:
     // it goes straight on from the start once it has played them.
     bool restartAtEnd = false;
+    // Started and not yet mixed: the next fill begins it `leadInFrames` into its buffer, the
+    // time by which the play came after the fill before it (see mixVoices).
+    bool awaitingPlacement = false;
+    std::uint32_t leadInFrames = 0;
 };
 
 struct Voice {
@@ -61,6 +65,13 @@ void setMixTap(MixTap tap);
 
 // Fills `frameCount` output frames with the sum of the playing voices, saturating at the
 // limits of the sample range. This is what the output device's thread calls.
+//
+// A voice started between two fills does not begin at the start of the next buffer, which
+// would move its start by up to a buffer depending on where the device's cycle happened to
+// stand. It begins at its distance, by the clock, from the previous fill (at most the buffer's
+// last frame), so starts keep their spacing to the millisecond, for one buffer of constant
+// latency. The first fill after the output is attached has no previous fill to measure from
+// and starts such voices at its beginning.
 void mixVoices(std::int16_t* frames, int frameCount);
 
 }  // namespace tsuzuri

@@ -189,6 +189,82 @@ TEST_F(MixerTest, OneShotEndsByTheClockEvenWhenTheDeviceLags) {
     EXPECT_EQ(mixLeft(5), range(1, 5));
 }
 
+// A play that comes between two fills of the device starts in the next buffer at its distance
+// from the fill before, rather than at the buffer's start: starts keep their spacing whatever
+// the phase of the device's cycle.
+TEST_F(MixerTest, PlaysBetweenFillsStartAtTheirDistanceFromTheLastFill) {
+    Voice& a = hook(countingVoice(1000));
+    Voice& b = hook(countingVoice(100, 2000));
+    EXPECT_EQ(mixLeft(480), std::vector<int>(480, 0));  // a fill at 1000
+    fakeNow = 1004;
+    playVoice(a, false);
+    fakeNow = 1007;
+    playVoice(b, false);
+    fakeNow = 1010;
+    std::vector<int> expected(480, 0);
+    for (int i = 192; i < 480; ++i) {
+        expected[static_cast<std::size_t>(i)] += i - 192 + 1;  // a, 4 ms in
+    }
+    for (int i = 336; i < 436; ++i) {
+        expected[static_cast<std::size_t>(i)] += 2000 + i - 336;  // b, 7 ms in
+    }
+    EXPECT_EQ(mixLeft(480), expected);
+    EXPECT_EQ(mixLeft(10), range(289, 298)) << "once placed, a voice plays on without a gap";
+
+    // With nothing to measure from (no fill since the output was attached) a play starts at once.
+    Voice& c = hook(countingVoice(100, 5000));
+    stopVoice(a);
+    setMixerOutputAttached(true);
+    fakeNow = 1015;
+    playVoice(c, false);
+    EXPECT_EQ(mixLeft(3), range(5000, 5002));
+}
+
+TEST_F(MixerTest, ALeadInStaysWithinItsFill) {
+    Voice& voice = hook(countingVoice(3000));
+    mixLeft(480);
+    // The device was late to ask: the play still sounds in the first fill after it, at its end.
+    fakeNow = 1030;
+    playVoice(voice, false);
+    std::vector<int> left = mixLeft(480);
+    EXPECT_EQ(std::vector<int>(left.begin(), left.end() - 1), std::vector<int>(479, 0));
+    EXPECT_EQ(left.back(), 1);
+    stopVoice(voice);
+
+    // A lead-in beyond the mixer's first block of a long fill.
+    Voice& other = hook(countingVoice(3000, 100));
+    fakeNow = 1045;
+    playVoice(other, false);
+    EXPECT_EQ(mixLeft(2000), concat(std::vector<int>(720, 0), range(100, 1379)));
+}
+
+// Placed later in its buffer, a one-shot still ends by the clock, and a play that comes while
+// the device has its last frames to play still follows straight on after them.
+TEST_F(MixerTest, APlacedPlayEndsByTheClock) {
+    Voice& voice = hook(countingVoice(480));  // 10 ms
+    mixLeft(480);
+    fakeNow = 1004;
+    playVoice(voice, false);
+    fakeNow = 1010;
+    EXPECT_EQ(mixLeft(480), concat(std::vector<int>(192, 0), range(1, 288)));
+    fakeNow = 1013;
+    EXPECT_TRUE(voiceStateNow(voice).playing);
+    fakeNow = 1014;
+    EXPECT_FALSE(voiceStateNow(voice).playing);
+    playVoice(voice, false);
+    fakeNow = 1020;
+    EXPECT_EQ(mixLeft(480), concat(range(289, 480), range(1, 288)));
+
+    // Stopped before the device took it up: nothing of it sounds.
+    fakeNow = 1040;
+    mixLeft(480);
+    fakeNow = 1042;
+    playVoice(voice, false);
+    stopVoice(voice);
+    fakeNow = 1050;
+    EXPECT_EQ(mixLeft(480), std::vector<int>(480, 0));
+}
+
 class SilentMixerTest : public MixerTest {
 protected:
     void SetUp() override {
