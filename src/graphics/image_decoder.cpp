@@ -31,20 +31,34 @@ const ImageReader* identify(ByteView bytes, ImageInfo& info) {
     return nullptr;
 }
 
-}  // namespace
-
-bool allocateImage(DecodedImage& image, std::uint32_t width, std::uint32_t height) {
+bool allocatePixels(DecodedImage& image, std::uint32_t width, std::uint32_t height, bool clear) {
     if (!isTextureSizeAllowed(width, height)) {
         return false;
     }
+    const std::size_t count = std::size_t{width} * height;
     try {
-        image.pixels.assign(std::size_t{width} * height, 0);
+        if (clear) {
+            image.pixels.assign(count, 0);
+        } else {
+            image.pixels.clear();
+            image.pixels.resize(count);
+        }
     } catch (const std::bad_alloc&) {
         return false;
     }
     image.width = width;
     image.height = height;
     return true;
+}
+
+}  // namespace
+
+bool allocateImage(DecodedImage& image, std::uint32_t width, std::uint32_t height) {
+    return allocatePixels(image, width, height, true);
+}
+
+bool allocateImageUncleared(DecodedImage& image, std::uint32_t width, std::uint32_t height) {
+    return allocatePixels(image, width, height, false);
 }
 
 Status readImageInfo(const std::uint8_t* bytes, std::uint32_t size, ImageInfo& info) {

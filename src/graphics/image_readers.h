@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graphics/image_decoder.h"
+#include "graphics/texture.h"
 
 namespace tsuzuri {
 
@@ -13,7 +14,7 @@ namespace tsuzuri {
 struct DecodedImage {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::vector<std::uint32_t> pixels;
+    PixelVector pixels;
 };
 
 // The bytes of a file, read with bounds checks: reads outside answer false or 0.
@@ -69,6 +70,9 @@ bool decodeTga(ByteView bytes, DecodedImage& image);
 
 // Allocates the pixels of a width x height picture within the texture limits.
 bool allocateImage(DecodedImage& image, std::uint32_t width, std::uint32_t height);
+// The same without clearing the pixels, for a decoder that writes every one of them (or
+// fails and drops the picture).
+bool allocateImageUncleared(DecodedImage& image, std::uint32_t width, std::uint32_t height);
 
 // A channel of `bits` bits scaled to 8 bits, rounded: (v * 255 + max / 2) / max.
 inline std::uint32_t scaleToByte(std::uint32_t value, std::uint32_t bits) {

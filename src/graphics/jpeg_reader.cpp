@@ -52,7 +52,8 @@ bool readJpeg(ByteView bytes, ImageInfo* info, DecodedImage* image) {
         } else {
             cinfo.out_color_space = JCS_EXT_BGRA;
             jpeg_start_decompress(&cinfo);
-            ok = allocateImage(*image, cinfo.output_width, cinfo.output_height);
+            // Every row is written below, or an error drops the picture.
+            ok = allocateImageUncleared(*image, cinfo.output_width, cinfo.output_height);
             while (ok && cinfo.output_scanline < cinfo.output_height) {
                 JSAMPROW row = reinterpret_cast<JSAMPROW>(
                     image->pixels.data() + std::size_t{cinfo.output_scanline} * cinfo.output_width);

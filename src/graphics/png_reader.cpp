@@ -77,7 +77,7 @@ bool readPng(ByteView bytes, ImageInfo* info, DecodedImage* image) {
         png_set_interlace_handling(png);
         png_read_update_info(png, pngInfo);
         ok = png_get_rowbytes(png, pngInfo) == std::size_t{width} * 4 &&
-             allocateImage(*image, width, height);
+             allocateImageUncleared(*image, width, height);  // every row is read below
         if (ok) {
             rows.resize(height);
             for (png_uint_32 y = 0; y < height; ++y) {

@@ -35,8 +35,7 @@ TextureSlot createTexture(std::uint32_t width, std::uint32_t height) {
     return texture;
 }
 
-TextureSlot adoptTexturePixels(std::uint32_t width, std::uint32_t height,
-                               std::vector<std::uint32_t>&& pixels) {
+TextureSlot adoptTexturePixels(std::uint32_t width, std::uint32_t height, PixelVector&& pixels) {
     if (!isTextureSizeAllowed(width, height) || pixels.size() != std::size_t{width} * height) {
         return nullptr;
     }

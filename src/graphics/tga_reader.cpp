@@ -148,7 +148,7 @@ bool decodeTga(ByteView bytes, DecodedImage& image) {
         return true;
     };
     // Pixels in file order; placed by the origin bits afterwards.
-    std::vector<std::uint32_t>& pixels = image.pixels;
+    PixelVector& pixels = image.pixels;
     std::uint64_t done = 0;
     if (!h.compressed()) {
         if (!bytes.has(at, count * pixelBytes)) {

@@ -201,7 +201,8 @@ TEST(ImageDecoderTest, PortableMapsDecodeOrAreRefusedAsTheSuiteExpects) {
     }
     auto pixelsOf = [&](const char* name) {
         TextureSlot texture = decode(readFile(suite / name));
-        return texture ? texture->pixels : std::vector<std::uint32_t>{};
+        return texture ? std::vector<std::uint32_t>(texture->pixels.begin(), texture->pixels.end())
+                       : std::vector<std::uint32_t>{};
     };
     EXPECT_EQ(pixelsOf("p2_maxval4.pgm"),
               (std::vector<std::uint32_t>{0xFF000000u, 0xFF808080u, 0xFFFFFFFFu}));

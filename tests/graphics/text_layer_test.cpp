@@ -234,7 +234,8 @@ TEST_F(TextLayerTest, SkippingDrawsOnlyTheDiagonalOutline) {
     draw("MW");
     const std::vector<std::uint32_t> expected =
         referencePage({{20, 480}, {33, 480}}, {'M', 'W'}, true);
-    EXPECT_EQ(renderState.textTexture->pixels, expected);
+    const PixelVector& pixels = renderState.textTexture->pixels;
+    EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin(), pixels.end()), expected);
 }
 
 TEST_F(TextLayerTest, CachedGlyphsDrawExactlyWhatFreshOnesDo) {
@@ -242,7 +243,7 @@ TEST_F(TextLayerTest, CachedGlyphsDrawExactlyWhatFreshOnesDo) {
         "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD Tsuzuri \x95\\\x8E\xA6\\n12345";
     draw(page);
     draw(page);  // now from the cache
-    const std::vector<std::uint32_t> cached = renderState.textTexture->pixels;
+    const PixelVector cached = renderState.textTexture->pixels;
     setGlyphCacheEnabled(false);
     draw(page);
     EXPECT_EQ(renderState.textTexture->pixels, cached);
@@ -264,7 +265,8 @@ void expectGolden(const std::string& name, const std::string& page) {
     const std::filesystem::path folder = TSUZURI_GOLDEN_DIR;
     ASSERT_EQ(clearTextLayer(), S_OK);
     drawTextPage(page.c_str());
-    test::RgbaImage image{800, 600, renderState.textTexture->pixels};
+    const PixelVector& pixels = renderState.textTexture->pixels;
+    test::RgbaImage image{800, 600, {pixels.begin(), pixels.end()}};
     if (std::getenv("TSUZURI_UPDATE_GOLDEN") != nullptr) {
         ASSERT_TRUE(test::writePng(folder / (name + ".png"), image));
         std::ofstream(folder / "text_page.txt") << textFontDescription() << "\n";
