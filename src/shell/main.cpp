@@ -15,6 +15,21 @@
 #define TSUZURI_VERSION "unknown"
 #endif
 
+namespace {
+
+// Paths given when starting the player name files from the folder it was started in, although
+// the player then moves into the game folder.
+std::filesystem::path fromStartFolder(const std::filesystem::path& path) {
+    if (path.empty()) {
+        return path;
+    }
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using tsuzuri::CommandLine;
     namespace platform = tsuzuri::platform;
@@ -36,9 +51,9 @@ int main(int argc, char** argv) {
     }
 
     if (!commandLine.fontFile.empty()) {
-        tsuzuri::setTextFontFile(commandLine.fontFile);
+        tsuzuri::setTextFontFile(fromStartFolder(commandLine.fontFile));
     } else if (const char* font = std::getenv("TSUZURI_FONT"); font != nullptr && font[0] != '\0') {
-        tsuzuri::setTextFontFile(font);
+        tsuzuri::setTextFontFile(fromStartFolder(font));
     }
 
     if (commandLine.headless) {
@@ -54,6 +69,7 @@ int main(int argc, char** argv) {
         platform::setHeadlessInput(std::move(input));
     }
 
+    const std::filesystem::path recordFolder = fromStartFolder(commandLine.recordFolder);
     if (!commandLine.gameFolder.empty()) {
         std::error_code error;
         if (!std::filesystem::is_directory(commandLine.gameFolder, error)) {
@@ -73,7 +89,7 @@ int main(int argc, char** argv) {
     options.traceLines = commandLine.traceLines;
     options.exitAfterFirstFrame = commandLine.exitAfterFirstFrame;
     options.autoplayMs = commandLine.autoplayMs;
-    options.recordFolder = commandLine.recordFolder;
+    options.recordFolder = recordFolder;
     options.maxPasses = commandLine.maxPasses;
     options.maxSeconds = commandLine.maxSeconds;
     return tsuzuri::runPlayer(options);

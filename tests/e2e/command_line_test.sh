@@ -57,6 +57,21 @@ TSUZURI_FONT="$WORK/game/Game.INI" run --headless --input "$WORK/short.txt" "$WO
 expect_rc 0
 expect_err "cannot be read or has no Japanese characters"
 
+# Relative paths on the command line name files from where the player was started, not from
+# inside the game folder it moves into.
+mkdir -p "$WORK/here"
+font=$(fc-match -f '%{file}' ':lang=ja' 2>/dev/null || true)
+[ -n "$font" ] && [ -f "$font" ] && cp "$font" "$WORK/here/japanese.font"
+set +e
+(cd "$WORK/here" && "$TSUZURI" --headless --input "$WORK/short.txt" --record rec \
+    ${font:+--font japanese.font} "$WORK/game") >"$WORK/out" 2>"$WORK/err"
+rc=$?
+set -e
+expect_rc 0
+[ ! -s "$WORK/err" ] || fail "unexpected messages: $(cat "$WORK/err")"
+[ -s "$WORK/here/rec/index.tsv" ] || fail "the recording is not where the player was started"
+[ ! -e "$WORK/game/rec" ] || fail "the recording went into the game folder"
+
 # Without any display the real window cannot open: say so and end like any window failure.
 set +e
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$TSUZURI" "$WORK/game" >"$WORK/out" 2>"$WORK/err"
