@@ -44,9 +44,11 @@ struct FontState {
     GlyphBitmap scratch;  // the uncached path's result
     int faceIndex = 0;
     std::uint64_t generation = 0;
-    // A search of the system's faces started ahead of openTextFont, and what it found.
-    std::jthread search;
+    // A search of the system's faces started ahead of openTextFont, and what it found. The
+    // thread comes last so that, when the process ends during a search, it is joined before
+    // the result it writes is destroyed.
     std::vector<FaceCandidate> searchResult;
+    std::jthread search;
 };
 
 FontState& state() {
