@@ -47,6 +47,23 @@ require_tools() {
     done
 }
 
+# Waits up to 10 s for the player started in the background as $player_pid to end by itself,
+# failing with the message $1 if it does not; leaves its exit code in $rc.
+wait_for_player_end() {
+    for _ in $(seq 200); do
+        kill -0 "$player_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$player_pid" 2>/dev/null; then
+        fail "$1"
+    fi
+    set +e
+    wait "$player_pid"
+    rc=$?
+    set -e
+    player_pid=""
+}
+
 # Starts a private X server on a free display number and points DISPLAY at it; the server
 # and the player (if $player_pid is set) are stopped when the script ends.
 start_xvfb() {

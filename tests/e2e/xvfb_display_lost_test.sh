@@ -17,15 +17,7 @@ done
 grep -q "^tsuzuri: line 3 " "$WORK/err" || fail "the story never reached line 3: $(cat "$WORK/err")"
 
 kill "$xvfb_pid"
-for _ in $(seq 200); do
-    kill -0 "$player_pid" 2>/dev/null || break
-    sleep 0.05
-done
-set +e
-wait "$player_pid"
-rc=$?
-set -e
-player_pid=""
+wait_for_player_end "the player did not end after the display went away"
 expect_rc 0
 expect_err "the connection to the display was lost"
 ! grep -q "terminate called" "$WORK/err" || fail "the player aborted: $(cat "$WORK/err")"

@@ -74,15 +74,7 @@ wait_for_line 22
 wait_for_line 23
 
 xdotool key Escape
-for _ in $(seq 100); do
-    kill -0 "$player_pid" 2>/dev/null || break
-    sleep 0.05
-done
-set +e
-wait "$player_pid"
-rc=$?
-set -e
-player_pid=""
+wait_for_player_end "Escape did not end the program"
 expect_rc 0
 # The music started on the first lines: the output is not silence.
 [ -s "$WORK/audio.raw" ] || fail "no sound output was written"

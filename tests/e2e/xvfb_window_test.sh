@@ -66,17 +66,6 @@ wait_for toggles 2
 [ "$(advances)" -eq 4 ] || fail "each click must count once, saw $(advances)"
 
 xdotool key Escape
-for _ in $(seq 100); do
-    kill -0 "$player_pid" 2>/dev/null || break
-    sleep 0.05
-done
-if kill -0 "$player_pid" 2>/dev/null; then
-    fail "Escape did not end the program"
-fi
-set +e
-wait "$player_pid"
-rc=$?
-set -e
-player_pid=""
+wait_for_player_end "Escape did not end the program"
 expect_rc 0
 echo "xvfb window: all checks passed"
