@@ -144,14 +144,11 @@ void runMainLoop(const PlayerOptions& options) {
 // How far start-up got; the run ends by taking down exactly that, newest first.
 enum class Started { Nothing, Window, RenderDevice, Sound, CueWorker };
 
-// How far the current run's start-up has got, for an end that cannot come back to runPlayer.
+// How far the current run's start-up has got.
 Started startedSoFar = Started::Nothing;
 
-// With the display gone the window cannot be taken down; everything beside it is, so that
-// the recording is complete and no thread is left running while the process ends.
-void endAfterLosingTheDisplay() {
-    stopAutoplay();
-    stopRecording();
+// Stops the cue worker and the sound, as far as they were started.
+void stopCuesAndSound() {
     if (startedSoFar >= Started::CueWorker) {
         stopCueWorker();
     }
@@ -160,24 +157,27 @@ void endAfterLosingTheDisplay() {
     }
 }
 
+// With the display gone the window cannot be taken down; everything beside it is, so that
+// the recording is complete and no thread is left running while the process ends.
+void endAfterLosingTheDisplay() {
+    stopAutoplay();
+    stopRecording();
+    stopCuesAndSound();
+}
+
 // Shows the fatal message (if any), takes down what was started, and answers the exit code,
 // which is always 0.
-int endRun(Started started, const char* fatalText) {
+int endRun(const char* fatalText) {
     platform::setDisplayLostHandler(nullptr);
     if (fatalText != nullptr) {
         showFatal(fatalText);
     }
-    if (started >= Started::CueWorker) {
-        stopCueWorker();
-    }
-    if (started >= Started::Sound) {
-        SoundShutdown();
-    }
-    if (started >= Started::RenderDevice) {
+    stopCuesAndSound();
+    if (startedSoFar >= Started::RenderDevice) {
         shutdownRenderDevice();
     }
     // A window class that could not make its window is left registered, as it always was.
-    if (started >= Started::Window) {
+    if (startedSoFar >= Started::Window) {
         unregisterMainWindowClass();
     }
     platform::timeEndPeriod(1);
@@ -203,34 +203,33 @@ int runPlayer(const PlayerOptions& options) {
     // The font search reads the system's font configuration while the window is being made.
     startTextFontSearch();
     if (!createMainWindow()) {
-        return endRun(Started::Nothing, kWindowFailedText);
+        return endRun(kWindowFailedText);
     }
     startedSoFar = Started::Window;
     platform::setWindowTitle(mainWindow, title);
 
     const Status device = initRenderDevice();
     if (failed(device)) {
-        return endRun(Started::Window,
-                      device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
+        return endRun(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
     }
     startedSoFar = Started::RenderDevice;
     if (failed(SoundInit())) {
-        return endRun(Started::RenderDevice, kSoundFailedText);
+        return endRun(kSoundFailedText);
     }
     startedSoFar = Started::Sound;
     if (failed(startCueWorker())) {
-        return endRun(Started::Sound, kThreadFailedText);
+        return endRun(kThreadFailedText);
     }
     startedSoFar = Started::CueWorker;
     if (!findStartScript(scriptName)) {
-        return endRun(Started::CueWorker, kScenarioFailedText);
+        return endRun(kScenarioFailedText);
     }
     loadWindowPicture();
 
     runMainLoop(options);
 
     clearScript();
-    return endRun(Started::CueWorker, nullptr);
+    return endRun(nullptr);
 }
 
 }  // namespace tsuzuri
