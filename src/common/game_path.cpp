@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bitset>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -37,17 +36,12 @@ struct Listing {
     // Folded name -> the first entry name (in sorted order) that folds to it.
     std::unordered_map<std::string, std::string, NameHash, std::equal_to<>> byAsciiFold;
     std::unordered_map<std::string, std::string, NameHash, std::equal_to<>> byShiftJisFold;
-    // The byte lengths of the entry names (the last bit stands for every longer one). Folding
-    // keeps a name's length, so a component of a length no entry has cannot match: most lines
-    // of story text are turned away here without hashing them.
-    std::bitset<256> nameLengths;
+    // The byte length of the longest entry name. Folding keeps a name's length and a UTF-8
+    // spelling is never shorter than the Shift-JIS one, so a longer component cannot match:
+    // most lines of story text are turned away after a few bytes.
     size_t longestName = 0;
     // The folder itself, kept open so that testing a file in it needs no walk of the path.
     int folderFd = -1;
-
-    bool mayHoldNameOfLength(size_t length) const {
-        return nameLengths.test(std::min<size_t>(length, nameLengths.size() - 1));
-    }
 
     Listing() = default;
     Listing(const Listing&) = delete;
@@ -107,7 +101,6 @@ std::unique_ptr<const Listing> readListing(const std::string& folder) {
             continue;
         }
         listing->entries.emplace(name, Listing::Entry{entry->d_type});
-        listing->nameLengths.set(std::min<size_t>(name.size(), listing->nameLengths.size() - 1));
         listing->longestName = std::max(listing->longestName, name.size());
         if (std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
             withCapitals.emplace_back(name);
@@ -200,12 +193,6 @@ FoundEntry findEntry(const Listing& listing, std::string_view component) {
     std::optional<std::string> utf8;
     if (!ascii) {
         utf8 = utf8Spelling(component);
-    }
-    if (!listing.mayHoldNameOfLength(component.size()) &&
-        !(utf8 && listing.mayHoldNameOfLength(utf8->size()))) {
-        return {};
-    }
-    if (!ascii) {
         if (utf8) {
             if (auto found = listing.entries.find(*utf8); found != listing.entries.end()) {
                 return {&found->first, &found->second};
