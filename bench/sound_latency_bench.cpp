@@ -33,7 +33,7 @@ std::atomic<bool> listening{false};
 std::atomic<Clock::rep> heardAt{0};  // steady-clock ticks
 std::atomic<int> largestBuffer{0};
 
-void watchMix(const std::int16_t* frames, int frameCount) {
+void watchMix(const std::int16_t* frames, int frameCount, std::uint32_t) {
     const Clock::rep now = Clock::now().time_since_epoch().count();
     if (frameCount > largestBuffer.load(std::memory_order_relaxed)) {
         largestBuffer.store(frameCount, std::memory_order_relaxed);

@@ -132,6 +132,7 @@ std::int32_t renderFrame() {
     const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame();
+        renderState.presentedAtMs = platform::timeGetTime();
         if (!platform::presentFrame(mainWindow, renderState.frame.data(), kScreenWidth,
                                     kScreenHeight, kScreenWidth * 4)) {
             lastPresented.reset();

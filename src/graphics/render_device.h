@@ -28,6 +28,7 @@ struct RenderState {
     GamePath scenePath;                 // the scene picture last shown
     std::vector<std::uint32_t> frame;   // the composed frame, kScreenWidth x kScreenHeight
     std::uint64_t framesPresented = 0;  // counts the frames shown (unchanged ones are not)
+    std::uint32_t presentedAtMs = 0;    // clock reading when the last one was handed over
 };
 
 extern RenderState renderState;

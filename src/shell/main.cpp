@@ -10,6 +10,8 @@
 #include "platform/platform.h"
 #include "shell/command_line.h"
 #include "shell/player.h"
+#include "shell/recorder.h"
+#include "sound/sound_layer.h"
 
 #ifndef TSUZURI_VERSION
 #define TSUZURI_VERSION "unknown"
@@ -66,6 +68,9 @@ int main(int argc, char** argv) {
             }
         }
         platform::selectBackend(platform::Backend::Headless);
+        // A headless run is never heard: it opens no sound device (a recording still has the
+        // sound, mixed on the clock).
+        tsuzuri::SoundUseOutputDevice(false);
         platform::setHeadlessInput(std::move(input));
     }
 
@@ -81,6 +86,13 @@ int main(int argc, char** argv) {
         if (error) {
             std::fprintf(stderr, "tsuzuri: cannot enter '%s': %s\n", commandLine.gameFolder.c_str(),
                          error.message().c_str());
+            return 2;
+        }
+    }
+    if (!recordFolder.empty()) {
+        std::string error;
+        if (!tsuzuri::prepareRecordingFolder(recordFolder, error)) {
+            std::fprintf(stderr, "tsuzuri: %s\nTry 'tsuzuri --help'.\n", error.c_str());
             return 2;
         }
     }

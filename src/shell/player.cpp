@@ -84,7 +84,7 @@ void runMainLoop(const PlayerOptions& options) {
     bool firstFrameReported = false;
     if (!options.recordFolder.empty()) {
         std::string error;
-        if (!startRecording(options.recordFolder, error)) {
+        if (!startRecording(options.recordFolder, loopStart, error)) {
             std::fprintf(stderr, "tsuzuri: %s; playing without recording\n", error.c_str());
         }
     }
@@ -122,7 +122,7 @@ void runMainLoop(const PlayerOptions& options) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
         const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
-        recordPass(idlePass, elapsed);
+        recordPass(idlePass);
         if (runLimitReached(options, idlePass, elapsed) && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }

@@ -24,6 +24,11 @@ struct MixerState {
     // since the output was attached.
     std::uint32_t lastFillMs = 0;
     bool filledBefore = false;
+    // Mixing on the clock instead of for a device (see attachMixerToClock).
+    bool clockDriven = false;
+    std::uint32_t clockOriginMs = 0;
+    std::uint64_t clockFramesMixed = 0;
+    std::vector<std::int16_t> clockBuffer;
 };
 
 MixerState& mixer() {
@@ -120,18 +125,9 @@ void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, i
     }
 }
 
-}  // namespace
-
-void setMixerClock(MixerClock clock) {
-    mixer().clock.store(clock);
-}
-
-void setMixerOutputAttached(bool attached) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    const std::uint32_t at = now();
+// The clock takes over (or hands over) from where each voice stands now.
+void handOver(MixerState& state, std::uint32_t at) {
     for (Voice* voice : state.voices) {
-        // The clock takes over (or hands over) from where each voice stands now.
         VoiceState& voiceState = voice->state;
         settle(state, *voice, at);
         if (voiceState.restartAtEnd) {
@@ -142,8 +138,93 @@ void setMixerOutputAttached(bool attached) {
         voiceState.startMs = at;
         voiceState.startFrame = voiceState.position;
     }
+}
+
+// Mixes one fill of `frameCount` frames made at clock time `at` (see mixVoices).
+void mixFill(MixerState& state, std::int16_t* frames, int frameCount, std::uint32_t at) {
+    constexpr int kBlockFrames = 512;
+    std::int32_t sum[kBlockFrames * kChannels];
+    state.lastFillMs = at;
+    state.filledBefore = true;
+    for (int done = 0; done < frameCount; done += kBlockFrames) {
+        const int count = std::min(kBlockFrames, frameCount - done);
+        std::memset(sum, 0, sizeof sum);
+        if (state.attached) {
+            for (Voice* voice : state.voices) {
+                mixVoice(*voice, sum, frameCount, done, count);
+            }
+        }
+        std::int16_t* out = frames + static_cast<std::size_t>(done) * kChannels;
+        for (int i = 0; i < count * kChannels; ++i) {
+            out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
+        }
+    }
+}
+
+std::atomic<MixTap> mixTap{nullptr};
+
+}  // namespace
+
+void setMixerClock(MixerClock clock) {
+    mixer().clock.store(clock);
+}
+
+void setMixerOutputAttached(bool attached) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    handOver(state, now());
     state.attached = attached;
+    state.clockDriven = false;
     state.filledBefore = false;  // a new device's fills are measured from its own first one
+}
+
+bool isMixerOutputAttached() {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    return state.attached;
+}
+
+void attachMixerToClock(std::uint32_t originMs) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    handOver(state, now());
+    state.attached = true;
+    state.clockDriven = true;
+    state.clockOriginMs = originMs;
+    state.clockFramesMixed = 0;
+    // The first mix covers the time from the origin on, and places plays from it.
+    state.lastFillMs = originMs;
+    state.filledBefore = true;
+}
+
+void mixDueFrames() {
+    MixerState& state = mixer();
+    int frameCount = 0;
+    std::uint32_t startMs = 0;
+    {
+        std::lock_guard lock(state.voiceLock);
+        if (!state.clockDriven) {
+            return;
+        }
+        const std::uint32_t at = now();
+        const std::uint64_t due =
+            std::uint64_t{at - state.clockOriginMs} * platform::kOutputRate / 1000;
+        if (due <= state.clockFramesMixed) {
+            return;
+        }
+        // Frames due since the last mix: the time since then at the output rate, so each mix
+        // starts exactly where the one before ended and at the clock time of the last mix.
+        frameCount = static_cast<int>(
+            std::min<std::uint64_t>(due - state.clockFramesMixed, std::uint64_t{1} << 24));
+        startMs = state.lastFillMs;
+        state.clockBuffer.resize(static_cast<std::size_t>(frameCount) * kChannels);
+        mixFill(state, state.clockBuffer.data(), frameCount, at);
+        state.clockFramesMixed = due;
+    }
+    // Only this thread mixes on the clock, so the buffer is not touched meanwhile.
+    if (MixTap tap = mixTap.load()) {
+        tap(state.clockBuffer.data(), frameCount, startMs);
+    }
 }
 
 void hookVoice(Voice& voice) {
@@ -217,38 +298,21 @@ VoiceState voiceStateNow(Voice& voice) {
     return copy;
 }
 
-namespace {
-
-std::atomic<MixTap> mixTap{nullptr};
-
-}  // namespace
-
 void setMixTap(MixTap tap) {
     mixTap.store(tap);
 }
 
 void mixVoices(std::int16_t* frames, int frameCount) {
-    constexpr int kBlockFrames = 512;
-    std::int32_t sum[kBlockFrames * kChannels];
     MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    state.lastFillMs = now();
-    state.filledBefore = true;
-    for (int done = 0; done < frameCount; done += kBlockFrames) {
-        const int count = std::min(kBlockFrames, frameCount - done);
-        std::memset(sum, 0, sizeof sum);
-        if (state.attached) {
-            for (Voice* voice : state.voices) {
-                mixVoice(*voice, sum, frameCount, done, count);
-            }
-        }
-        std::int16_t* out = frames + static_cast<std::size_t>(done) * kChannels;
-        for (int i = 0; i < count * kChannels; ++i) {
-            out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
-        }
+    std::uint32_t startMs = 0;
+    {
+        std::lock_guard lock(state.voiceLock);
+        const std::uint32_t at = now();
+        startMs = state.filledBefore ? state.lastFillMs : at;
+        mixFill(state, frames, frameCount, at);
     }
     if (MixTap tap = mixTap.load()) {
-        tap(frames, frameCount);
+        tap(frames, frameCount, startMs);
     }
 }
 

@@ -40,6 +40,16 @@ void setMixerClock(MixerClock clock);
 // one the clock advances them exactly as if they were heard, so everything that depends on a
 // sound playing or having ended works the same on a machine without sound.
 void setMixerOutputAttached(bool attached);
+bool isMixerOutputAttached();
+
+// Without a device, the mix can still be made on the clock, for a recording: from `originMs`
+// on, each mixDueFrames call mixes the frames that have come due since the one before, so a
+// sound started at clock time T begins exactly (T - originMs) * rate / 1000 frames into the
+// mix. Stopped by setMixerOutputAttached(false).
+void attachMixerToClock(std::uint32_t originMs);
+// Mixes the frames due by the clock and hands them to the mix tap; nothing unless the mixer
+// was attached to the clock.
+void mixDueFrames();
 
 // Adds a voice to the mix (stopped, at its start); mixing may touch it from then on.
 void hookVoice(Voice& voice);
@@ -58,9 +68,11 @@ void stopVoice(Voice& voice);
 // Where the voice stands now, as the next play or stop call would find it.
 VoiceState voiceStateNow(Voice& voice);
 
-// Receives a copy of every mixed buffer, on the output device's thread (for recording what
-// was heard). It must return quickly and never wait on the engine's locks. Null: none.
-using MixTap = void (*)(const std::int16_t* frames, int frameCount);
+// Receives a copy of every mixed buffer, on the thread that mixed it (for recording what was
+// heard), with the clock time its first frame stands for: the previous fill's time, since a
+// fill holds the plays that came after that fill (see mixVoices). It must return quickly and
+// never wait on the engine's locks. Null: none.
+using MixTap = void (*)(const std::int16_t* frames, int frameCount, std::uint32_t startMs);
 void setMixTap(MixTap tap);
 
 // Fills `frameCount` output frames with the sum of the playing voices, saturating at the

@@ -2,6 +2,8 @@
 // converted once at load into the output format.
 #include "sound/sound_layer.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <limits>
 #include <map>
@@ -50,8 +52,8 @@ std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const FileBuffer& file
     const platform::PcmFormat format{wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign,
                                      wave.wBitsPerSample};
     // A zero byte rate would make the sound's length infinite; such a file is as unusable as
-    // one whose samples cannot be converted. So is one without a single whole frame, or with
-    // more data than a sound buffer can hold.
+    // one whose samples cannot be converted. So is one with more data than a sound buffer can
+    // hold.
     if (wave.nAvgBytesPerSec == 0 || !platform::isPcmFormatPlayable(format)) {
         return nullptr;
     }
@@ -69,6 +71,29 @@ std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const FileBuffer& file
     return voice;
 }
 
+// A sound server may take a second or more before it first asks for sound. Sounds started
+// before then would all be heard at once when it does, so start-up waits for the output to run
+// (up to this long) and the story, with its sounds, begins on time once it does.
+constexpr std::uint32_t kOutputStartLimitMs = 3000;
+bool outputDeviceWanted = true;
+std::atomic<bool> outputRunning{false};
+
+void feedOutput(std::int16_t* frames, int frameCount) {
+    mixVoices(frames, frameCount);
+    outputRunning.store(true, std::memory_order_release);
+}
+
+bool awaitOutputRunning() {
+    const std::uint32_t start = platform::timeGetTime();
+    while (!outputRunning.load(std::memory_order_acquire)) {
+        if (platform::timeGetTime() - start >= kOutputStartLimitMs) {
+            return false;
+        }
+        platform::sleepMs(1);
+    }
+    return true;
+}
+
 SoundRecord* findSound(SoundId id) {
     auto found = SoundTable.find(id);
     return found != SoundTable.end() ? found->second.get() : nullptr;
@@ -84,21 +109,29 @@ Status SoundInit() {
     if (SoundTable.empty()) {
         NextSoundId = 0;  // a new run numbers afresh; while sounds live no number is reissued
     }
-    if (outputOpen) {
+    if (outputOpen || !outputDeviceWanted) {
         return S_OK;
     }
     std::string reason;
+    outputRunning.store(false);
     // Attached first, so that the device's first request already mixes.
     setMixerOutputAttached(true);
-    if (platform::openAudioOutput(mixVoices, reason)) {
+    if (platform::openAudioOutput(feedOutput, reason) && awaitOutputRunning()) {
         outputOpen = true;
-    } else {
-        setMixerOutputAttached(false);
-        std::fprintf(stderr, "tsuzuri: no sound output (%s); playing without sound\n",
-                     reason.c_str());
-        std::fflush(stderr);
+        return S_OK;
     }
+    if (reason.empty()) {
+        reason = "it did not start within " + std::to_string(kOutputStartLimitMs) + " ms";
+        platform::closeAudioOutput();
+    }
+    setMixerOutputAttached(false);
+    std::fprintf(stderr, "tsuzuri: no sound output (%s); playing without sound\n", reason.c_str());
+    std::fflush(stderr);
     return S_OK;
+}
+
+void SoundUseOutputDevice(bool use) {
+    outputDeviceWanted = use;
 }
 
 Status SoundShutdown() {
@@ -127,7 +160,9 @@ SoundId SoundLoad(const GamePath& path) {
         return -1;
     }
     const std::optional<WavLayout> layout = ParseWav(file.data.get(), file.size);
-    if (!layout) {
+    // Data without one whole frame is as malformed as data that runs past the file: there is
+    // nothing to play, and nothing the output refused.
+    if (!layout || layout->dataLength < std::max<std::uint32_t>(layout->format.nBlockAlign, 1)) {
         releaseFileBuffer(file);
         return -1;
     }

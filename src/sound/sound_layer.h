@@ -13,10 +13,14 @@ namespace tsuzuri {
 // a sound.
 using SoundId = std::int32_t;
 
-// Opens the sound output. Fails only without a main window. A machine without any sound
-// output plays on silently: sounds still load and keep their lengths, and their playing
-// states advance with the clock as if heard.
+// Opens the sound output and waits (a few seconds at most) until it runs. Fails only without a
+// main window. A machine without any sound output, or one that does not start, plays on silently:
+// sounds still load and keep their lengths, and their playing states advance with the clock as if
+// heard.
 Status SoundInit();
+// Whether SoundInit opens the machine's sound output (the default). Without it sounds behave
+// exactly as on a machine without sound output; a recording still mixes them on the clock.
+void SoundUseOutputDevice(bool use);
 // Closes the output and releases every sound, smallest id first. Answers 0.
 Status SoundShutdown();
 // Reads, checks and converts a WAV file into a new sound. Answers its id, or -1 when the file

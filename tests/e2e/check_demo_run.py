@@ -76,6 +76,15 @@ else:
     if onset_ms > first_ms + 80:
         problems.append(f"the music starts at {onset_ms:.0f} ms, the first frame at {first_ms} ms")
 
+# A frame is written only when it differs from the one written before it (our PNG writer turns
+# equal pixels into equal bytes).
+previous = None
+for name, *_ in rows:
+    data = open(os.path.join(run, name), "rb").read()
+    if data == previous:
+        problems.append(f"{name} repeats the frame written before it")
+    previous = data
+
 for problem in problems:
     print("FAIL:", problem)
 sys.exit(1 if problems else 0)

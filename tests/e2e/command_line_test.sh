@@ -72,6 +72,18 @@ expect_rc 0
 [ -s "$WORK/here/rec/index.tsv" ] || fail "the recording is not where the player was started"
 [ ! -e "$WORK/game/rec" ] || fail "the recording went into the game folder"
 
+# A folder that holds a recording already is refused before the player starts, and so is one
+# that cannot be made; nothing of the earlier recording is touched.
+before=$(cat "$WORK/here/rec/index.tsv")
+run --headless --record "$WORK/here/rec" "$WORK/game"
+expect_rc 2
+expect_err "$WORK/here/rec already holds a recording"
+[ "$(cat "$WORK/here/rec/index.tsv")" = "$before" ] || fail "the earlier recording was changed"
+: >"$WORK/in-the-way"
+run --headless --record "$WORK/in-the-way/rec" "$WORK/game"
+expect_rc 2
+expect_err "cannot make the recording folder $WORK/in-the-way/rec"
+
 # Without any display the real window cannot open: say so and end like any window failure.
 set +e
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$TSUZURI" "$WORK/game" >"$WORK/out" 2>"$WORK/err"

@@ -312,5 +312,47 @@ TEST_F(SilentMixerTest, TheClockWrappingAroundKeepsTheTiming) {
     EXPECT_FALSE(voiceStateNow(voice).playing);
 }
 
+// Mixed on the clock (for a recording without a device), every frame is mixed once, in order,
+// and a play lands exactly at its clock time, however the mixes fall.
+std::vector<std::int16_t> clockMix;
+std::vector<std::uint32_t> clockMixStarts;
+void keepClockMix(const std::int16_t* frames, int frameCount, std::uint32_t startMs) {
+    clockMix.insert(clockMix.end(), frames, frames + std::size_t(frameCount) * 2);
+    clockMixStarts.push_back(startMs);
+}
+
+TEST_F(SilentMixerTest, OnTheClockEveryFrameIsMixedOnceAndPlaysLandAtTheirTime) {
+    Voice& voice = hook(constantVoice(480, 1000));  // 10 ms
+    clockMix.clear();
+    clockMixStarts.clear();
+    setMixTap(keepClockMix);
+    attachMixerToClock(fakeNow);
+    fakeNow += 7;
+    mixDueFrames();
+    fakeNow += 3;
+    playVoice(voice, false);  // at 10 ms
+    fakeNow += 23;
+    mixDueFrames();
+    mixDueFrames();  // nothing more is due
+    fakeNow += 1;
+    playVoice(voice, false);  // at 34 ms, between two mixes: it has ended by then
+    fakeNow += 100;
+    mixDueFrames();
+    setMixTap(nullptr);
+
+    ASSERT_EQ(clockMix.size(), 134u * 48 * 2) << "134 ms mixed";
+    EXPECT_EQ(clockMixStarts, (std::vector<std::uint32_t>{1000, 1007, 1033}));
+    std::vector<int> sounding;
+    for (std::size_t frame = 0; frame < clockMix.size() / 2; ++frame) {
+        if (clockMix[frame * 2] != 0) {
+            sounding.push_back(static_cast<int>(frame));
+        }
+    }
+    ASSERT_EQ(sounding.size(), 960u);
+    EXPECT_EQ(sounding.front(), 480);
+    EXPECT_EQ(sounding[479], 959);
+    EXPECT_EQ(sounding[480], 34 * 48);
+}
+
 }  // namespace
 }  // namespace tsuzuri
