@@ -2,18 +2,11 @@
 """Measures how well the player keeps the timing of a Wao sequence, from what it actually plays.
 
 A game is generated in a temporary folder: one script line starts a sequence of 20 cues of a
-short click at irregular offsets. The real player runs it headless with SDL's disk driver, and
-the onset of every click is found in the capture. Each onset is compared with its ideal time,
-both measured from the first cue's onset, so the constant output latency cancels.
-
-SDL's disk driver paces itself by sleeping one buffer's time after each buffer, so it writes a
-little fewer than 48000 frames per second of wall-clock time (about 1 % fewer here). Read at the
-nominal rate, the capture's timeline would shrink against the clock that schedules the cues,
-and the error would grow with the offset. The script therefore watches the capture file grow
-while the player runs and times each onset by when its buffer was written (the driver writes a
-buffer as soon as the mixer has filled it), plus its place in the buffer: the wall-clock time
-the mixer produced it. The driver's drift and the figures at the nominal rate are reported
-beside it.
+short click at irregular offsets. The real player runs it headless with --record, whose
+audio.wav is mixed on the player's own clock (a sound started at T ms begins T ms into it), and
+the onset of every click is found there. Each onset is compared with its ideal time, both
+measured from the first cue's onset, so what remains is the cue worker's own timing: its pass
+(a cue starts on the first pass at or after its time) and the clock's millisecond steps.
 
 Usage: cue_timing.py PLAYER [--json]
 """
@@ -24,16 +17,12 @@ import struct
 import subprocess
 import sys
 import tempfile
-import threading
-import time
 
 RATE = 48000
 CUE_COUNT = 20
 CLICK_FRAMES = 240  # 5 ms
 CLICK_LEVEL = 20000
 ONSET_THRESHOLD = 1000
-BUFFER_FRAMES = 480  # what the player asks the device for
-BUFFER_BYTES = BUFFER_FRAMES * 4
 
 
 def click_wav():
@@ -85,66 +74,6 @@ def make_game(folder):
     return offsets
 
 
-class GrowthWatcher:
-    """Samples (wall-clock time, bytes written) of the capture file while the player runs."""
-
-    def __init__(self, path):
-        self.path = path
-        self.samples = []
-        self.stop = threading.Event()
-        self.thread = threading.Thread(target=self.run)
-
-    def run(self):
-        last = -1
-        while not self.stop.is_set():
-            try:
-                size = os.stat(self.path).st_size
-            except FileNotFoundError:
-                size = -1
-            now = time.monotonic()
-            if size != last and size > 0:
-                self.samples.append((now, size))
-                last = size
-            time.sleep(0.00025)
-
-    def __enter__(self):
-        self.thread.start()
-        return self
-
-    def __exit__(self, *exc):
-        self.stop.set()
-        self.thread.join()
-
-
-def fill_times(samples):
-    """(buffer index, wall-clock second) pairs: when the driver wrote out each buffer that made
-    the file grow. The driver writes a buffer right after the mixer has filled it; the C library
-    passes the writes on in 4096-byte blocks, flushing a full block when the next write arrives,
-    so a file that has just reached S bytes was brought there by the write of buffer S // 1920
-    (1920 bytes a buffer)."""
-    return [(size // BUFFER_BYTES, t) for t, size in samples]
-
-
-def wall_time(fills, frame):
-    """The wall-clock time a captured frame stands for: when its buffer was filled (between two
-    observed writes, interpolated), plus its place in the buffer at the nominal rate."""
-    buffer, within = divmod(frame, BUFFER_FRAMES)
-    for (n0, t0), (n1, t1) in zip(fills, fills[1:]):
-        if n0 <= buffer <= n1 and n1 > n0:
-            return t0 + (t1 - t0) * (buffer - n0) / (n1 - n0) + within / RATE
-    raise RuntimeError(f"frame {frame} lies outside the observed writes")
-
-
-def fitted_rate(fills):
-    """Frames written per wall-clock second over the whole run: a least-squares line."""
-    n = len(fills)
-    mean_b = sum(b for b, _ in fills) / n
-    mean_t = sum(t for _, t in fills) / n
-    stt = sum((t - mean_t) ** 2 for _, t in fills)
-    stb = sum((t - mean_t) * (b - mean_b) for b, t in fills)
-    return stb / stt * BUFFER_FRAMES
-
-
 def onsets(capture):
     """Frame indices where a click begins: the first loud frame after at least 10 ms of quiet."""
     count = len(capture) // 4
@@ -165,43 +94,29 @@ def measure(player):
     with tempfile.TemporaryDirectory(prefix="tsuzuri-cues-") as work:
         game = os.path.join(work, "game")
         offsets = make_game(game)
-        capture_path = os.path.join(work, "capture.raw")
+        record = os.path.join(work, "run")
         script = os.path.join(work, "input.txt")
         with open(script, "w") as f:
             # The whole sequence plus a margin for start-up, then quit.
             f.write(f"ms {offsets[-1] + 1500} close\n")
-        env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=capture_path)
-        with GrowthWatcher(capture_path) as watcher:
-            result = subprocess.run([player, "--headless", "--input", script, game], env=env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        result = subprocess.run([player, "--headless", "--input", script, "--record", record,
+                                 game], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                text=True)
         if result.returncode != 0:
             raise RuntimeError(f"player failed ({result.returncode}): {result.stderr.strip()}")
-        with open(capture_path, "rb") as f:
-            capture = f.read()
-        fills = fill_times(watcher.samples)
+        with open(os.path.join(record, "audio.wav"), "rb") as f:
+            capture = f.read()[44:]
 
     found = onsets(capture)
     if len(found) != CUE_COUNT:
-        raise RuntimeError(f"found {len(found)} onsets in the capture, expected {CUE_COUNT}")
-    if len(fills) < 10:
-        raise RuntimeError("the capture file was not seen growing")
-
-    def errors(time_of):
-        return [(time_of(f) - time_of(found[0])) * 1000 - (o - offsets[0])
-                for f, o in zip(found, offsets)]
-
-    on_clock = errors(lambda frame: wall_time(fills, frame))
-    nominal = errors(lambda frame: frame / RATE)
-    rate = fitted_rate(fills)
+        raise RuntimeError(f"found {len(found)} onsets in the recording, expected {CUE_COUNT}")
+    errors = [(f - found[0]) * 1000 / RATE - (o - offsets[0]) for f, o in zip(found, offsets)]
     return {
         "cues": CUE_COUNT,
         "span_ms": offsets[-1] - offsets[0],
-        "disk_rate": rate,
-        "disk_drift_percent": (rate / RATE - 1) * 100,
-        "worst_ms": max(abs(e) for e in on_clock),
-        "mean_ms": sum(abs(e) for e in on_clock) / len(on_clock),
-        "errors_ms": [round(e, 2) for e in on_clock],
-        "worst_nominal_ms": max(abs(e) for e in nominal),
+        "worst_ms": max(abs(e) for e in errors),
+        "mean_ms": sum(abs(e) for e in errors) / len(errors),
+        "errors_ms": [round(e, 2) for e in errors],
     }
 
 
@@ -213,11 +128,8 @@ def main():
         print(json.dumps(figures))
         return
     print(f"{figures['cues']} cues over {figures['span_ms']} ms")
-    print(f"disk driver: {figures['disk_rate']:.0f} frames per wall-clock second "
-          f"({figures['disk_drift_percent']:+.2f} %)")
     print(f"onset error from the first cue, worst: {figures['worst_ms']:.2f} ms, "
-          f"mean: {figures['mean_ms']:.2f} ms (at the nominal rate, worst: "
-          f"{figures['worst_nominal_ms']:.2f} ms)")
+          f"mean: {figures['mean_ms']:.2f} ms")
     print("errors (ms):", " ".join(f"{e:+.1f}" for e in figures["errors_ms"]))
 
 
