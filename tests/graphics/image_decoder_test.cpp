@@ -16,6 +16,7 @@
 #include <stb_image.h>
 
 #include "graphics/fallback_decoder.h"
+#include "support/gif_file.h"
 #include "support/png_file.h"
 
 namespace tsuzuri {
@@ -469,6 +470,68 @@ TEST(ImageDecoderTest, GifAndEmptyFilesAreIdentifiedByNoReader) {
     EXPECT_EQ(picture->pixels[0], 0xFFFFFFFFu);
     EXPECT_EQ(readImageInfo(bytesOf(gif), 0, info), E_FAIL);
     EXPECT_EQ(readImageInfo(nullptr, 10, info), E_FAIL);
+}
+
+// GIF files from giflib's encoder, read by the second chance: the first frame in display order
+// on its logical screen, in the colours of its own table when it has one.
+TEST(ImageDecoderTest, GifFrameKeepsItsRowOrderPlaceAndColours) {
+    std::vector<std::uint32_t> grey;
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        grey.push_back(i * 0x010101u);
+    }
+    auto fallback = [](const std::string& file) {
+        TextureSlot picture;
+        EXPECT_EQ(
+            decodeFallbackPicture(bytesOf(file), static_cast<std::uint32_t>(file.size()), picture),
+            S_OK);
+        return picture;
+    };
+    // 40x24, row y grey 10 * y.
+    test::GifFrame rows{0, 0, 40, 24, false, {}, {}};
+    for (int y = 0; y < 24; ++y) {
+        rows.indexes.insert(rows.indexes.end(), 40, static_cast<std::uint8_t>(10 * y));
+    }
+    for (bool interlaced : {false, true}) {
+        SCOPED_TRACE(interlaced ? "interlaced" : "sequential");
+        rows.interlaced = interlaced;
+        const std::string file = test::writeGif(40, 24, grey, 0, rows);
+        ASSERT_FALSE(file.empty());
+        // The file holds what we meant, as an independent decoder reads it.
+        int w = 0, h = 0, n = 0;
+        unsigned char* theirs =
+            stbi_load_from_memory(bytesOf(file), static_cast<int>(file.size()), &w, &h, &n, 4);
+        ASSERT_NE(theirs, nullptr);
+        EXPECT_EQ(theirs[(23 * 40 + 5) * 4], 230);
+        stbi_image_free(theirs);
+        TextureSlot picture = fallback(file);
+        ASSERT_TRUE(picture);
+        ASSERT_EQ(picture->width, 40u);
+        ASSERT_EQ(picture->height, 24u);
+        for (std::uint32_t y = 0; y < 24; ++y) {
+            for (std::uint32_t x = 0; x < 40; x += 13) {
+                ASSERT_EQ(picture->pixels[y * 40 + x], 0xFF000000u | (10 * y * 0x010101u))
+                    << x << "," << y;
+            }
+        }
+    }
+    // An interlaced 3x5 frame at (4, 1) of a 9x7 screen, with a local table: the rest of the
+    // screen takes the background colour of the global table.
+    test::GifFrame part{4, 1, 3, 5, true, {}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}};
+    for (int i = 0; i < 15; ++i) {
+        part.indexes.push_back(static_cast<std::uint8_t>(i / 3 % 4));
+    }
+    TextureSlot picture = fallback(test::writeGif(9, 7, grey, 0x40, part));
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->width, 9u);
+    ASSERT_EQ(picture->height, 7u);
+    const std::uint32_t local[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+    for (std::uint32_t y = 0; y < 7; ++y) {
+        for (std::uint32_t x = 0; x < 9; ++x) {
+            const bool inside = x >= 4 && x < 7 && y >= 1 && y < 6;
+            EXPECT_EQ(picture->pixels[y * 9 + x], inside ? local[(y - 1) % 4] : 0xFF404040u)
+                << x << "," << y;
+        }
+    }
 }
 
 TEST(ImageDecoderTest, PicturesOverTheSizeLimitsAreRefusedBeforeDecoding) {
