@@ -315,6 +315,23 @@ TEST(ImageDecoderTest, DirectDrawSurfacesDecodeTheirFirstImage) {
     ASSERT_TRUE(bgr);
     EXPECT_EQ(bgr->pixels[0], 0xFFDEADB5u);
     EXPECT_EQ(bgr->pixels[1], 0xFFCAFE77u);
+    // The header's size fields (124, 32) do not decide: a writer that left them 0, and files
+    // with other values patched in, still give their pixels.
+    TextureSlot zeroFields =
+        decode(readFile(magnum / "r8unorm-3d-zero-fields-zero-depth-zero-mips.dds"));
+    ASSERT_TRUE(zeroFields);
+    EXPECT_EQ(zeroFields->pixels[0], 0xFFDE0000u);
+    EXPECT_EQ(zeroFields->pixels[5], 0xFFEF0000u);
+    for (const char* name : {"bgr8unorm.dds", "dxt1.dds"}) {
+        std::string data = readFile(magnum / name);
+        TextureSlot plain = decode(data);
+        data.replace(4, 4, std::string("\0\0\0\0", 4));
+        data.replace(76, 4, std::string("\x18\0\0\0", 4));
+        TextureSlot patched = decode(data);
+        ASSERT_TRUE(plain);
+        ASSERT_TRUE(patched) << name;
+        EXPECT_TRUE(patched->pixels == plain->pixels) << name;
+    }
 }
 
 // A JPEG file written by libjpeg's encoder: a smooth colour (or grey) picture.
