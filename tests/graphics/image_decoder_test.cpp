@@ -257,6 +257,17 @@ TEST(ImageDecoderTest, RadiancePicturesDecodeLikeTheirFloatReferences) {
         ASSERT_TRUE(reference);
         EXPECT_EQ(picture->width, reference->width);
         EXPECT_TRUE(picture->pixels == reference->pixels);
+        // The same with its header lines, up to the resolution line, ending in CR LF.
+        std::string crlf = readFile(suite / name);
+        const std::size_t headerEnd = crlf.find('\n', crlf.find("\n\n") + 2);
+        ASSERT_NE(headerEnd, std::string::npos);
+        for (std::size_t at = crlf.rfind('\n', headerEnd); at != std::string::npos && at > 0;
+             at = crlf.rfind('\n', at - 1)) {
+            crlf.insert(at, "\r");
+        }
+        TextureSlot fromCrlf = decode(crlf);
+        ASSERT_TRUE(fromCrlf) << "refused with CR LF";
+        EXPECT_TRUE(fromCrlf->pixels == reference->pixels);
     }
     for (const auto& entry : fs::directory_iterator(kConformance / "hdr" / "magnum")) {
         EXPECT_TRUE(decode(readFile(entry.path()))) << entry.path().filename();
