@@ -53,9 +53,10 @@ struct DdsHeader {
     std::uint64_t dataAt = kHeaderBytes;
 };
 
+// The signature and the full header's length identify the file; the header's own size fields
+// (124 and 32) are not checked, as some writers leave them 0: the layout is fixed anyway.
 bool parseHeader(ByteView bytes, DdsHeader& h) {
-    if (bytes.size < kHeaderBytes || std::memcmp(bytes.data, "DDS ", 4) != 0 ||
-        bytes.u32(4) != 124 || bytes.u32(76) != 32) {
+    if (bytes.size < kHeaderBytes || std::memcmp(bytes.data, "DDS ", 4) != 0) {
         return false;
     }
     h.height = bytes.u32(12);

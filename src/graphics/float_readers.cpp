@@ -115,7 +115,12 @@ std::optional<std::string_view> line(ByteView bytes, std::uint64_t& at) {
         return std::nullopt;
     }
     ++at;
-    return std::string_view(reinterpret_cast<const char*>(bytes.data) + start, at - 1 - start);
+    std::string_view text(reinterpret_cast<const char*>(bytes.data) + start, at - 1 - start);
+    // Lines may also end in CR LF.
+    if (!text.empty() && text.back() == '\r') {
+        text.remove_suffix(1);
+    }
+    return text;
 }
 
 bool parseHdr(ByteView bytes, HdrHeader& h) {

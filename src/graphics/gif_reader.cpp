@@ -32,22 +32,6 @@ std::uint32_t colourOf(const ColorMapObject* map, int index) {
     return 0xFF000000u | (std::uint32_t{c.Red} << 16) | (std::uint32_t{c.Green} << 8) | c.Blue;
 }
 
-// Stored row `stored` of an interlaced frame is this display row.
-int interlacedRow(int stored, int height) {
-    const int passStart[4] = {0, 4, 2, 1};
-    const int passStep[4] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass) {
-        const int rows = passStart[pass] >= height
-                             ? 0
-                             : (height - passStart[pass] + passStep[pass] - 1) / passStep[pass];
-        if (stored < rows) {
-            return passStart[pass] + stored * passStep[pass];
-        }
-        stored -= rows;
-    }
-    return 0;
-}
-
 }  // namespace
 
 bool decodeGif(ByteView bytes, DecodedImage& image) {
@@ -73,8 +57,8 @@ bool decodeGif(ByteView bytes, DecodedImage& image) {
         const SavedImage& frame = gif->SavedImages[0];
         const GifImageDesc& d = frame.ImageDesc;
         const ColorMapObject* map = d.ColorMap != nullptr ? d.ColorMap : gif->SColorMap;
-        for (int stored = 0; stored < d.Height; ++stored) {
-            const int row = d.Interlace ? interlacedRow(stored, d.Height) : stored;
+        // DGifSlurp has already put the rows of an interlaced frame in display order.
+        for (int row = 0; row < d.Height; ++row) {
             const int y = d.Top + row;
             for (int column = 0; column < d.Width; ++column) {
                 const int x = d.Left + column;
@@ -82,7 +66,7 @@ bool decodeGif(ByteView bytes, DecodedImage& image) {
                     continue;
                 }
                 const int index =
-                    frame.RasterBits[static_cast<std::size_t>(stored) * d.Width + column];
+                    frame.RasterBits[static_cast<std::size_t>(row) * d.Width + column];
                 image.pixels[static_cast<std::size_t>(y) * gif->SWidth + x] = colourOf(map, index);
             }
         }

@@ -16,6 +16,7 @@
 #include <stb_image.h>
 
 #include "graphics/fallback_decoder.h"
+#include "support/gif_file.h"
 #include "support/png_file.h"
 
 namespace tsuzuri {
@@ -256,6 +257,17 @@ TEST(ImageDecoderTest, RadiancePicturesDecodeLikeTheirFloatReferences) {
         ASSERT_TRUE(reference);
         EXPECT_EQ(picture->width, reference->width);
         EXPECT_TRUE(picture->pixels == reference->pixels);
+        // The same with its header lines, up to the resolution line, ending in CR LF.
+        std::string crlf = readFile(suite / name);
+        const std::size_t headerEnd = crlf.find('\n', crlf.find("\n\n") + 2);
+        ASSERT_NE(headerEnd, std::string::npos);
+        for (std::size_t at = crlf.rfind('\n', headerEnd); at != std::string::npos && at > 0;
+             at = crlf.rfind('\n', at - 1)) {
+            crlf.insert(at, "\r");
+        }
+        TextureSlot fromCrlf = decode(crlf);
+        ASSERT_TRUE(fromCrlf) << "refused with CR LF";
+        EXPECT_TRUE(fromCrlf->pixels == reference->pixels);
     }
     for (const auto& entry : fs::directory_iterator(kConformance / "hdr" / "magnum")) {
         EXPECT_TRUE(decode(readFile(entry.path()))) << entry.path().filename();
@@ -314,6 +326,23 @@ TEST(ImageDecoderTest, DirectDrawSurfacesDecodeTheirFirstImage) {
     ASSERT_TRUE(bgr);
     EXPECT_EQ(bgr->pixels[0], 0xFFDEADB5u);
     EXPECT_EQ(bgr->pixels[1], 0xFFCAFE77u);
+    // The header's size fields (124, 32) do not decide: a writer that left them 0, and files
+    // with other values patched in, still give their pixels.
+    TextureSlot zeroFields =
+        decode(readFile(magnum / "r8unorm-3d-zero-fields-zero-depth-zero-mips.dds"));
+    ASSERT_TRUE(zeroFields);
+    EXPECT_EQ(zeroFields->pixels[0], 0xFFDE0000u);
+    EXPECT_EQ(zeroFields->pixels[5], 0xFFEF0000u);
+    for (const char* name : {"bgr8unorm.dds", "dxt1.dds"}) {
+        std::string data = readFile(magnum / name);
+        TextureSlot plain = decode(data);
+        data.replace(4, 4, std::string("\0\0\0\0", 4));
+        data.replace(76, 4, std::string("\x18\0\0\0", 4));
+        TextureSlot patched = decode(data);
+        ASSERT_TRUE(plain);
+        ASSERT_TRUE(patched) << name;
+        EXPECT_TRUE(patched->pixels == plain->pixels) << name;
+    }
 }
 
 // A JPEG file written by libjpeg's encoder: a smooth colour (or grey) picture.
@@ -469,6 +498,68 @@ TEST(ImageDecoderTest, GifAndEmptyFilesAreIdentifiedByNoReader) {
     EXPECT_EQ(picture->pixels[0], 0xFFFFFFFFu);
     EXPECT_EQ(readImageInfo(bytesOf(gif), 0, info), E_FAIL);
     EXPECT_EQ(readImageInfo(nullptr, 10, info), E_FAIL);
+}
+
+// GIF files from giflib's encoder, read by the second chance: the first frame in display order
+// on its logical screen, in the colours of its own table when it has one.
+TEST(ImageDecoderTest, GifFrameKeepsItsRowOrderPlaceAndColours) {
+    std::vector<std::uint32_t> grey;
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        grey.push_back(i * 0x010101u);
+    }
+    auto fallback = [](const std::string& file) {
+        TextureSlot picture;
+        EXPECT_EQ(
+            decodeFallbackPicture(bytesOf(file), static_cast<std::uint32_t>(file.size()), picture),
+            S_OK);
+        return picture;
+    };
+    // 40x24, row y grey 10 * y.
+    test::GifFrame rows{0, 0, 40, 24, false, {}, {}};
+    for (int y = 0; y < 24; ++y) {
+        rows.indexes.insert(rows.indexes.end(), 40, static_cast<std::uint8_t>(10 * y));
+    }
+    for (bool interlaced : {false, true}) {
+        SCOPED_TRACE(interlaced ? "interlaced" : "sequential");
+        rows.interlaced = interlaced;
+        const std::string file = test::writeGif(40, 24, grey, 0, rows);
+        ASSERT_FALSE(file.empty());
+        // The file holds what we meant, as an independent decoder reads it.
+        int w = 0, h = 0, n = 0;
+        unsigned char* theirs =
+            stbi_load_from_memory(bytesOf(file), static_cast<int>(file.size()), &w, &h, &n, 4);
+        ASSERT_NE(theirs, nullptr);
+        EXPECT_EQ(theirs[(23 * 40 + 5) * 4], 230);
+        stbi_image_free(theirs);
+        TextureSlot picture = fallback(file);
+        ASSERT_TRUE(picture);
+        ASSERT_EQ(picture->width, 40u);
+        ASSERT_EQ(picture->height, 24u);
+        for (std::uint32_t y = 0; y < 24; ++y) {
+            for (std::uint32_t x = 0; x < 40; x += 13) {
+                ASSERT_EQ(picture->pixels[y * 40 + x], 0xFF000000u | (10 * y * 0x010101u))
+                    << x << "," << y;
+            }
+        }
+    }
+    // An interlaced 3x5 frame at (4, 1) of a 9x7 screen, with a local table: the rest of the
+    // screen takes the background colour of the global table.
+    test::GifFrame part{4, 1, 3, 5, true, {}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}};
+    for (int i = 0; i < 15; ++i) {
+        part.indexes.push_back(static_cast<std::uint8_t>(i / 3 % 4));
+    }
+    TextureSlot picture = fallback(test::writeGif(9, 7, grey, 0x40, part));
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->width, 9u);
+    ASSERT_EQ(picture->height, 7u);
+    const std::uint32_t local[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+    for (std::uint32_t y = 0; y < 7; ++y) {
+        for (std::uint32_t x = 0; x < 9; ++x) {
+            const bool inside = x >= 4 && x < 7 && y >= 1 && y < 6;
+            EXPECT_EQ(picture->pixels[y * 9 + x], inside ? local[(y - 1) % 4] : 0xFF404040u)
+                << x << "," << y;
+        }
+    }
 }
 
 TEST(ImageDecoderTest, PicturesOverTheSizeLimitsAreRefusedBeforeDecoding) {

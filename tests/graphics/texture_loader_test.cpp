@@ -8,6 +8,7 @@
 #include "graphics/resample.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
+#include "support/gif_file.h"
 #include "support/temp_folder.h"
 
 namespace tsuzuri {
@@ -106,6 +107,29 @@ TEST_F(TextureLoaderTest, PictureOnlyTheSecondChanceReadsTakesAStretchedMaskToo)
     ASSERT_EQ(loadMaskedTexture(GamePath{game.path(), "cg\\dot.gif"}, slot), S_OK);
     ASSERT_EQ(slot->width, 1u);
     EXPECT_EQ(slot->pixels[0], 0x80FFFFFFu);
+}
+
+TEST_F(TextureLoaderTest, GifMaskBesideAGifPictureGivesEachRowItsAlpha) {
+    // Both interlaced, 40x24: the picture's row y is grey 10 * y, the mask's 255 - 10 * y.
+    std::vector<std::uint32_t> grey;
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        grey.push_back(i * 0x010101u);
+    }
+    test::GifFrame picture{0, 0, 40, 24, true, {}, {}};
+    test::GifFrame mask = picture;
+    for (int y = 0; y < 24; ++y) {
+        picture.indexes.insert(picture.indexes.end(), 40, static_cast<std::uint8_t>(10 * y));
+        mask.indexes.insert(mask.indexes.end(), 40, static_cast<std::uint8_t>(255 - 10 * y));
+    }
+    game.write("cg/rows.gif", test::writeGif(40, 24, grey, 0, picture));
+    game.write("cg/rows-m.gif", test::writeGif(40, 24, grey, 0, mask));
+    TextureSlot slot;
+    ASSERT_EQ(loadMaskedTexture(GamePath{game.path(), "cg\\rows.gif"}, slot), S_OK);
+    ASSERT_EQ(slot->width, 40u);
+    ASSERT_EQ(slot->height, 24u);
+    for (std::uint32_t y = 0; y < 24; ++y) {
+        EXPECT_EQ(slot->pixels[y * 40 + 17], ((255 - 10 * y) << 24) | (10 * y * 0x010101u)) << y;
+    }
 }
 
 TEST(ResampleTest, FlatColoursStayExactAndSizesMatch) {
