@@ -136,7 +136,7 @@ TEST_F(ScriptFileTest, FilesInCgComeFirst) {
         game.write(fs::path(sub) / "choices.bmp", "x");
     }
     EXPECT_EQ(classifyLine("flash"), Image);
-    EXPECT_EQ(classifyLine("flash "), Text);
+    EXPECT_EQ(classifyLine("flash "), Image);  // opened without its trailing space
     EXPECT_EQ(classifyLine("both.wav"), Image);
     EXPECT_EQ(classifyLine("choices.bmp"), Image);
     game.write("cg/room/night.bmp", "x");
