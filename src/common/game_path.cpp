@@ -372,6 +372,73 @@ std::optional<fs::path> matchIgnoringCase(const fs::path& folder,
     return current;
 }
 
+// Runs `lookUp` on a name as Windows opened it. Windows drops the spaces and dots at the end
+// of a name (those only: a tab stays), so "bg.bmp " opens "bg.bmp"; and a name that ends in a
+// separator names a folder, never a file. The name as written is tried first, so a file here
+// whose name does end in a space is still found. Dropping never leaves "." or ".." as the
+// last component: a last component of dots only goes whole and leaves a name that is empty
+// or ends in a separator, which is no file.
+template <typename Lookup>
+auto lookUpAsOnWindows(std::string_view name, Lookup lookUp) -> decltype(lookUp(name)) {
+    if (name.empty()) {
+        return lookUp(name);
+    }
+    const char last = name.back();
+    const bool mayEndBadly = last == '\\' || last == '/' || last == ' ' || last == '.';
+    if (!mayEndBadly) {
+        return lookUp(name);
+    }
+    // Walk the characters: a 0x5C byte may be the second byte of one, and then is no
+    // separator. Space, dot and slash are never second bytes.
+    size_t keep = 0;  // the length without the spaces and dots at the end
+    bool endsInSeparator = false;
+    bool keptEndsInSeparator = false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        const bool pair = isLeadByte(byte) && i + 1 < name.size();
+        endsInSeparator = !pair && isSeparator(name[i]);
+        if (pair) {
+            ++i;
+        }
+        if (pair || (byte != ' ' && byte != '.')) {
+            keep = i + 1;
+            keptEndsInSeparator = endsInSeparator;
+        }
+    }
+    if (endsInSeparator) {
+        return {};
+    }
+    if (auto found = lookUp(name)) {
+        return found;
+    }
+    if (keep == name.size() || keep == 0 || keptEndsInSeparator) {
+        return {};
+    }
+    return lookUp(name.substr(0, keep));
+}
+
+// resolveGameFile for a name as written, outside a listing scope.
+std::optional<fs::path> resolveOnDisk(const fs::path& folder, std::string_view name) {
+    const GamePath path{folder, std::string(name)};
+    const std::vector<std::string> components = splitSjisName(path.name);
+    const fs::path converted = plausibleNativePath(path);
+    if (isReadableRegularFile(converted)) {
+        return converted;
+    }
+    fs::path raw = path.folder;
+    for (const std::string& component : components) {
+        raw /= component;
+    }
+    if (raw != converted && isReadableRegularFile(raw)) {
+        return raw;
+    }
+    std::optional<fs::path> matched = matchIgnoringCase(path.folder, components);
+    if (matched && isReadableRegularFile(*matched)) {
+        return matched;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::vector<std::string> splitSjisName(std::string_view name) {
@@ -416,29 +483,17 @@ bool isRegularFile(const fs::path& file) {
 std::optional<fs::path> resolveGameFile(const GamePath& path) {
     if (scopeOpen()) {
         // Many lookups in the same folders: answer them from the folders' listings.
-        std::string file;
-        if (!resolveThroughListings(path.folder, path.name, file)) {
-            return std::nullopt;
-        }
-        return fs::path(std::move(file));
+        return lookUpAsOnWindows(path.name,
+                                 [&path](std::string_view name) -> std::optional<fs::path> {
+                                     std::string file;
+                                     if (!resolveThroughListings(path.folder, name, file)) {
+                                         return std::nullopt;
+                                     }
+                                     return fs::path(std::move(file));
+                                 });
     }
-    const std::vector<std::string> components = splitSjisName(path.name);
-    const fs::path converted = plausibleNativePath(path);
-    if (isReadableRegularFile(converted)) {
-        return converted;
-    }
-    fs::path raw = path.folder;
-    for (const std::string& component : components) {
-        raw /= component;
-    }
-    if (raw != converted && isReadableRegularFile(raw)) {
-        return raw;
-    }
-    std::optional<fs::path> matched = matchIgnoringCase(path.folder, components);
-    if (matched && isReadableRegularFile(*matched)) {
-        return matched;
-    }
-    return std::nullopt;
+    return lookUpAsOnWindows(
+        path.name, [&path](std::string_view name) { return resolveOnDisk(path.folder, name); });
 }
 
 bool gameFileExists(const GamePath& path) {
@@ -447,8 +502,10 @@ bool gameFileExists(const GamePath& path) {
 
 bool gameFileExists(const fs::path& folder, std::string_view name) {
     if (scopeOpen()) {
-        thread_local std::string file;
-        return resolveThroughListings(folder, name, file);
+        return lookUpAsOnWindows(name, [&folder](std::string_view part) {
+            thread_local std::string file;
+            return resolveThroughListings(folder, part, file);
+        });
     }
     return resolveGameFile(GamePath{folder, std::string(name)}).has_value();
 }

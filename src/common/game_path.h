@@ -30,8 +30,9 @@ std::vector<std::string> splitSjisName(std::string_view name);
 std::filesystem::path plausibleNativePath(const GamePath& path);
 
 // The existing regular file that the name refers to. Tried in order: the UTF-8 name, the raw
-// Shift-JIS bytes, then a component-by-component match that ignores ASCII case. Directories,
-// FIFOs and devices never count as files.
+// Shift-JIS bytes, then a component-by-component match that ignores ASCII case; last, as
+// Windows opens it, the same for the name without the spaces and dots at its end. A name
+// ending in a separator refers to no file. Directories, FIFOs and devices never count as files.
 std::optional<std::filesystem::path> resolveGameFile(const GamePath& path);
 
 bool gameFileExists(const GamePath& path);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "common/shift_jis.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
 
@@ -35,21 +37,52 @@ bool gameHasFile(const char* sub, std::string_view name) {
 
 std::optional<fs::path> deriveGameFolder(const GamePath& scriptPath) {
     std::optional<fs::path> resolved = resolveGameFile(scriptPath);
-    const std::string native =
-        resolved ? resolved->string() : plausibleNativePath(scriptPath).string();
-    // The last and second-to-last separators among all bytes but the last.
-    size_t last = std::string::npos;
-    size_t secondLast = std::string::npos;
-    for (size_t i = 0; i + 1 < native.size(); ++i) {
-        if (native[i] == '/') {
-            secondLast = last;
-            last = i;
+    std::string native = resolved ? resolved->string() : plausibleNativePath(scriptPath).string();
+    // The folder is read from the backslashes of the path as the game wrote it: the native
+    // folder's separators, the one joining the name, and the name's own. A slash in the name
+    // separates folders when the file is opened, but not here. Each backslash-separated part
+    // of the name stands for one native component per slash-separated piece in it.
+    std::vector<size_t> parts;
+    size_t pieces = 0;
+    bool inPiece = false;
+    const std::string_view name = scriptPath.name;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte == '\\' || byte == '/') {
+            if (byte == '\\' && pieces > 0) {
+                parts.push_back(pieces);
+                pieces = 0;
+            }
+            inPiece = false;
+            continue;
+        }
+        if (!inPiece) {
+            ++pieces;
+            inPiece = true;
+        }
+        if (isLeadByte(byte) && i + 1 < name.size()) {
+            ++i;  // a second byte 0x5C belongs to its character
         }
     }
-    if (secondLast == std::string::npos || secondLast == 0) {
-        return std::nullopt;
+    if (pieces > 0) {
+        parts.push_back(pieces);
     }
-    return fs::path(native.substr(0, secondLast));
+    // The components after the second-to-last backslash; the folder's own count one each.
+    size_t drop = 0;
+    for (size_t n = 0; n < 2; ++n) {
+        drop += n < parts.size() ? parts[parts.size() - 1 - n] : 1;
+    }
+    while (native.size() > 1 && native.back() == '/') {
+        native.pop_back();
+    }
+    for (size_t n = 0; n < drop; ++n) {
+        const size_t separator = native.rfind('/');
+        if (separator == std::string::npos || separator == 0) {
+            return std::nullopt;
+        }
+        native.resize(separator);
+    }
+    return fs::path(native);
 }
 
 int readScriptLine(FileBuffer& buffer, char* out) {

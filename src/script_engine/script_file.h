@@ -39,9 +39,9 @@ LineKind classifyLine(std::string_view text);
 // Index of the first Label line named `name`, or -1 (also for a null name).
 std::int32_t findLabel(const char* name);
 
-// The game folder a script path gives: the path up to its second-to-last separator, taken on
-// the native path the name maps to. Nothing when there is no such separator or it is the
-// path's first byte.
+// The game folder a script path gives: the path up to its second-to-last backslash, counting
+// the folder's separators and the name's backslashes but not its slashes, taken on the native
+// path the name maps to. Nothing when there is no such separator or it is the path's first byte.
 std::optional<std::filesystem::path> deriveGameFolder(const GamePath& scriptPath);
 
 }  // namespace tsuzuri

@@ -95,6 +95,35 @@ TEST_F(ResolveGameFileTest, OnlyRegularFilesCount) {
     EXPECT_FALSE(gameFileExists({game.path(), "cg"}));
 }
 
+TEST_F(ResolveGameFileTest, NameEndsAsWindowsOpensIt) {
+    const fs::path bg = game.write("cg/bg.bmp", "x");
+    const fs::path spaced = game.write("cg/odd.bmp ", "x");
+    game.write("cg/odd.bmp", "x");
+    const fs::path cover = game.write("cg/\xE8\xA1\xA8", "x");  // "表", 0x95 0x5C in Shift-JIS
+    for (const bool scoped : {false, true}) {
+        std::optional<FolderListingScope> scope;
+        if (scoped) {
+            scope.emplace();
+        }
+        // Spaces and dots at the end are dropped, after the name as written has had its turn.
+        EXPECT_EQ(resolve("cg\\bg.bmp "), bg);
+        EXPECT_EQ(resolve("CG\\Bg.Bmp. . "), bg);
+        EXPECT_EQ(resolve("cg\\odd.bmp "), spaced);
+        EXPECT_EQ(resolve("cg\\bg.bmp\t"), std::nullopt);  // a tab is kept
+        // A name ending in a separator names a folder, but a trail byte 0x5C is no separator.
+        EXPECT_EQ(resolve("cg\\bg.bmp\\"), std::nullopt);
+        EXPECT_EQ(resolve("cg\\bg.bmp/"), std::nullopt);
+        EXPECT_EQ(resolve("cg\\bg.bmp\\ "), std::nullopt);
+        EXPECT_EQ(resolve("cg\\\x95\x5C"), cover);
+        // Names of dots only stay folders.
+        EXPECT_EQ(resolve("cg\\bg.bmp\\.."), std::nullopt);
+        EXPECT_EQ(resolve("cg\\bg.bmp\\.. "), std::nullopt);
+        EXPECT_EQ(resolve("cg\\... "), std::nullopt);
+        EXPECT_TRUE(gameFileExists(game.path(), "cg\\bg.bmp. "));
+        EXPECT_FALSE(gameFileExists(game.path(), "cg\\bg.bmp\\"));
+    }
+}
+
 TEST_F(ResolveGameFileTest, ListingScopeGivesTheSameAnswersAndEndsWithIt) {
     const fs::path night = game.write("cg/room/night.bmp", "x");
     {

@@ -136,7 +136,7 @@ TEST_F(ScriptFileTest, FilesInCgComeFirst) {
         game.write(fs::path(sub) / "choices.bmp", "x");
     }
     EXPECT_EQ(classifyLine("flash"), Image);
-    EXPECT_EQ(classifyLine("flash "), Text);
+    EXPECT_EQ(classifyLine("flash "), Image);  // opened without its trailing space
     EXPECT_EQ(classifyLine("both.wav"), Image);
     EXPECT_EQ(classifyLine("choices.bmp"), Image);
     game.write("cg/room/night.bmp", "x");
@@ -223,6 +223,9 @@ TEST_F(ScriptFileTest, GameFolderIsTwoLevelsAboveTheScript) {
     game.write("script/sub/a.txt", "x");
     EXPECT_EQ(deriveGameFolder({cwd, "script\\story.txt"}), cwd);
     EXPECT_EQ(deriveGameFolder({cwd, "script\\sub\\a.txt"}), cwd / "script");
+    // Only backslashes count here: a slash separates folders when the file is opened.
+    EXPECT_EQ(deriveGameFolder({cwd, "script\\sub/a.txt"}), cwd);
+    EXPECT_EQ(deriveGameFolder({cwd, "script/sub\\a.txt"}), cwd);
     // A full path as the chooser gives it, and a file found only without regard to case.
     EXPECT_EQ(deriveGameFolder({cwd / "script" / "story.txt", ""}), cwd);
     EXPECT_EQ(deriveGameFolder({cwd, "SCRIPT\\Story.TXT"}), cwd);
@@ -247,6 +250,20 @@ TEST_F(ScriptFileTest, ScriptNamedWithATrailBackslashFindsItsGame) {
     ASSERT_EQ(sceneState.lines.size(), 2u);
     EXPECT_EQ(sceneState.lines[0]->kind, Image);
     EXPECT_EQ(sceneState.lines[1]->kind, NextScript);
+}
+
+TEST_F(ScriptFileTest, NamesEndAsWindowsOpensThem) {
+    game.write("cg/bg.bmp", "x");
+    game.write("wave/a.wav", "x");
+    game.write("script/sub/a.txt", "bg.bmp \r\nbg.bmp\\\r\n");
+    EXPECT_EQ(classifyLine("*a.wav "), BGM);
+    EXPECT_EQ(classifyLine("a.wav "), Text);  // the ending test reads the line as written
+    // A script named with a slash keeps the game's folder for its own lines.
+    ASSERT_TRUE(loadScript({game.path(), "script\\sub/a.txt"}));
+    EXPECT_EQ(sceneState.gameFolder, game.path());
+    EXPECT_EQ(storedTexts(), (Lines{"bg.bmp ", "bg.bmp\\"}));
+    EXPECT_EQ(sceneState.lines[0]->kind, Image);
+    EXPECT_EQ(sceneState.lines[1]->kind, Text);
 }
 
 TEST_F(ScriptFileTest, FindLabelAnswersTheFirstLabelOfThatName) {
