@@ -33,6 +33,8 @@ xfonts-base
 zenity
 python3
 sox
+pulseaudio
+pulseaudio-utils
 "
 
 missing=""

@@ -71,16 +71,33 @@ std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const FileBuffer& file
     return voice;
 }
 
-// A sound server may take a second or more before it first asks for sound. Sounds started
-// before then would all be heard at once when it does, so start-up waits for the output to run
-// (up to this long) and the story, with its sounds, begins on time once it does.
+// A sound server may take a second or more to start taking sound: it asks for a buffer or
+// two at once and then nothing until it runs. Sounds started meanwhile would all be heard at
+// once when it does, so start-up waits (up to this long) until the output asks at its own
+// pace, and the story, with its sounds, begins once it does.
 constexpr std::uint32_t kOutputStartLimitMs = 3000;
+// A request that comes at least this long after the one before is paced by the output rather
+// than part of a burst that fills its buffers; the second such request means it runs.
+constexpr std::uint32_t kPacedRequestMs = 5;
 bool outputDeviceWanted = true;
 std::atomic<bool> outputRunning{false};
+// The output's requests until it runs; set before it opens, then only on its thread.
+int requestsSeen = 0;
+int pacedRequests = 0;
+std::uint32_t lastRequestMs = 0;
 
 void feedOutput(std::int16_t* frames, int frameCount) {
     mixVoices(frames, frameCount);
-    outputRunning.store(true, std::memory_order_release);
+    if (!outputRunning.load(std::memory_order_relaxed)) {
+        const std::uint32_t now = platform::timeGetTime();
+        if (requestsSeen++ > 0 && now - lastRequestMs >= kPacedRequestMs) {
+            ++pacedRequests;
+        }
+        lastRequestMs = now;
+        if (pacedRequests >= 2) {
+            outputRunning.store(true, std::memory_order_release);
+        }
+    }
 }
 
 bool awaitOutputRunning() {
@@ -114,6 +131,8 @@ Status SoundInit() {
     }
     std::string reason;
     outputRunning.store(false);
+    requestsSeen = 0;
+    pacedRequests = 0;
     // Attached first, so that the device's first request already mixes.
     setMixerOutputAttached(true);
     if (platform::openAudioOutput(feedOutput, reason) && awaitOutputRunning()) {

@@ -1,0 +1,105 @@
+#!/bin/sh
+# Sound timing through a real sound server: a private PulseAudio with a null sink, whose
+# monitor is recorded while the player runs in a window under Xvfb. The first line plays a
+# sound effect and starts a sequence with cues due at 0, 500 and 750 ms; the page turns after
+# 3 s to a line that starts the music. A server can take a second to start pulling sound;
+# none of this may pile up: from the very first sound, the first cue follows the effect within
+# 25 ms, the later cues keep their spacing within 12 ms, and the music keeps its distance from
+# the effect as its page does from the first (within 12 ms).
+set -eu
+. "$(dirname "$0")/lib.sh"
+require_tools pulseaudio parecord pactl Xvfb python3
+start_xvfb
+
+# The server, private to this test: its own runtime folder, socket and home.
+mkdir -p "$WORK/pulse/run" "$WORK/pulse/home"
+chmod 700 "$WORK/pulse/run"
+XDG_RUNTIME_DIR="$WORK/pulse/run" HOME="$WORK/pulse/home" pulseaudio -n --daemonize=no \
+    --exit-idle-time=-1 --log-target=stderr \
+    --load="module-native-protocol-unix socket=$WORK/pulse/native auth-anonymous=1" \
+    --load="module-null-sink sink_name=capture rate=48000" >"$WORK/pulse.log" 2>&1 &
+pulse_pid=$!
+trap 'kill "$xvfb_pid" "$pulse_pid" 2>/dev/null || true; [ -n "${recorder_pid:-}" ] && kill "$recorder_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
+PULSE_SERVER="unix:$WORK/pulse/native"
+export PULSE_SERVER
+for _ in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.05
+done
+pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$WORK/pulse.log")"
+
+game="$WORK/game"
+make_game "$game" "[GameState]" "DefaultScriptFileName=start.txt"
+python3 - "$game" <<'PY'
+import math, struct, sys, wave
+game = sys.argv[1]
+def tone(name, seconds, hertz, left, right):
+    with wave.open(f"{game}/wave/{name}", "wb") as out:
+        out.setnchannels(2)
+        out.setsampwidth(2)
+        out.setframerate(48000)
+        frames = []
+        for i in range(int(48000 * seconds)):
+            v = int(12000 * math.sin(2 * math.pi * hertz * i / 48000))
+            frames.append(struct.pack("<hh", v * left, v * right))
+        out.writeframes(b"".join(frames))
+tone("effect.wav", 0.1, 1000, 1, 0)  # left only
+tone("cue.wav", 0.03, 2000, 0, 1)    # right only
+tone("music.wav", 1.0, 1000, 1, 1)
+with open(f"{game}/wave/cues.wao", "wb") as f:  # cues at 0, 500 and 750 ms
+    f.write(b"cues\r\ncue.wav\r\n* 0.47\r\ncue.wav\r\n* 0.22\r\ncue.wav\r\n")
+with open(f"{game}/script/start.txt", "wb") as f:
+    f.write(b"effect.wav\r\ncues.wao\r\nFirst page\r\n*music.wav\r\nSecond page\r\n")
+PY
+
+parecord --device=capture.monitor --rate=48000 --channels=2 --format=s16le \
+    --file-format=wav "$WORK/monitor.wav" &
+recorder_pid=$!
+SDL_AUDIODRIVER=pulseaudio run --autoplay=3000 --seconds 4.5 --record "$WORK/run" "$game"
+sleep 0.3
+kill -INT "$recorder_pid"
+wait "$recorder_pid" 2>/dev/null || true
+recorder_pid=""
+expect_rc 0
+if grep -q "no sound output" "$WORK/err"; then
+    fail "the player found no sound output: $(cat "$WORK/err")"
+fi
+
+python3 - "$WORK/monitor.wav" "$WORK/run/index.tsv" <<'PY' || fail "the sound timing through PulseAudio is off"
+import array, sys, wave
+rows = [line.split("\t") for line in open(sys.argv[2])][1:]
+pages = [float(ms) for _, _, ms, _, line in rows]
+with wave.open(sys.argv[1]) as w:
+    rate = w.getframerate()
+    samples = array.array("h", w.readframes(w.getnframes()))
+def onsets(channel):
+    """ms of each rise above a threshold after at least 100 ms of quiet"""
+    found, quiet = [], rate
+    for i, v in enumerate(samples[channel::2]):
+        if abs(v) > 1500:
+            if quiet >= rate // 10:
+                found.append(1000.0 * i / rate)
+            quiet = 0
+        else:
+            quiet += 1
+    return found
+left, right = onsets(0), onsets(1)
+print("left (effect, music):", [round(t) for t in left], "right (cues, music):", [round(t) for t in right])
+if len(left) != 2 or len(right) != 4:
+    sys.exit("FAIL: expected the effect, three cues and the music")
+effect, music = left
+cues = right[:3]
+problems = []
+if not 0 <= cues[0] - effect <= 25:
+    problems.append(f"the first cue comes {cues[0] - effect:+.1f} ms after the effect")
+for cue, due in zip(cues[1:], (500, 750)):
+    if abs(cue - cues[0] - due) > 12:
+        problems.append(f"a cue due at {due} ms comes at {cue - cues[0]:.1f} ms")
+if len(pages) != 2 or abs((music - effect) - (pages[1] - pages[0])) > 12:
+    problems.append(f"the music comes {music - effect:.0f} ms after the effect, its page "
+                    f"{pages[1] - pages[0]:.0f} ms after the effect's ({pages})")
+for problem in problems:
+    print("FAIL:", problem)
+sys.exit(1 if problems else 0)
+PY
+echo "PulseAudio timing: all checks passed"
