@@ -19,6 +19,9 @@ struct SdlState {
     bool leftCtrl = false;
     bool rightCtrl = false;
     bool redrawRequested = false;
+    // The pointer has left the window and not come back; SDL's global position may then be
+    // a stale one from inside (X11 refreshes it only on some events, Wayland has none).
+    bool pointerLeft = false;
 };
 
 SdlState& state() {
@@ -139,6 +142,7 @@ bool createWindow(int clientWidth, int clientHeight) {
         return false;
     }
     s.leftCtrl = s.rightCtrl = false;
+    s.pointerLeft = false;
     return true;
 }
 
@@ -173,6 +177,10 @@ void pumpEvents() {
             case SDL_WINDOWEVENT:
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE && liveWindow() != 0) {
                     enqueueMessage(Message{MessageKind::Close, liveWindow(), 0});
+                } else if (event.window.event == SDL_WINDOWEVENT_ENTER) {
+                    s.pointerLeft = false;
+                } else if (event.window.event == SDL_WINDOWEVENT_LEAVE) {
+                    s.pointerLeft = true;
                 } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                            event.window.event == SDL_WINDOWEVENT_SHOWN ||
                            event.window.event == SDL_WINDOWEVENT_RESTORED ||
@@ -203,12 +211,24 @@ bool getCursorClientPos(int& x, int& y) {
     if (s.window == nullptr) {
         return false;
     }
-    // The global position minus the window's keeps working when the cursor leaves the window.
-    int globalX = 0, globalY = 0, windowX = 0, windowY = 0;
+    // Over the window: the window-relative position SDL keeps from the motion events.
+    if (SDL_GetMouseFocus() == s.window) {
+        SDL_GetMouseState(&x, &y);
+        return true;
+    }
+    // Elsewhere: the global position minus the window's. That also serves a pointer that was
+    // inside before any event came (the window mapped under it).
+    int globalX = 0, globalY = 0, windowX = 0, windowY = 0, width = 0, height = 0;
     SDL_GetGlobalMouseState(&globalX, &globalY);
     SDL_GetWindowPosition(s.window, &windowX, &windowY);
+    SDL_GetWindowSize(s.window, &width, &height);
     x = globalX - windowX;
     y = globalY - windowY;
+    if (s.pointerLeft && x >= 0 && x < width && y >= 0 && y < height) {
+        // A position inside after the pointer left is stale: it is outside.
+        x = -1;
+        y = -1;
+    }
     return true;
 }
 

@@ -111,5 +111,41 @@ TEST_F(SdlBackendTest, EventsBecomeKeyStateAndMessages) {
     EXPECT_EQ(message.kind, MessageKind::Close);
 }
 
+// Where SDL keeps no global pointer position of its own (Wayland, the dummy driver), it answers
+// the last position the pointer had inside the window, also after the pointer has left.
+TEST_F(SdlBackendTest, PointerThatLeftTheWindowCountsAsOutside) {
+    env.set("SDL_VIDEODRIVER", "dummy");
+    std::string reason;
+    ASSERT_TRUE(initWindowSystem(reason)) << reason;
+    WindowHandle window = createWindow(800, 600);
+    ASSERT_NE(window, 0u);
+    SDL_Window* sdlWindow = nullptr;
+    for (Uint32 id = 1; id < 64 && sdlWindow == nullptr; ++id) {
+        sdlWindow = SDL_GetWindowFromID(id);
+    }
+    ASSERT_NE(sdlWindow, nullptr);
+    SDL_WarpMouseInWindow(sdlWindow, 400, 300);
+
+    auto crossing = [](Uint8 kind) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = kind;
+        SDL_PushEvent(&event);
+        Message message;
+        while (peekMessage(message)) {
+        }
+    };
+    auto inside = [window] {
+        int x = 0;
+        int y = 0;
+        EXPECT_TRUE(getCursorClientPos(window, x, y));
+        return x >= 0 && x < 800 && y >= 0 && y < 600;
+    };
+    crossing(SDL_WINDOWEVENT_LEAVE);
+    EXPECT_FALSE(inside());
+    crossing(SDL_WINDOWEVENT_ENTER);
+    EXPECT_TRUE(inside());
+}
+
 }  // namespace
 }  // namespace tsuzuri::platform
