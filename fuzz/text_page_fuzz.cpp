@@ -3,7 +3,7 @@
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "graphics/text_layer.h"
-#include "shell/input.h"
+#include "platform/input.h"
 
 using namespace tsuzuri;
 

@@ -7,10 +7,9 @@
 #include "graphics/compositor.h"
 #include "graphics/text_font.h"
 #include "graphics/texture_loader.h"
+#include "platform/input.h"
+#include "platform/main_window.h"
 #include "platform/platform.h"
-#include "script_engine/scene_state.h"
-#include "shell/input.h"
-#include "shell/main_window.h"
 
 namespace tsuzuri {
 
@@ -46,14 +45,14 @@ struct FrameInputs {
 
 std::optional<FrameInputs> lastPresented;
 
-FrameInputs currentFrameInputs() {
+FrameInputs currentFrameInputs(const FrameScene& scene) {
     return FrameInputs{renderState.sceneTexture.get(),
                        renderState.windowTexture.get(),
                        renderState.textTexture.get(),
                        textureEditCount(),
-                       sceneState.windowShown,
-                       sceneState.choiceHover,
-                       sceneState.hoverRow,
+                       scene.windowShown,
+                       scene.choiceHover,
+                       scene.hoverRow,
                        renderState.flashActive,
                        renderState.flashLevel};
 }
@@ -101,21 +100,21 @@ Status shutdownRenderDevice() {
     return S_OK;
 }
 
-void composeFrame() {
+void composeFrame(const FrameScene& scene) {
     const FrameView frame = frameView();
     clearFrame(frame, kClearColor);
     if (renderState.sceneTexture) {
         blendTextureCentred(frame, *renderState.sceneTexture);
     }
-    if (sceneState.windowShown != 0) {
+    if (scene.windowShown != 0) {
         if (renderState.windowTexture) {
             blendTextureCentred(frame, *renderState.windowTexture);
         }
         if (renderState.textTexture) {
             blendTextureCentred(frame, *renderState.textTexture);
         }
-        if (sceneState.choiceHover != 0) {
-            const int top = kBandTop + kLineStep * sceneState.hoverRow;
+        if (scene.choiceHover != 0) {
+            const int top = kBandTop + kLineStep * scene.hoverRow;
             invertBand(frame, 0, top, kScreenWidth, top + kBandHeight);
         }
     }
@@ -124,14 +123,14 @@ void composeFrame() {
     }
 }
 
-std::int32_t renderFrame() {
+std::int32_t renderFrame(const FrameScene& scene) {
     if (renderState.frame.empty()) {
         return 0;
     }
-    const FrameInputs inputs = currentFrameInputs();
+    const FrameInputs inputs = currentFrameInputs(scene);
     const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
-        composeFrame();
+        composeFrame(scene);
         renderState.presentedAtMs = platform::timeGetTime();
         if (!platform::presentFrame(mainWindow, renderState.frame.data(), kScreenWidth,
                                     kScreenHeight, kScreenWidth * 4)) {
@@ -157,8 +156,8 @@ Status showScenePicture(const GamePath& path) {
     return S_OK;
 }
 
-bool loadWindowPicture() {
-    const GamePath path{sceneState.gameFolder, "cg\\playwindow.bmp"};
+bool loadWindowPicture(const std::filesystem::path& gameFolder) {
+    const GamePath path{gameFolder, "cg\\playwindow.bmp"};
     return !failed(loadMaskedTexture(path, renderState.windowTexture));
 }
 

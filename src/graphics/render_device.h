@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "common/game_path.h"
@@ -17,6 +18,15 @@ constexpr int kScreenHeight = 600;
 constexpr std::uint32_t kClearColor = 0xFFC0C0FF;
 // initRenderDevice's failure when no face with Japanese characters can be opened.
 constexpr Status E_NO_TEXT_FONT = static_cast<Status>(0x80040F01u);
+
+// What the frame shows of the scene besides its pictures: whether the message window is shown
+// and which choice row is highlighted. The interpreter's scene record is one and keeps these
+// fields; the caller hands it to the frame.
+struct FrameScene {
+    std::int32_t windowShown = 1;  // message window, text and highlight are drawn while set
+    std::int32_t choiceHover = 0;  // a choice row is under the cursor
+    std::int32_t hoverRow = 0;     // that row; -1 while a menu shows and no row is hovered
+};
 
 struct RenderState {
     std::int32_t deviceLost = 0;  // a software frame is never lost; kept for the frame's steps
@@ -40,16 +50,16 @@ Status initRenderDevice();
 Status shutdownRenderDevice();
 // Composes and presents one frame and paces the loop. Answers 1 to go on, 0 when the display
 // cannot go on.
-std::int32_t renderFrame();
+std::int32_t renderFrame(const FrameScene& scene);
 // Loads a picture and makes it the scene picture; on failure the old one stays.
 Status showScenePicture(const GamePath& path);
 // Loads "playwindow.bmp" of the game's "cg" folder as the message window picture.
-bool loadWindowPicture();
+bool loadWindowPicture(const std::filesystem::path& gameFolder);
 // Starts the flash on the first call and fades it on each further one; answers 0 once it has
 // ended (after 27 calls).
 std::int32_t stepFlash();
 
 // Composes the current frame into renderState.frame without presenting it.
-void composeFrame();
+void composeFrame(const FrameScene& scene);
 
 }  // namespace tsuzuri

@@ -8,7 +8,7 @@
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
-#include "shell/input.h"
+#include "platform/input.h"
 
 namespace tsuzuri {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/input.h"
+#include "platform/input.h"
 
 namespace tsuzuri {
 

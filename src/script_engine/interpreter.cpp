@@ -6,12 +6,12 @@
 #include "common/game_path.h"
 #include "graphics/render_device.h"
 #include "graphics/text_layer.h"
+#include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/choices.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "script_engine/wao_sequence.h"
-#include "shell/input.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri {

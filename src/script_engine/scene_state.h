@@ -6,20 +6,20 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/render_device.h"
 #include "script_engine/script_line.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri {
 
-struct SceneState {
+// The frame's share of the record (windowShown, choiceHover, hoverRow) is declared with the
+// frame, which is handed this record.
+struct SceneState : FrameScene {
     std::vector<std::unique_ptr<ScriptLine>> lines;  // the loaded script, in file order
     std::int32_t currentLine = 0;  // the line the story stands on; lines.size() at the end
     // Folder of the game, from the path of the last script loaded; media are found below it.
     std::filesystem::path gameFolder;
-    std::int32_t windowShown = 1;  // message window, text and highlight are drawn while set
-    std::int32_t textDirty = 1;    // the text layer must be redrawn by the next page or menu
-    std::int32_t choiceHover = 0;  // a choice row is under the cursor
-    std::int32_t hoverRow = 0;     // that row; -1 while a menu shows and no row is hovered
+    std::int32_t textDirty = 1;  // the text layer must be redrawn by the next page or menu
     SoundId seChannel = 0;
     SoundId loopSeChannel = 0;
     SoundId bgmChannel = 0;

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "common/file_buffer.h"
+#include "script_engine/cue_tracks.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
-#include "shell/cue_worker.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri {

@@ -1,8 +1,8 @@
 #include "shell/autoplay.h"
 
+#include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
-#include "shell/input.h"
 
 namespace tsuzuri {
 namespace {

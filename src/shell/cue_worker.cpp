@@ -8,10 +8,6 @@
 #include "script_engine/wao_sequence.h"
 
 namespace tsuzuri {
-
-CueTrack cueTracks[2];
-std::recursive_mutex cueLock;
-
 namespace {
 
 constexpr std::uint32_t kWorkerPeriodMs = 10;

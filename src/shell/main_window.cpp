@@ -7,8 +7,6 @@
 
 namespace tsuzuri {
 
-platform::WindowHandle mainWindow = 0;
-
 namespace {
 
 using platform::Message;

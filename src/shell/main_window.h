@@ -1,15 +1,13 @@
 // The player's single window and its message handling.
 #pragma once
 
+#include "platform/main_window.h"
 #include "platform/platform.h"
 
 namespace tsuzuri {
 
-// The window, set once by createMainWindow (0 when creation failed) and never cleared.
-extern platform::WindowHandle mainWindow;
-
-// Brings up the window system and opens the fixed 800x600 window. Answers true when the
-// window exists. When the window system cannot start, says why on stderr.
+// Brings up the window system and opens the fixed 800x600 window into mainWindow. Answers
+// true when the window exists. When the window system cannot start, says why on stderr.
 bool createMainWindow();
 
 // Handles one message: Escape asks to close, a close request destroys the window, and the

@@ -7,6 +7,7 @@
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
+#include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
@@ -14,7 +15,6 @@
 #include "shell/autoplay.h"
 #include "shell/cue_worker.h"
 #include "shell/game_settings.h"
-#include "shell/input.h"
 #include "shell/main_window.h"
 #include "shell/messages.h"
 #include "shell/recorder.h"
@@ -118,7 +118,7 @@ void runMainLoop(const PlayerOptions& options) {
         if (isSceneFinished() && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
-        if (renderFrame() == 0 && mainWindow != 0) {
+        if (renderFrame(sceneState) == 0 && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
         const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
@@ -224,7 +224,7 @@ int runPlayer(const PlayerOptions& options) {
     if (!findStartScript(scriptName)) {
         return endRun(kScenarioFailedText);
     }
-    loadWindowPicture();
+    loadWindowPicture(sceneState.gameFolder);
 
     runMainLoop(options);
 

@@ -13,8 +13,8 @@
 
 #include "common/file_buffer.h"
 #include "platform/audio.h"
+#include "platform/main_window.h"
 #include "platform/platform.h"
-#include "shell/main_window.h"
 #include "sound/mixer.h"
 #include "sound/wav_file.h"
 

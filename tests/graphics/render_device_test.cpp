@@ -44,7 +44,7 @@ TEST_F(RenderDeviceTest, FreshDeviceShowsTheClearColourAndAnEmptyTextLayer) {
     ASSERT_TRUE(renderState.textTexture);
     EXPECT_EQ(renderState.textTexture->width, 800u);
     EXPECT_EQ(renderState.textTexture->height, 600u);
-    composeFrame();
+    composeFrame(sceneState);
     EXPECT_EQ(pixel(0, 0), kClearColor);
     EXPECT_EQ(pixel(400, 500), kClearColor);
 }
@@ -53,14 +53,14 @@ TEST_F(RenderDeviceTest, LayersStackSceneWindowTextBandThenFlash) {
     renderState.sceneTexture = filled(800, 600, 0xFF204060);
     renderState.windowTexture = filled(800, 120, 0x80000000);  // half-transparent black, y 240..359
     *texturePixel(*renderState.textTexture, 10, 300) = 0xFFFFFFFF;
-    composeFrame();
+    composeFrame(sceneState);
     EXPECT_EQ(pixel(0, 0), 0xFF204060u);
     EXPECT_EQ(pixel(0, 300), 0xFF102030u);  // 0x20 * 127/255 rounds to 0x10
     EXPECT_EQ(pixel(10, 300), 0xFFFFFFFFu);
 
     sceneState.choiceHover = 1;
     sceneState.hoverRow = 2;
-    composeFrame();
+    composeFrame(sceneState);
     EXPECT_EQ(pixel(5, 537), 0xFF204060u);
     EXPECT_EQ(pixel(5, 538), 0xFFDFBF9Fu);
     EXPECT_EQ(pixel(5, 567), 0xFFDFBF9Fu);
@@ -68,7 +68,7 @@ TEST_F(RenderDeviceTest, LayersStackSceneWindowTextBandThenFlash) {
 
     renderState.flashActive = 1;
     renderState.flashLevel = 0x30;
-    composeFrame();
+    composeFrame(sceneState);
     EXPECT_EQ(pixel(0, 0), 0xFF507090u);
 }
 
@@ -81,7 +81,7 @@ TEST_F(RenderDeviceTest, HiddenWindowLeavesOutWindowTextAndBand) {
     sceneState.hoverRow = 0;
     renderState.flashActive = 1;
     renderState.flashLevel = 5;
-    composeFrame();
+    composeFrame(sceneState);
     // Scene plus flash only: 0x20, 0x40, 0x60 each raised by 5.
     EXPECT_EQ(pixel(10, 300), 0xFF254565u);
     EXPECT_EQ(pixel(0, 480), 0xFF254565u);
@@ -107,7 +107,7 @@ TEST_F(RenderDeviceTest, FlashRunsTwentySevenStepsFromFullWhite) {
     EXPECT_EQ(renderState.flashLevel, 0);
 
     stepFlash();
-    composeFrame();
+    composeFrame(sceneState);
     EXPECT_EQ(pixel(0, 0), 0xFFFFFFFFu) << "the first flash frame is all white";
 }
 
@@ -122,7 +122,7 @@ TEST_F(RenderDeviceTest, ClearTextLayerMakesEveryPixelTransparent) {
 
 TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
     renderState.sceneTexture = filled(2, 2, 0xFF123456);
-    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
     const platform::CapturedFrame& frame = platform::headlessLastFrame();
     ASSERT_EQ(frame.width, 800);
     EXPECT_EQ(frame.pixels[static_cast<size_t>(299) * 800 + 399], 0xFF123456u);
@@ -130,26 +130,26 @@ TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
 }
 
 TEST_F(RenderDeviceTest, UnchangedFramesAreNotComposedOrPresentedAgain) {
-    EXPECT_EQ(renderFrame(), 1);
-    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 1u);
 
     clearTextLayer();  // the text layer was written
-    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
 
     sceneState.windowShown = 0;
-    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 3u);
 
     stepFlash();
-    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
     stepFlash();
-    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 5u) << "every flash level is shown";
 
     renderState.sceneTexture = filled(4, 4, 0xFF000000);
-    EXPECT_EQ(renderFrame(), 1);
+    EXPECT_EQ(renderFrame(sceneState), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 6u);
     EXPECT_EQ(platform::headlessLastFrame().pixels[static_cast<size_t>(300) * 800 + 400],
               0xFFF5F5F5u)

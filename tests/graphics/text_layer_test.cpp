@@ -14,9 +14,9 @@
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "platform/headless.h"
+#include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
-#include "shell/input.h"
 #include "shell/main_window.h"
 #include "support/png_file.h"
 

@@ -1,9 +1,9 @@
-#include "shell/input.h"
+#include "platform/input.h"
 
 #include <cstring>
 
+#include "platform/main_window.h"
 #include "platform/platform.h"
-#include "shell/main_window.h"
 
 namespace tsuzuri {
 

@@ -1,6 +1,6 @@
 // The input questions over sampled key state: release edges seen exactly once, short taps
 // latched, Ctrl held, and the inclusive hit test on the live cursor.
-#include "shell/input.h"
+#include "platform/input.h"
 
 #include <gtest/gtest.h>
 
