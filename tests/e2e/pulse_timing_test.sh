@@ -85,9 +85,11 @@ def onsets(channel):
     return found
 left, right = onsets(0), onsets(1)
 print("left (effect, music):", [round(t) for t in left], "right (cues, music):", [round(t) for t in right])
-if len(left) != 2 or len(right) != 4:
+# The music may break up later on a busy machine (the server then hears nothing for a moment);
+# only its start counts here.
+if len(left) < 2 or len(right) < 4 or right[3] != left[1]:
     sys.exit("FAIL: expected the effect, three cues and the music")
-effect, music = left
+effect, music = left[:2]
 cues = right[:3]
 problems = []
 if not 0 <= cues[0] - effect <= 25:
