@@ -1,6 +1,5 @@
 // Shared part of the platform layer: the message queue, the window registry, the key state
 // and the dispatch to the selected backend.
-#include <cstdio>
 #include <cstring>
 #include <deque>
 
@@ -179,90 +178,11 @@ bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, i
     return headless::presentFrame(pixels, width, height, pitchBytes);
 }
 
-namespace {
-
-void showUtf8MessageBox(const std::string& caption, const std::string& text) {
-    std::fprintf(stderr, "tsuzuri: [%s] %s\n", caption.c_str(), text.c_str());
-    std::fflush(stderr);
-    if (state().backend == Backend::Sdl) {
-        sdl::showMessageBox(caption, text);
-    } else {
-        headless::recordMessageBox(caption, text);
-    }
-}
-
-bool isValidUtf8(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const size_t length = byte < 0x80             ? 1
-                              : (byte & 0xE0) == 0xC0 ? 2
-                              : (byte & 0xF0) == 0xE0 ? 3
-                              : (byte & 0xF8) == 0xF0 ? 4
-                                                      : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
-// File names on disk are UTF-8 here, or raw Shift-JIS bytes for names that were copied from
-// Windows as they were; each folder name is shown in whichever it is.
-std::string displayablePath(const std::filesystem::path& file) {
-    const std::string_view raw = file.native();
-    std::string out;
-    size_t start = 0;
-    while (start <= raw.size()) {
-        const size_t slash = raw.find('/', start);
-        const std::string_view part = raw.substr(
-            start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
-        out += isValidUtf8(part) ? std::string(part) : sjisToUtf8ForDisplay(part);
-        if (slash == std::string_view::npos) {
-            break;
-        }
-        out += '/';
-        start = slash + 1;
-    }
-    return out;
-}
-
-}  // namespace
-
 bool takeRedrawRequest(WindowHandle window) {
     if (!isWindowAlive(window) || state().backend != Backend::Sdl) {
         return false;
     }
     return sdl::takeRedrawRequest();
-}
-
-void showMessageBox(const std::string& sjisCaption, const std::string& sjisText) {
-    showUtf8MessageBox(sjisToUtf8ForDisplay(sjisCaption), sjisToUtf8ForDisplay(sjisText));
-}
-
-void showMessageBoxForFile(const std::filesystem::path& file, const std::string& sjisText) {
-    showUtf8MessageBox(displayablePath(file), sjisToUtf8ForDisplay(sjisText));
-}
-
-std::optional<std::filesystem::path> showOpenFileDialog(const std::filesystem::path& startFolder,
-                                                        const std::string& label,
-                                                        const std::string& pattern) {
-    if (state().backend == Backend::Headless) {
-        bool answered = false;
-        std::optional<std::filesystem::path> answer = headless::nextChooserAnswer(answered);
-        if (!answered) {
-            std::fprintf(stderr,
-                         "tsuzuri: the input script gives no answer for the file chooser; "
-                         "taking it as cancelled\n");
-        }
-        return answer;
-    }
-    return runDesktopFileDialog(startFolder, label, pattern);
 }
 
 }  // namespace tsuzuri::platform
