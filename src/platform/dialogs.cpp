@@ -1,5 +1,6 @@
 // Message boxes and the open-file dialog: the text made displayable, then the backend shows it.
 #include <cstdio>
+#include <string_view>
 
 #include "common/shift_jis.h"
 #include "platform/backend.h"
@@ -11,11 +12,7 @@ namespace {
 void showUtf8MessageBox(const std::string& caption, const std::string& text) {
     std::fprintf(stderr, "tsuzuri: [%s] %s\n", caption.c_str(), text.c_str());
     std::fflush(stderr);
-    if (currentBackend() == Backend::Sdl) {
-        sdl::showMessageBox(caption, text);
-    } else {
-        headless::recordMessageBox(caption, text);
-    }
+    selectedBackend().showMessageBox(caption, text);
 }
 
 bool isValidUtf8(std::string_view text) {
@@ -72,17 +69,7 @@ void showMessageBoxForFile(const std::filesystem::path& file, const std::string&
 std::optional<std::filesystem::path> showOpenFileDialog(const std::filesystem::path& startFolder,
                                                         const std::string& label,
                                                         const std::string& pattern) {
-    if (currentBackend() == Backend::Headless) {
-        bool answered = false;
-        std::optional<std::filesystem::path> answer = headless::nextChooserAnswer(answered);
-        if (!answered) {
-            std::fprintf(stderr,
-                         "tsuzuri: the input script gives no answer for the file chooser; "
-                         "taking it as cancelled\n");
-        }
-        return answer;
-    }
-    return runDesktopFileDialog(startFolder, label, pattern);
+    return selectedBackend().showOpenFileDialog(startFolder, label, pattern);
 }
 
 }  // namespace tsuzuri::platform

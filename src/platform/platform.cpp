@@ -1,14 +1,19 @@
-// Shared part of the platform layer: the message queue, the window registry, the key state
-// and the dispatch to the selected backend.
+// Shared part of the platform layer: the choice of backend, the message queue, the window
+// registry and the key state. Everything a backend does goes through its table.
+#include <atomic>
 #include <cstring>
 #include <deque>
 
 #include "common/shift_jis.h"
+#include "platform/audio.h"
 #include "platform/backend.h"
 #include "platform/platform.h"
 
 namespace tsuzuri::platform {
 namespace {
+
+// Read on any thread (the clock), chosen on the main thread before the others start.
+constinit std::atomic<const BackendOps*> selectedOps{&sdlBackend};
 
 struct PlatformState {
     Backend backend = Backend::Sdl;
@@ -25,6 +30,17 @@ PlatformState& state() {
     return instance;
 }
 
+// Every kind names its table here; a kind without one does not compile (-Wswitch).
+const BackendOps& tableOf(Backend backend) {
+    switch (backend) {
+        case Backend::Sdl:
+            return sdlBackend;
+        case Backend::Headless:
+            return headlessBackend;
+    }
+    return sdlBackend;
+}
+
 }  // namespace
 
 InputTracker& inputTracker() {
@@ -39,8 +55,13 @@ WindowHandle liveWindow() {
     return state().window;
 }
 
+const BackendOps& selectedBackend() {
+    return *selectedOps.load(std::memory_order_acquire);
+}
+
 void selectBackend(Backend backend) {
     state().backend = backend;
+    selectedOps.store(&tableOf(backend), std::memory_order_release);
 }
 
 Backend currentBackend() {
@@ -53,10 +74,7 @@ bool initWindowSystem(std::string& reason) {
     s.input = InputTracker{};
     s.idlePasses = 0;
     s.cursorOverride.reset();
-    if (s.backend == Backend::Sdl) {
-        return sdl::initWindowSystem(reason);
-    }
-    return true;
+    return selectedBackend().initWindowSystem(reason);
 }
 
 void shutdownWindowSystem() {
@@ -64,9 +82,7 @@ void shutdownWindowSystem() {
     if (s.window != 0) {
         destroyWindow(s.window);
     }
-    if (s.backend == Backend::Sdl) {
-        sdl::shutdownWindowSystem();
-    }
+    selectedBackend().shutdownWindowSystem();
     s.queue.clear();
 }
 
@@ -75,7 +91,7 @@ WindowHandle createWindow(int clientWidth, int clientHeight) {
     if (s.window != 0) {
         return 0;  // the player has exactly one window
     }
-    if (s.backend == Backend::Sdl && !sdl::createWindow(clientWidth, clientHeight)) {
+    if (!selectedBackend().createWindow(clientWidth, clientHeight)) {
         return 0;
     }
     s.window = ++s.lastIssuedHandle;
@@ -86,9 +102,7 @@ void setWindowTitle(WindowHandle window, const std::string& sjisTitle) {
     if (window == 0 || window != state().window) {
         return;
     }
-    if (state().backend == Backend::Sdl) {
-        sdl::setWindowTitle(sjisToUtf8ForDisplay(sjisTitle));
-    }
+    selectedBackend().setWindowTitle(sjisToUtf8ForDisplay(sjisTitle));
 }
 
 void destroyWindow(WindowHandle window) {
@@ -96,9 +110,7 @@ void destroyWindow(WindowHandle window) {
     if (window == 0 || window != s.window) {
         return;
     }
-    if (s.backend == Backend::Sdl) {
-        sdl::destroyWindow();
-    }
+    selectedBackend().destroyWindow();
     s.window = 0;
     // Messages still queued for the window die with it.
     std::erase_if(s.queue, [window](const Message& m) { return m.window == window; });
@@ -111,17 +123,11 @@ bool isWindowAlive(WindowHandle window) {
 bool peekMessage(Message& message) {
     PlatformState& s = state();
     if (s.queue.empty()) {
-        if (s.backend == Backend::Sdl) {
-            sdl::pumpEvents();
-        } else {
-            headless::pumpEvents(s.idlePasses + 1);
-        }
+        selectedBackend().pumpEvents(s.idlePasses + 1);
     }
     if (s.queue.empty()) {
         ++s.idlePasses;
-        if (s.backend == Backend::Headless) {
-            headless::countIdlePass();
-        }
+        selectedBackend().countIdlePass();
         return false;
     }
     message = s.queue.front();
@@ -161,10 +167,7 @@ bool getCursorClientPos(WindowHandle window, int& x, int& y) {
         y = state().cursorOverride->second;
         return true;
     }
-    if (state().backend == Backend::Sdl) {
-        return sdl::getCursorClientPos(x, y);
-    }
-    return headless::getCursorClientPos(x, y);
+    return selectedBackend().getCursorClientPos(x, y);
 }
 
 bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, int height,
@@ -172,17 +175,23 @@ bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, i
     if (!isWindowAlive(window)) {
         return false;
     }
-    if (state().backend == Backend::Sdl) {
-        return sdl::presentFrame(pixels, width, height, pitchBytes);
-    }
-    return headless::presentFrame(pixels, width, height, pitchBytes);
+    return selectedBackend().presentFrame(pixels, width, height, pitchBytes);
 }
 
 bool takeRedrawRequest(WindowHandle window) {
-    if (!isWindowAlive(window) || state().backend != Backend::Sdl) {
+    if (!isWindowAlive(window)) {
         return false;
     }
-    return sdl::takeRedrawRequest();
+    return selectedBackend().takeRedrawRequest();
+}
+
+// The sound output of audio.h.
+bool openAudioOutput(AudioFill fill, std::string& reason) {
+    return selectedBackend().openAudioOutput(fill, reason);
+}
+
+void closeAudioOutput() {
+    selectedBackend().closeAudioOutput();
 }
 
 }  // namespace tsuzuri::platform
