@@ -1,14 +1,86 @@
-// What each backend provides to the shared platform code. Internal to src/platform.
+// The backend contract: the table of functions every backend fills, and the pieces of shared
+// state the backends feed. The public door (platform.h, audio.h) calls through the selected
+// table and never asks which backend it has. Internal to src/platform.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "platform/audio.h"
 #include "platform/platform.h"
 
 namespace tsuzuri::platform {
+
+// One entry of a backend table: a function that must be given. An entry left out of a table's
+// initialiser, or given as null, does not compile.
+template <typename Signature>
+class BackendEntry;
+
+template <typename Result, typename... Args>
+class BackendEntry<Result(Args...)> {
+public:
+    constexpr BackendEntry(Result (*function)(Args...)) : function_(function) {}
+    BackendEntry(std::nullptr_t) = delete;
+
+    Result operator()(Args... args) const { return function_(std::forward<Args>(args)...); }
+
+private:
+    Result (*function_)(Args...);
+};
+
+// What a backend provides. Text arrives as UTF-8; window calls refer to the one window of the
+// run, and the shared code has already checked that it is alive where that matters.
+struct BackendOps {
+    // Brings up the window system; on failure `reason` says why, in the player's words.
+    BackendEntry<bool(std::string& reason)> initWindowSystem;
+    // Takes the window system down; the window is already destroyed.
+    BackendEntry<void()> shutdownWindowSystem;
+    // Opens the window with a client area of exactly width x height.
+    BackendEntry<bool(int clientWidth, int clientHeight)> createWindow;
+    // Closes the window; harmless when none is open.
+    BackendEntry<void()> destroyWindow;
+    // Sets the window's title.
+    BackendEntry<void(const std::string& utf8Title)> setWindowTitle;
+    // Turns pending input into key state and queued messages; `nextIdlePass` counts from 1.
+    BackendEntry<void(std::uint64_t nextIdlePass)> pumpEvents;
+    // Notes that a message peek found nothing even after pumping.
+    BackendEntry<void()> countIdlePass;
+    // The cursor in client coordinates; false when it cannot be taken.
+    BackendEntry<bool(int& x, int& y)> getCursorClientPos;
+    // Shows an A8R8G8B8 frame; false when the window can show no frame any more.
+    BackendEntry<bool(const std::uint32_t* pixels, int width, int height, int pitchBytes)>
+        presentFrame;
+    // True once after the desktop asked for the window's content again.
+    BackendEntry<bool()> takeRedrawRequest;
+    // Shows a message box (it has been written to stderr already).
+    BackendEntry<void(const std::string& utf8Caption, const std::string& utf8Text)> showMessageBox;
+    // Asks for a file to open; nothing on cancel.
+    BackendEntry<std::optional<std::filesystem::path>(const std::filesystem::path& startFolder,
+                                                      const std::string& label,
+                                                      const std::string& pattern)>
+        showOpenFileDialog;
+    // Milliseconds on a monotonic clock, wrapping at 32 bits.
+    BackendEntry<std::uint32_t()> timeGetTime;
+    // Sleeps for at least the given milliseconds.
+    BackendEntry<void(std::uint32_t milliseconds)> sleepMs;
+    // Opens the sound output and starts calling `fill`; on failure `reason` says why.
+    BackendEntry<bool(AudioFill fill, std::string& reason)> openAudioOutput;
+    // Stops calling `fill` and closes the sound output; harmless when none is open.
+    BackendEntry<void()> closeAudioOutput;
+};
+
+extern const BackendOps sdlBackend;
+extern const BackendOps headlessBackend;
+
+// The table chosen by selectBackend (SDL's until then). Safe to call from any thread.
+const BackendOps& selectedBackend();
+
+// ---------------------------------------------------------------------------------------------
+// Shared state the backends feed
 
 // Key and button state built from a backend's events, with a record of presses since the
 // state was last read so that short clicks are not lost.
@@ -29,33 +101,24 @@ void enqueueMessage(const Message& message);
 // The one window of the run, or 0.
 WindowHandle liveWindow();
 
-namespace sdl {
-// Makes a lost display connection end the run through the display-lost handler.
-void watchForDisplayLoss();
-bool initWindowSystem(std::string& reason);
-void shutdownWindowSystem();
-bool createWindow(int clientWidth, int clientHeight);
-void setWindowTitle(const std::string& utf8Title);
-void destroyWindow();
-void pumpEvents();
-bool getCursorClientPos(int& x, int& y);
-bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes);
-bool takeRedrawRequest();
-void showMessageBox(const std::string& utf8Caption, const std::string& utf8Text);
-}  // namespace sdl
+// ---------------------------------------------------------------------------------------------
+// Implementations more than one table points at, or that live in files of their own
 
-namespace headless {
-void pumpEvents(std::uint64_t nextIdlePass);
-bool getCursorClientPos(int& x, int& y);
-bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes);
-void recordMessageBox(const std::string& utf8Caption, const std::string& utf8Text);
-std::optional<std::filesystem::path> nextChooserAnswer(bool& answered);
-void countIdlePass();
-}  // namespace headless
+// The steady clock and sleeping of clock.cpp.
+std::uint32_t steadyClockMs();
+void steadySleepMs(std::uint32_t milliseconds);
+
+// The sound output over SDL's audio device (sdl_audio.cpp); it needs no display.
+bool openSdlAudioOutput(AudioFill fill, std::string& reason);
+void closeSdlAudioOutput();
 
 // Runs zenity or kdialog; answers nothing on cancel or when neither is installed.
 std::optional<std::filesystem::path> runDesktopFileDialog(const std::filesystem::path& startFolder,
                                                           const std::string& label,
                                                           const std::string& pattern);
+
+// Makes a lost display connection end the run through the display-lost handler; called once
+// SDL's video is up.
+void watchForDisplayLoss();
 
 }  // namespace tsuzuri::platform

@@ -34,8 +34,6 @@ void setDisplayLostHandler(DisplayLostHandler handler) {
     displayLostHandler = handler;
 }
 
-namespace sdl {
-
 void watchForDisplayLoss() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::string_view(driver) != "x11") {
@@ -55,5 +53,4 @@ void watchForDisplayLoss() {
     ::dlclose(xlib);
 }
 
-}  // namespace sdl
 }  // namespace tsuzuri::platform

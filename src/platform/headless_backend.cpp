@@ -1,4 +1,5 @@
 // The headless backend: plays an input script, keeps presented frames and message boxes.
+#include <cstdio>
 #include <cstring>
 #include <deque>
 
@@ -101,6 +102,18 @@ std::uint64_t headlessIdlePasses() {
 }
 
 namespace headless {
+namespace {
+
+// No window system and no window: the window is only the shared code's record.
+bool initWindowSystem(std::string& /*reason*/) {
+    return true;
+}
+void shutdownWindowSystem() {}
+bool createWindow(int /*clientWidth*/, int /*clientHeight*/) {
+    return true;
+}
+void destroyWindow() {}
+void setWindowTitle(const std::string& /*utf8Title*/) {}
 
 void pumpEvents(std::uint64_t nextIdlePass) {
     HeadlessState& s = state();
@@ -149,21 +162,53 @@ bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchB
     return true;
 }
 
+// Nobody asks for the content again: every frame is kept as it is presented.
+bool takeRedrawRequest() {
+    return false;
+}
+
 void recordMessageBox(const std::string& utf8Caption, const std::string& utf8Text) {
     state().messageLog.push_back(utf8Caption + "\n" + utf8Text);
 }
 
-std::optional<std::filesystem::path> nextChooserAnswer(bool& answered) {
+// The answers are the script's `choose` lines, in order.
+std::optional<std::filesystem::path> nextChooserAnswer(const std::filesystem::path& /*startFolder*/,
+                                                       const std::string& /*label*/,
+                                                       const std::string& /*pattern*/) {
     HeadlessState& s = state();
     if (s.chooserAnswers.empty()) {
-        answered = false;
+        std::fprintf(stderr,
+                     "tsuzuri: the input script gives no answer for the file chooser; "
+                     "taking it as cancelled\n");
         return std::nullopt;
     }
-    answered = true;
     std::optional<std::filesystem::path> answer = s.chooserAnswers.front();
     s.chooserAnswers.pop_front();
     return answer;
 }
 
+}  // namespace
 }  // namespace headless
+
+// Sound needs no display, so headless runs have the same output; they decide above this layer
+// whether to open it.
+constinit const BackendOps headlessBackend{
+    .initWindowSystem = headless::initWindowSystem,
+    .shutdownWindowSystem = headless::shutdownWindowSystem,
+    .createWindow = headless::createWindow,
+    .destroyWindow = headless::destroyWindow,
+    .setWindowTitle = headless::setWindowTitle,
+    .pumpEvents = headless::pumpEvents,
+    .countIdlePass = headless::countIdlePass,
+    .getCursorClientPos = headless::getCursorClientPos,
+    .presentFrame = headless::presentFrame,
+    .takeRedrawRequest = headless::takeRedrawRequest,
+    .showMessageBox = headless::recordMessageBox,
+    .showOpenFileDialog = headless::nextChooserAnswer,
+    .timeGetTime = steadyClockMs,
+    .sleepMs = steadySleepMs,
+    .openAudioOutput = openSdlAudioOutput,
+    .closeAudioOutput = closeSdlAudioOutput,
+};
+
 }  // namespace tsuzuri::platform

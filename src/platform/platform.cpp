@@ -1,15 +1,19 @@
-// Shared part of the platform layer: the message queue, the window registry, the key state
-// and the dispatch to the selected backend.
-#include <cstdio>
+// Shared part of the platform layer: the choice of backend, the message queue, the window
+// registry and the key state. Everything a backend does goes through its table.
+#include <atomic>
 #include <cstring>
 #include <deque>
 
 #include "common/shift_jis.h"
+#include "platform/audio.h"
 #include "platform/backend.h"
 #include "platform/platform.h"
 
 namespace tsuzuri::platform {
 namespace {
+
+// Read on any thread (the clock), chosen on the main thread before the others start.
+constinit std::atomic<const BackendOps*> selectedOps{&sdlBackend};
 
 struct PlatformState {
     Backend backend = Backend::Sdl;
@@ -26,6 +30,17 @@ PlatformState& state() {
     return instance;
 }
 
+// Every kind names its table here; a kind without one does not compile (-Wswitch).
+const BackendOps& tableOf(Backend backend) {
+    switch (backend) {
+        case Backend::Sdl:
+            return sdlBackend;
+        case Backend::Headless:
+            return headlessBackend;
+    }
+    return sdlBackend;
+}
+
 }  // namespace
 
 InputTracker& inputTracker() {
@@ -40,8 +55,13 @@ WindowHandle liveWindow() {
     return state().window;
 }
 
+const BackendOps& selectedBackend() {
+    return *selectedOps.load(std::memory_order_acquire);
+}
+
 void selectBackend(Backend backend) {
     state().backend = backend;
+    selectedOps.store(&tableOf(backend), std::memory_order_release);
 }
 
 Backend currentBackend() {
@@ -54,10 +74,7 @@ bool initWindowSystem(std::string& reason) {
     s.input = InputTracker{};
     s.idlePasses = 0;
     s.cursorOverride.reset();
-    if (s.backend == Backend::Sdl) {
-        return sdl::initWindowSystem(reason);
-    }
-    return true;
+    return selectedBackend().initWindowSystem(reason);
 }
 
 void shutdownWindowSystem() {
@@ -65,9 +82,7 @@ void shutdownWindowSystem() {
     if (s.window != 0) {
         destroyWindow(s.window);
     }
-    if (s.backend == Backend::Sdl) {
-        sdl::shutdownWindowSystem();
-    }
+    selectedBackend().shutdownWindowSystem();
     s.queue.clear();
 }
 
@@ -76,7 +91,7 @@ WindowHandle createWindow(int clientWidth, int clientHeight) {
     if (s.window != 0) {
         return 0;  // the player has exactly one window
     }
-    if (s.backend == Backend::Sdl && !sdl::createWindow(clientWidth, clientHeight)) {
+    if (!selectedBackend().createWindow(clientWidth, clientHeight)) {
         return 0;
     }
     s.window = ++s.lastIssuedHandle;
@@ -87,9 +102,7 @@ void setWindowTitle(WindowHandle window, const std::string& sjisTitle) {
     if (window == 0 || window != state().window) {
         return;
     }
-    if (state().backend == Backend::Sdl) {
-        sdl::setWindowTitle(sjisToUtf8ForDisplay(sjisTitle));
-    }
+    selectedBackend().setWindowTitle(sjisToUtf8ForDisplay(sjisTitle));
 }
 
 void destroyWindow(WindowHandle window) {
@@ -97,9 +110,7 @@ void destroyWindow(WindowHandle window) {
     if (window == 0 || window != s.window) {
         return;
     }
-    if (s.backend == Backend::Sdl) {
-        sdl::destroyWindow();
-    }
+    selectedBackend().destroyWindow();
     s.window = 0;
     // Messages still queued for the window die with it.
     std::erase_if(s.queue, [window](const Message& m) { return m.window == window; });
@@ -112,17 +123,11 @@ bool isWindowAlive(WindowHandle window) {
 bool peekMessage(Message& message) {
     PlatformState& s = state();
     if (s.queue.empty()) {
-        if (s.backend == Backend::Sdl) {
-            sdl::pumpEvents();
-        } else {
-            headless::pumpEvents(s.idlePasses + 1);
-        }
+        selectedBackend().pumpEvents(s.idlePasses + 1);
     }
     if (s.queue.empty()) {
         ++s.idlePasses;
-        if (s.backend == Backend::Headless) {
-            headless::countIdlePass();
-        }
+        selectedBackend().countIdlePass();
         return false;
     }
     message = s.queue.front();
@@ -162,10 +167,7 @@ bool getCursorClientPos(WindowHandle window, int& x, int& y) {
         y = state().cursorOverride->second;
         return true;
     }
-    if (state().backend == Backend::Sdl) {
-        return sdl::getCursorClientPos(x, y);
-    }
-    return headless::getCursorClientPos(x, y);
+    return selectedBackend().getCursorClientPos(x, y);
 }
 
 bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, int height,
@@ -173,96 +175,23 @@ bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, i
     if (!isWindowAlive(window)) {
         return false;
     }
-    if (state().backend == Backend::Sdl) {
-        return sdl::presentFrame(pixels, width, height, pitchBytes);
-    }
-    return headless::presentFrame(pixels, width, height, pitchBytes);
+    return selectedBackend().presentFrame(pixels, width, height, pitchBytes);
 }
-
-namespace {
-
-void showUtf8MessageBox(const std::string& caption, const std::string& text) {
-    std::fprintf(stderr, "tsuzuri: [%s] %s\n", caption.c_str(), text.c_str());
-    std::fflush(stderr);
-    if (state().backend == Backend::Sdl) {
-        sdl::showMessageBox(caption, text);
-    } else {
-        headless::recordMessageBox(caption, text);
-    }
-}
-
-bool isValidUtf8(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const size_t length = byte < 0x80             ? 1
-                              : (byte & 0xE0) == 0xC0 ? 2
-                              : (byte & 0xF0) == 0xE0 ? 3
-                              : (byte & 0xF8) == 0xF0 ? 4
-                                                      : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
-// File names on disk are UTF-8 here, or raw Shift-JIS bytes for names that were copied from
-// Windows as they were; each folder name is shown in whichever it is.
-std::string displayablePath(const std::filesystem::path& file) {
-    const std::string_view raw = file.native();
-    std::string out;
-    size_t start = 0;
-    while (start <= raw.size()) {
-        const size_t slash = raw.find('/', start);
-        const std::string_view part = raw.substr(
-            start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
-        out += isValidUtf8(part) ? std::string(part) : sjisToUtf8ForDisplay(part);
-        if (slash == std::string_view::npos) {
-            break;
-        }
-        out += '/';
-        start = slash + 1;
-    }
-    return out;
-}
-
-}  // namespace
 
 bool takeRedrawRequest(WindowHandle window) {
-    if (!isWindowAlive(window) || state().backend != Backend::Sdl) {
+    if (!isWindowAlive(window)) {
         return false;
     }
-    return sdl::takeRedrawRequest();
+    return selectedBackend().takeRedrawRequest();
 }
 
-void showMessageBox(const std::string& sjisCaption, const std::string& sjisText) {
-    showUtf8MessageBox(sjisToUtf8ForDisplay(sjisCaption), sjisToUtf8ForDisplay(sjisText));
+// The sound output of audio.h.
+bool openAudioOutput(AudioFill fill, std::string& reason) {
+    return selectedBackend().openAudioOutput(fill, reason);
 }
 
-void showMessageBoxForFile(const std::filesystem::path& file, const std::string& sjisText) {
-    showUtf8MessageBox(displayablePath(file), sjisToUtf8ForDisplay(sjisText));
-}
-
-std::optional<std::filesystem::path> showOpenFileDialog(const std::filesystem::path& startFolder,
-                                                        const std::string& label,
-                                                        const std::string& pattern) {
-    if (state().backend == Backend::Headless) {
-        bool answered = false;
-        std::optional<std::filesystem::path> answer = headless::nextChooserAnswer(answered);
-        if (!answered) {
-            std::fprintf(stderr,
-                         "tsuzuri: the input script gives no answer for the file chooser; "
-                         "taking it as cancelled\n");
-        }
-        return answer;
-    }
-    return runDesktopFileDialog(startFolder, label, pattern);
+void closeAudioOutput() {
+    selectedBackend().closeAudioOutput();
 }
 
 }  // namespace tsuzuri::platform

@@ -9,6 +9,7 @@
 #include <numeric>
 
 #include "platform/audio.h"
+#include "platform/backend.h"
 
 namespace tsuzuri::platform {
 namespace {
@@ -105,7 +106,7 @@ bool tryOpen(const std::string& driver, std::string& error) {
 
 }  // namespace
 
-bool openAudioOutput(AudioFill fill, std::string& reason) {
+bool openSdlAudioOutput(AudioFill fill, std::string& reason) {
     OutputState& state = output();
     if (state.device != 0) {
         reason = "the sound output is open already";
@@ -133,7 +134,7 @@ bool openAudioOutput(AudioFill fill, std::string& reason) {
     return false;
 }
 
-void closeAudioOutput() {
+void closeSdlAudioOutput() {
     OutputState& state = output();
     if (state.device == 0) {
         return;

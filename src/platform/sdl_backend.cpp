@@ -10,7 +10,8 @@
 
 #include "platform/backend.h"
 
-namespace tsuzuri::platform::sdl {
+namespace tsuzuri::platform {
+namespace sdl {
 namespace {
 
 struct SdlState {
@@ -93,8 +94,6 @@ void handleButton(const SDL_MouseButtonEvent& event, bool down) {
     }
 }
 
-}  // namespace
-
 bool initWindowSystem(std::string& reason) {
     SdlState& s = state();
     if (!hasEnv("DISPLAY") && !hasEnv("WAYLAND_DISPLAY") && !hasEnv("SDL_VIDEODRIVER")) {
@@ -115,6 +114,14 @@ bool initWindowSystem(std::string& reason) {
     s.videoUp = true;
     watchForDisplayLoss();
     return true;
+}
+
+void destroyWindow() {
+    SdlState& s = state();
+    if (s.window != nullptr) {
+        SDL_DestroyWindow(s.window);
+        s.window = nullptr;
+    }
 }
 
 void shutdownWindowSystem() {
@@ -152,15 +159,8 @@ void setWindowTitle(const std::string& utf8Title) {
     }
 }
 
-void destroyWindow() {
-    SdlState& s = state();
-    if (s.window != nullptr) {
-        SDL_DestroyWindow(s.window);
-        s.window = nullptr;
-    }
-}
-
-void pumpEvents() {
+// The SDL events carry their own timing; the pass number is of no use here.
+void pumpEvents(std::uint64_t /*nextIdlePass*/) {
     SdlState& s = state();
     if (!s.videoUp) {
         return;
@@ -257,6 +257,8 @@ bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchB
     return SDL_UpdateWindowSurface(s.window) == 0;
 }
 
+void countIdlePass() {}
+
 bool takeRedrawRequest() {
     const bool requested = state().redrawRequested;
     state().redrawRequested = false;
@@ -275,4 +277,27 @@ void showMessageBox(const std::string& utf8Caption, const std::string& utf8Text)
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, utf8Caption.c_str(), utf8Text.c_str(), nullptr);
 }
 
-}  // namespace tsuzuri::platform::sdl
+}  // namespace
+}  // namespace sdl
+
+// The file dialog is the desktop's own program; the clock and the sound output are shared.
+constinit const BackendOps sdlBackend{
+    .initWindowSystem = sdl::initWindowSystem,
+    .shutdownWindowSystem = sdl::shutdownWindowSystem,
+    .createWindow = sdl::createWindow,
+    .destroyWindow = sdl::destroyWindow,
+    .setWindowTitle = sdl::setWindowTitle,
+    .pumpEvents = sdl::pumpEvents,
+    .countIdlePass = sdl::countIdlePass,
+    .getCursorClientPos = sdl::getCursorClientPos,
+    .presentFrame = sdl::presentFrame,
+    .takeRedrawRequest = sdl::takeRedrawRequest,
+    .showMessageBox = sdl::showMessageBox,
+    .showOpenFileDialog = runDesktopFileDialog,
+    .timeGetTime = steadyClockMs,
+    .sleepMs = steadySleepMs,
+    .openAudioOutput = openSdlAudioOutput,
+    .closeAudioOutput = closeSdlAudioOutput,
+};
+
+}  // namespace tsuzuri::platform
