@@ -5,7 +5,8 @@
 # 3 s to a line that starts the music. A server can take a second to start pulling sound;
 # none of this may pile up: from the very first sound, the first cue follows the effect within
 # 25 ms, the later cues keep their spacing within 12 ms, and the music keeps its distance from
-# the effect as its page does from the first (within 12 ms).
+# the effect as its page does from the first (within 25 ms: each page is shown a moment after
+# its sound starts, a moment that varies on a busy machine).
 set -eu
 . "$(dirname "$0")/lib.sh"
 require_tools pulseaudio parecord pactl Xvfb python3
@@ -98,7 +99,7 @@ if not 0 <= cues[0] - effect <= 25 + slack:
 for cue, due in zip(cues[1:], (500, 750)):
     if abs(cue - cues[0] - due) > 12 + slack:
         problems.append(f"a cue due at {due} ms comes at {cue - cues[0]:.1f} ms")
-if len(pages) != 2 or abs((music - effect) - (pages[1] - pages[0])) > 12 + slack:
+if len(pages) != 2 or abs((music - effect) - (pages[1] - pages[0])) > 25 + slack:
     problems.append(f"the music comes {music - effect:.0f} ms after the effect, its page "
                     f"{pages[1] - pages[0]:.0f} ms after the effect's ({pages})")
 for problem in problems:
