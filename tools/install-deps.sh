@@ -12,6 +12,7 @@ clang-format
 clang
 libclang-rt-14-dev
 libsdl2-dev
+libsoxr-dev
 libfreetype-dev
 libfontconfig-dev
 libpng-dev

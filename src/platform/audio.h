@@ -11,7 +11,8 @@
 namespace tsuzuri::platform {
 
 // The output format: signed 16-bit samples in native byte order, two channels interleaved
-// (left, right), 48000 frames a second. Every sound is converted into it once, at load.
+// (left, right), 48000 frames a second. Every sound is converted into its sample format and
+// channels once, at load; its rate is converted while it plays.
 constexpr int kOutputRate = 48000;
 constexpr int kOutputChannels = 2;
 // Frames the device asks for at a time: 10 ms. A buffer whose length is a whole number of
@@ -45,12 +46,13 @@ struct PcmFormat {
 // common sound devices accept; a block alignment of exactly one frame.
 bool isPcmFormatPlayable(const PcmFormat& format);
 
-// The number of output frames `frames` frames of `format` convert into.
+// The number of output frames `frames` frames of `format` last at the output rate.
 std::uint64_t convertedFrameCount(const PcmFormat& format, std::uint64_t frames);
 
 // Converts the whole frames in `bytes` bytes of little-endian PCM (a trailing partial frame is
-// dropped) into the output format, replacing what `out` held. Answers false, with `out`
-// empty, when the format is not playable or memory runs out.
+// dropped) into the output's sample format and channels at the sound's own rate, replacing
+// what `out` held. Answers false, with `out` empty, when the format is not playable or memory
+// runs out.
 bool convertPcm(const PcmFormat& format, const std::uint8_t* data, std::size_t bytes,
                 std::vector<std::int16_t>& out);
 

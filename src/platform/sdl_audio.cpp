@@ -1,4 +1,5 @@
-// Sound output over SDL's audio device, and PCM conversion with SDL's converter.
+// Sound output over SDL's audio device, and the conversion of a sound's sample format and
+// channels with SDL's converter.
 #include <SDL.h>
 
 #include <algorithm>
@@ -6,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
-#include <numeric>
 
 #include "platform/audio.h"
 #include "platform/backend.h"
@@ -209,12 +209,8 @@ std::uint64_t convertedFrameCount(const PcmFormat& format, std::uint64_t frames)
 }
 
 // SDL's converter works on a whole buffer at once and needs a working area of up to len_mult
-// (for low rates several hundred) times its input, so a long piece of music is converted a
-// second at a time. Each piece is converted with a margin of its neighbours' frames on both
-// sides, which the resampler's filter reaches into, and the frames the margins produce are
-// dropped. Pieces start at multiples of the input frames that map onto a whole number of
-// output frames, so every piece samples the input at the same points as one conversion of the
-// whole clip would.
+// times its input, so a long piece of music is converted a second at a time. Only the sample
+// format and the channels change, so the pieces join exactly.
 bool convertPcm(const PcmFormat& format, const std::uint8_t* data, std::size_t bytes,
                 std::vector<std::int16_t>& out) {
     out.clear();
@@ -222,60 +218,35 @@ bool convertPcm(const PcmFormat& format, const std::uint8_t* data, std::size_t b
         return false;
     }
     const std::uint64_t frames = bytes / format.blockAlign;
-    const std::uint64_t rate = format.samplesPerSec;
-    const std::uint64_t total = convertedFrameCount(format, frames);
+    const auto rate = static_cast<int>(format.samplesPerSec);
     const int sdlSampleBytes = format.bitsPerSample == 24 ? 4 : format.bitsPerSample / 8;
     const std::size_t sdlFrameBytes = static_cast<std::size_t>(format.channels) * sdlSampleBytes;
-
-    const std::uint64_t step = rate / std::gcd(rate, static_cast<std::uint64_t>(kOutputRate));
-    const std::uint64_t piece = rate;  // one second, a multiple of `step`
-    std::uint64_t margin = 0;
-    if (rate != static_cast<std::uint64_t>(kOutputRate)) {
-        const std::uint64_t reach = 64 * ((rate + kOutputRate - 1) / kOutputRate);
-        margin = (reach + step - 1) / step * step;
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, sdlFormatOf(format.bitsPerSample), format.channels, rate,
+                          AUDIO_S16SYS, kOutputChannels, rate) < 0) {
+        return false;
     }
-
     try {
-        out.reserve(static_cast<std::size_t>(total * kOutputChannels));
+        out.resize(static_cast<std::size_t>(frames * kOutputChannels));
         std::vector<std::uint8_t> work;
+        const std::uint64_t piece = format.samplesPerSec;  // one second
         for (std::uint64_t start = 0; start < frames; start += piece) {
-            const std::uint64_t end = std::min(frames, start + piece);
-            const std::uint64_t from = start - std::min(start, margin);
-            const std::uint64_t to = std::min(frames, end + margin);
-            const std::size_t inBytes = static_cast<std::size_t>(to - from) * sdlFrameBytes;
-
-            SDL_AudioCVT cvt;
-            if (SDL_BuildAudioCVT(&cvt, sdlFormatOf(format.bitsPerSample), format.channels,
-                                  static_cast<int>(rate), AUDIO_S16SYS, kOutputChannels,
-                                  kOutputRate) < 0) {
-                out.clear();
-                return false;
-            }
-            work.assign(inBytes * static_cast<std::size_t>(std::max(cvt.len_mult, 1)), 0);
-            copyForSdl(format, data + from * format.blockAlign, static_cast<std::size_t>(to - from),
+            const std::uint64_t count = std::min(piece, frames - start);
+            const std::size_t inBytes = static_cast<std::size_t>(count) * sdlFrameBytes;
+            work.resize(inBytes * static_cast<std::size_t>(std::max(cvt.len_mult, 1)));
+            copyForSdl(format, data + start * format.blockAlign, static_cast<std::size_t>(count),
                        work.data());
-            std::size_t producedBytes = inBytes;
             if (cvt.needed) {
                 cvt.buf = work.data();
                 cvt.len = static_cast<int>(inBytes);
-                if (SDL_ConvertAudio(&cvt) != 0) {
+                if (SDL_ConvertAudio(&cvt) != 0 ||
+                    static_cast<std::uint64_t>(cvt.len_cvt) != count * kOutputFrameBytes) {
                     out.clear();
                     return false;
                 }
-                producedBytes = static_cast<std::size_t>(cvt.len_cvt);
             }
-            const auto* produced = reinterpret_cast<const std::int16_t*>(work.data());
-            const std::uint64_t producedFrames = producedBytes / kOutputFrameBytes;
-            const std::uint64_t skip = (start - from) * kOutputRate / rate;
-            const std::uint64_t done = out.size() / kOutputChannels;
-            const std::uint64_t wanted =
-                end == frames ? total - done : (end - start) * kOutputRate / rate;
-            const std::uint64_t available = producedFrames > skip ? producedFrames - skip : 0;
-            const std::uint64_t taken = std::min(wanted, available);
-            out.insert(out.end(), produced + skip * kOutputChannels,
-                       produced + (skip + taken) * kOutputChannels);
-            // The converter may come out a frame short of the exact count; silence fills it.
-            out.resize(static_cast<std::size_t>((done + wanted) * kOutputChannels), 0);
+            std::memcpy(out.data() + start * kOutputChannels, work.data(),
+                        static_cast<std::size_t>(count) * kOutputFrameBytes);
         }
     } catch (const std::bad_alloc&) {
         out.clear();

@@ -110,10 +110,16 @@ void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, i
         const std::uint32_t left = voice.frameCount - at.position;
         const int count = static_cast<int>(
             std::min<std::uint32_t>(left, static_cast<std::uint32_t>(frameCount - done)));
-        const std::int16_t* from = voice.samples.data() + std::size_t{at.position} * kChannels;
         std::int32_t* to = sum + static_cast<std::size_t>(done) * kChannels;
-        for (int i = 0; i < count * kChannels; ++i) {
-            to[i] += from[i];
+        if (voice.resampler) {
+            const ResamplerSource source{voice.samples.data(), voice.sourceFrames, voice.frameCount,
+                                         at.looping};
+            mixResampled(*voice.resampler, source, at.position, to, count);
+        } else {
+            const std::int16_t* from = voice.samples.data() + std::size_t{at.position} * kChannels;
+            for (int i = 0; i < count * kChannels; ++i) {
+                to[i] += from[i];
+            }
         }
         done += count;
         at.position += static_cast<std::uint32_t>(count);

@@ -1,11 +1,14 @@
 // The mixer behind the sound layer. Each loaded sound is a voice that holds all its frames in
-// the output format; the output device's thread sums the playing voices into each buffer it
-// fills. Voices are guarded by the voice lock, which is held only for short steps (never
-// across a file read or a message box), so the device's thread is never kept waiting.
+// the output's sample format and channels (converted to the output rate as they play); the output
+// device's thread sums the playing voices into each buffer it fills. Voices are guarded by the
+// voice lock, which is held only for short steps (never across a file read or a message box), so
+// the device's thread is never kept waiting.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "sound/voice_resampler.h"
 
 namespace tsuzuri {
 
@@ -26,9 +29,13 @@ struct VoiceState {
 };
 
 struct Voice {
-    // Interleaved stereo frames in the output format; fixed once the voice is made.
+    // Interleaved 16-bit stereo frames; fixed once the voice is made.
     std::vector<std::int16_t> samples;
-    std::uint32_t frameCount = 0;
+    std::uint32_t frameCount = 0;  // the voice's length in output frames
+    // Set when the samples are at another rate than the output's: they are converted while
+    // they play, and `samples` holds `sourceFrames` frames at that rate.
+    VoiceResamplerPtr resampler;
+    std::uint32_t sourceFrames = 0;
     VoiceState state;
 };
 

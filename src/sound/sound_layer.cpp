@@ -1,5 +1,6 @@
 // The sound layer over the mixer. Each sound is a voice of its own holding all its samples,
-// converted once at load into the output format.
+// converted once at load into the output's sample format and channels; a sound at another rate
+// is converted to the output rate while it plays.
 #include "sound/sound_layer.h"
 
 #include <algorithm>
@@ -68,6 +69,13 @@ std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const FileBuffer& file
         return nullptr;
     }
     voice->frameCount = static_cast<std::uint32_t>(converted);
+    if (wave.nSamplesPerSec != platform::kOutputRate) {
+        voice->resampler = makeVoiceResampler(wave.nSamplesPerSec);
+        voice->sourceFrames = frames;
+        if (!voice->resampler) {
+            return nullptr;
+        }
+    }
     return voice;
 }
 
