@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "graphics/image_decoder.h"
+#include "support/jpeg_file.h"
 
 namespace tsuzuri {
 namespace {
@@ -80,29 +81,7 @@ std::string png() {
 }
 
 std::string jpeg() {
-    const std::vector<unsigned char> rgb = gradient();
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = kWidth;
-    cinfo.image_height = kHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<unsigned char*>(&rgb[cinfo.next_scanline * kWidth * 3]);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::string file(reinterpret_cast<char*>(buffer), size);
-    std::free(buffer);
-    return file;
+    return test::encodeJpeg(gradient(), kWidth, kHeight, 3);
 }
 
 void decodeOurs(benchmark::State& state, const std::string& file) {

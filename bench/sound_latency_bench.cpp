@@ -18,9 +18,9 @@
 #include <thread>
 
 #include "platform/audio.h"
-#include "shell/main_window.h"
 #include "sound/mixer.h"
 #include "sound/sound_layer.h"
+#include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
 
@@ -53,15 +53,13 @@ void watchMix(const std::int16_t* frames, int frameCount, std::uint32_t) {
 }
 
 void BM_SoundPlayToMixer(benchmark::State& state) {
-    const char* driver = std::getenv("SDL_AUDIODRIVER");
-    if (driver == nullptr || driver[0] == '\0') {
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
-    }
+    const char* named = std::getenv("SDL_AUDIODRIVER");
+    const bool driverNamed = named != nullptr && named[0] != '\0';
+    const std::string driver = driverNamed ? named : "disk";
     test::TempFolder game;
     game.write("click.wav", test::outputFormatWav(test::constantStereo16(240, 20000, 20000)));
-    mainWindow = 1;  // the sound layer only asks that there is one
-    SoundInit();
+    test::ScopedSound sound;
+    sound.start(driver.c_str(), driverNamed ? nullptr : "/dev/null");
     const SoundId click = SoundLoad(GamePath{game.path(), "click.wav"});
     largestBuffer.store(0);
     setMixTap(watchMix);
@@ -93,8 +91,7 @@ void BM_SoundPlayToMixer(benchmark::State& state) {
     state.counters["buffer_frames"] = largestBuffer.load();
 
     setMixTap(nullptr);
-    SoundShutdown();
-    mainWindow = 0;
+    sound.stop();
 }
 BENCHMARK(BM_SoundPlayToMixer)
     ->UseManualTime()

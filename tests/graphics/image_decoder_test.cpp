@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>  // before jpeglib.h, which needs FILE
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 #include <stb_image.h>
 
 #include "graphics/fallback_decoder.h"
 #include "support/gif_file.h"
+#include "support/jpeg_file.h"
 #include "support/png_file.h"
 
 namespace tsuzuri {
@@ -347,39 +346,18 @@ TEST(ImageDecoderTest, DirectDrawSurfacesDecodeTheirFirstImage) {
 
 // A JPEG file written by libjpeg's encoder: a smooth colour (or grey) picture.
 std::string encodeJpeg(int width, int height, bool grey, bool progressive) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = grey ? 1 : 3;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    if (progressive) {
-        jpeg_simple_progression(&cinfo);
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * cinfo.input_components);
+    const int components = grey ? 1 : 3;
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(width) * height * components);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            for (int c = 0; c < cinfo.input_components; ++c) {
-                row[static_cast<std::size_t>(x) * cinfo.input_components + c] =
-                    static_cast<unsigned char>((x * 3 + y * 2 + c * 60) % 256);
+            for (int c = 0; c < components; ++c) {
+                samples[(static_cast<std::size_t>(y) * width + x) * components + c] =
+                    static_cast<std::uint8_t>((x * 3 + y * 2 + c * 60) % 256);
             }
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
     }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::string file(reinterpret_cast<char*>(buffer), size);
-    std::free(buffer);
-    return file;
+    return test::encodeJpeg(samples, width, height, components,
+                            {.quality = 90, .progressive = progressive});
 }
 
 TEST(ImageDecoderTest, JpegDecodesLikeAnIndependentDecoder) {

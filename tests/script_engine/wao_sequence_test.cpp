@@ -9,9 +9,8 @@
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
 #include "shell/cue_worker.h"
-#include "shell/main_window.h"
 #include "sound/sound_layer.h"
-#include "support/scoped_env.h"
+#include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
 
@@ -31,9 +30,7 @@ std::string soundOfBytes(std::size_t bytes) {
 class WaoSequenceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        env_.set("SDL_AUDIODRIVER", "dummy");
-        mainWindow = 1;
-        ASSERT_EQ(SoundInit(), S_OK);
+        ASSERT_EQ(sound_.start("dummy"), S_OK);
         sceneState.gameFolder = game_.path();
         game_.write("wave/a.wav", soundOfBytes(16000));     // 2.0 s
         game_.write("wave/b.wav", soundOfBytes(8000));      // 1.0 s
@@ -45,8 +42,7 @@ protected:
         clearCueTrack(1);
         cueTracks[0] = CueTrack{};
         cueTracks[1] = CueTrack{};
-        SoundShutdown();
-        mainWindow = 0;
+        sound_.stop();
         sceneState.gameFolder.clear();
     }
 
@@ -68,7 +64,7 @@ protected:
         return views;
     }
 
-    test::ScopedEnv env_;
+    test::ScopedSound sound_;
     test::TempFolder game_;
 };
 

@@ -9,8 +9,7 @@
 
 #include "script_engine/scene_state.h"
 #include "script_engine/wao_sequence.h"
-#include "shell/main_window.h"
-#include "support/scoped_env.h"
+#include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
 
@@ -140,9 +139,7 @@ TEST_F(CueTimingTest, AStartTimeReadingZeroRestartsTheRunOnTheNextPass) {
 class CueWorkerThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        env_.set("SDL_AUDIODRIVER", "dummy");
-        mainWindow = 1;
-        ASSERT_EQ(SoundInit(), S_OK);
+        ASSERT_EQ(sound_.start("dummy"), S_OK);
         sceneState.gameFolder = game_.path();
         test::WavSpec shortSound;
         shortSound.samples = std::string(400, '\x90');  // 50 ms
@@ -154,8 +151,7 @@ protected:
         stopCueWorker();
         cueTracks[0] = CueTrack{};
         cueTracks[1] = CueTrack{};
-        SoundShutdown();
-        mainWindow = 0;
+        sound_.stop();
         sceneState.gameFolder.clear();
     }
 
@@ -196,7 +192,7 @@ protected:
         return true;
     }
 
-    test::ScopedEnv env_;
+    test::ScopedSound sound_;
     test::TempFolder game_;
 };
 

@@ -15,10 +15,10 @@
 #include "script_engine/scene_state.h"
 #include "script_engine/wao_sequence.h"
 #include "shell/cue_worker.h"
-#include "shell/main_window.h"
 #include "shell/player.h"
 #include "sound/sound_layer.h"
 #include "support/scoped_env.h"
+#include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
 
@@ -69,9 +69,7 @@ double msSince(std::chrono::steady_clock::time_point start) {
 TEST(SoundEndToEndTest, EffectMusicAndSequencesSoundOnTime) {
     test::TempFolder game;
     const std::string capture = (game.path() / "capture.raw").string();
-    test::ScopedEnv env;
-    env.set("SDL_AUDIODRIVER", "disk");
-    env.set("SDL_DISKAUDIOFILE", capture.c_str());
+    test::ScopedSound sound;
     game.write("wave/se.wav", leftLevel(300, kSe));
     game.write("wave/a.wav", leftLevel(400, kA));
     game.write("wave/b.wav", leftLevel(300, kB));
@@ -81,12 +79,11 @@ TEST(SoundEndToEndTest, EffectMusicAndSequencesSoundOnTime) {
                "sequence\r\na.wav\r\n* 0.5\x95\x62\x83\x45\x83\x46\x83\x43\x83\x67\r\nb.wav\r\n");
     game.write("wave/loop.wao", "loop\r\nloop.wav\r\n");
 
-    // The player's order: window, sound, worker; then what the script's lines do.
+    // The player's order: window (a stand-in), sound, worker; then what the script's lines do.
     platform::selectBackend(platform::Backend::Headless);
-    mainWindow = 1;
     sceneState.gameFolder = game.path();
     const auto opened = std::chrono::steady_clock::now();
-    ASSERT_EQ(SoundInit(), S_OK);
+    ASSERT_EQ(sound.start("disk", capture.c_str()), S_OK);
     ASSERT_EQ(startCueWorker(), S_OK);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
@@ -106,8 +103,7 @@ TEST(SoundEndToEndTest, EffectMusicAndSequencesSoundOnTime) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2200));
     const double closedAt = msSince(opened);
     stopCueWorker();
-    SoundShutdown();
-    mainWindow = 0;
+    sound.stop();
     sceneState.gameFolder.clear();
     platform::selectBackend(platform::Backend::Sdl);
 

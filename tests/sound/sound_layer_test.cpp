@@ -12,7 +12,7 @@
 #include "platform/headless.h"
 #include "platform/platform.h"
 #include "shell/main_window.h"
-#include "support/scoped_env.h"
+#include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
 
@@ -34,17 +34,14 @@ protected:
     void SetUp() override {
         platform::selectBackend(platform::Backend::Headless);
         platform::setHeadlessInput({});
-        mainWindow = 1;
     }
     void TearDown() override {
-        SoundShutdown();
-        mainWindow = 0;
+        sound_.stop();
         platform::selectBackend(platform::Backend::Sdl);
     }
 
-    void init(const char* driver = "dummy") {
-        env_.set("SDL_AUDIODRIVER", driver);
-        ASSERT_EQ(SoundInit(), S_OK);
+    void init(const char* driver = "dummy", const char* diskFile = nullptr) {
+        ASSERT_EQ(sound_.start(driver, diskFile), S_OK);
     }
 
     SoundId load(const std::string& name, const std::string& image) {
@@ -57,7 +54,7 @@ protected:
 
     static std::vector<std::string> messages() { return platform::headlessMessageLog(); }
 
-    test::ScopedEnv env_;
+    test::ScopedSound sound_;
     test::TempFolder game_;
 };
 
@@ -170,8 +167,7 @@ std::vector<std::int16_t> readCapture(const std::string& file) {
 
 TEST_F(SoundLayerTest, ReleaseAndShutdownSilenceWhatPlays) {
     const std::string file = (game_.path() / "capture.raw").string();
-    env_.set("SDL_DISKAUDIOFILE", file.c_str());
-    init("disk");
+    init("disk", file.c_str());
     const SoundId tone =
         load("tone.wav", test::outputFormatWav(test::constantStereo16(4800, 1000, -1000)));
     const SoundId other =

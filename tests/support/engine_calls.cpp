@@ -10,26 +10,16 @@
 #include "sound/sound_layer.h"
 
 // The linker sends every call of a wrapped function to __wrap_NAME and makes __real_NAME the
-// original, NAME being the function's mangled name as given to --wrap in tests/CMakeLists.txt.
-// These declarations bind readable names to both.
+// original, NAME being the function's mangled name from wrapped_calls.def, the list the --wrap
+// options are made from too. These declarations bind readable names to both.
 #define TSUZURI_WRAPPED(result, name, params, mangled)    \
     result real_##name params __asm__("__real_" mangled); \
-    result wrap_##name params __asm__("__wrap_" mangled)
+    result wrap_##name params __asm__("__wrap_" mangled);
 
 namespace tsuzuri {
 
-TSUZURI_WRAPPED(Status, showScenePicture, (const GamePath&),
-                "_ZN7tsuzuri16showScenePictureERKNS_8GamePathE");
-TSUZURI_WRAPPED(std::int32_t, stepFlash, (), "_ZN7tsuzuri9stepFlashEv");
-TSUZURI_WRAPPED(Status, clearTextLayer, (), "_ZN7tsuzuri14clearTextLayerEv");
-TSUZURI_WRAPPED(Status, drawTextPage, (const char*), "_ZN7tsuzuri12drawTextPageEPKc");
-TSUZURI_WRAPPED(SoundId, SoundLoad, (const GamePath&), "_ZN7tsuzuri9SoundLoadERKNS_8GamePathE");
-TSUZURI_WRAPPED(Status, SoundRelease, (SoundId), "_ZN7tsuzuri12SoundReleaseEi");
-TSUZURI_WRAPPED(Status, SoundPlay, (SoundId, std::int32_t), "_ZN7tsuzuri9SoundPlayEii");
-TSUZURI_WRAPPED(Status, SoundStop, (SoundId), "_ZN7tsuzuri9SoundStopEi");
-TSUZURI_WRAPPED(Status, loadCueTrack, (const GamePath&, std::int32_t),
-                "_ZN7tsuzuri12loadCueTrackERKNS_8GamePathEi");
-TSUZURI_WRAPPED(Status, clearCueTrack, (std::int32_t), "_ZN7tsuzuri13clearCueTrackEi");
+#include "support/wrapped_calls.def"
+#undef TSUZURI_WRAPPED
 
 namespace {
 

@@ -1,7 +1,7 @@
 // A record of the calls engine code makes to the graphics layer, the sound layer and the cue
 // tracks, for tests of the code that makes them (the interpreter and the choice menus).
 //
-// The test program is linked with each of these functions wrapped (tests/CMakeLists.txt): a
+// The test program is linked with each of these functions wrapped (wrapped_calls.def): a
 // call goes to a recorder here, which notes it while an EngineCallLog is open and then passes
 // it on to the real function, so the engine behaves exactly as it would unrecorded. Calls made
 // from inside another recorded call (the sounds a sequence loads) and calls from other threads

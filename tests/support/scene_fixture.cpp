@@ -10,7 +10,6 @@
 #include "script_engine/wao_sequence.h"
 #include "shell/cue_worker.h"
 #include "shell/main_window.h"
-#include "sound/sound_layer.h"
 #include "support/wav_builder.h"
 
 namespace tsuzuri::test {
@@ -30,8 +29,7 @@ void SceneTest::SetUp() {
     platform::selectBackend(platform::Backend::Headless);
     platform::setHeadlessInput({});
     ASSERT_TRUE(createMainWindow());
-    env.set("SDL_AUDIODRIVER", "dummy");
-    ASSERT_EQ(SoundInit(), S_OK);
+    ASSERT_EQ(sound.start("dummy"), S_OK);
     resetSceneState();
     resetKeyboardState();
     renderState.flashActive = 0;
@@ -49,7 +47,7 @@ void SceneTest::TearDown() {
     resetKeyboardState();
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
-    SoundShutdown();
+    sound.stop();
     unregisterMainWindowClass();
     platform::selectBackend(platform::Backend::Sdl);
 }

@@ -10,7 +10,7 @@
 
 #include "script_engine/script_line.h"
 #include "support/engine_calls.h"
-#include "support/scoped_env.h"
+#include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 
 namespace tsuzuri::test {
@@ -55,7 +55,7 @@ protected:
     static int currentLine();
 
     TempFolder game;
-    ScopedEnv env;
+    ScopedSound sound;
     EngineCallLog calls;
 };
 

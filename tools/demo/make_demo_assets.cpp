@@ -4,10 +4,6 @@
 //
 //   make_demo_assets STORY_SOURCE_DIR DEMO_DIR
 #include <iconv.h>
-
-#include <cstdio>  // before jpeglib.h, which needs FILE
-
-#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
@@ -20,6 +16,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/jpeg_file.h"
 
 namespace {
 
@@ -119,30 +117,10 @@ void writePng(const fs::path& file, const Picture& picture) {
 }
 
 void writeJpeg(const fs::path& file, const Picture& picture, int quality) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(picture.width);
-    cinfo.image_height = JDIMENSION(picture.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    jpeg_simple_progression(&cinfo);  // a progressive file
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<std::uint8_t> rgb = picture.rgbBytes();
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = rgb.data() + size_t(cinfo.next_scanline) * picture.width * 3;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    writeFile(file, std::vector<std::uint8_t>(buffer, buffer + size));
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
+    const std::string bytes =
+        tsuzuri::test::encodeJpeg(picture.rgbBytes(), picture.width, picture.height, 3,
+                                  {.quality = quality, .progressive = true});
+    writeFile(file, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
 // Targa, 24-bit true colour, run-length encoded, origin at the top left.
