@@ -103,7 +103,9 @@ protected:
     // A sound made by sox: `synth` are the arguments of its synth effect.
     SoundId loadSox(const std::string& name, int rate, int channels, const std::string& synth) {
         std::filesystem::create_directories(game_.path() / "wave");
-        EXPECT_TRUE(test::runSox("-D -n -r " + std::to_string(rate) + " -b 16 -c " +
+        // The rate goes before -n, so that the tone is made at the file's rate rather than made
+        // at sox's default rate and converted.
+        EXPECT_TRUE(test::runSox("-D -r " + std::to_string(rate) + " -n -b 16 -c " +
                                  std::to_string(channels) + " " + wavePath(name) + " synth " +
                                  synth));
         return load(name);
