@@ -25,31 +25,13 @@ constexpr std::uint32_t fourCc(const char (&code)[5]) {
 
 enum class Layout { Masks, Dxt1, Dxt3, Dxt5 };
 
-struct Mask {
-    std::uint32_t mask = 0, shift = 0, bits = 0;
-    explicit Mask(std::uint32_t m = 0) : mask(m) {
-        if (m == 0) {
-            return;
-        }
-        while (((m >> shift) & 1) == 0) {
-            ++shift;
-        }
-        while (shift + bits < 32 && ((m >> (shift + bits)) & 1) != 0) {
-            ++bits;
-        }
-    }
-    std::uint32_t extract(std::uint32_t v) const {
-        return mask == 0 ? 0 : scaleToByte((v & mask) >> shift, bits);
-    }
-};
-
 struct DdsHeader {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     Layout layout = Layout::Masks;
     std::uint32_t flags = 0;
     std::uint32_t bitCount = 0;
-    Mask red, green, blue, alpha;
+    PixelMasks masks;
     std::uint64_t dataAt = kHeaderBytes;
 };
 
@@ -89,27 +71,27 @@ bool parseHeader(ByteView bytes, DdsHeader& h) {
                 case 28:  // R8G8B8A8, stored values taken as they are (also the sRGB variant)
                 case 29:
                     h.bitCount = 32;
-                    h.red = Mask(0xFF);
-                    h.green = Mask(0xFF00);
-                    h.blue = Mask(0xFF0000);
-                    h.alpha = Mask(0xFF000000);
+                    h.masks.red = ChannelMask(0xFF);
+                    h.masks.green = ChannelMask(0xFF00);
+                    h.masks.blue = ChannelMask(0xFF0000);
+                    h.masks.alpha = ChannelMask(0xFF000000);
                     h.flags = kRgb | kAlphaPixels;
                     break;
                 case 87:  // B8G8R8A8
                 case 91:
                     h.bitCount = 32;
-                    h.red = Mask(0xFF0000);
-                    h.green = Mask(0xFF00);
-                    h.blue = Mask(0xFF);
-                    h.alpha = Mask(0xFF000000);
+                    h.masks.red = ChannelMask(0xFF0000);
+                    h.masks.green = ChannelMask(0xFF00);
+                    h.masks.blue = ChannelMask(0xFF);
+                    h.masks.alpha = ChannelMask(0xFF000000);
                     h.flags = kRgb | kAlphaPixels;
                     break;
                 case 88:  // B8G8R8X8
                 case 93:
                     h.bitCount = 32;
-                    h.red = Mask(0xFF0000);
-                    h.green = Mask(0xFF00);
-                    h.blue = Mask(0xFF);
+                    h.masks.red = ChannelMask(0xFF0000);
+                    h.masks.green = ChannelMask(0xFF00);
+                    h.masks.blue = ChannelMask(0xFF);
                     h.flags = kRgb;
                     break;
                 case 71:
@@ -154,11 +136,11 @@ bool parseHeader(ByteView bytes, DdsHeader& h) {
     if ((h.flags & (kAlphaPixels | kAlphaOnly)) && alpha == 0) {
         alpha = h.bitCount == 8 ? 0xFF : 0xFF00;
     }
-    h.red = Mask(red);
-    h.green = Mask(bytes.u32(96) & pixelBits);
-    h.blue = Mask(bytes.u32(100) & pixelBits);
+    h.masks.red = ChannelMask(red);
+    h.masks.green = ChannelMask(bytes.u32(96) & pixelBits);
+    h.masks.blue = ChannelMask(bytes.u32(100) & pixelBits);
     if (h.flags & (kAlphaPixels | kAlphaOnly)) {
-        h.alpha = Mask(alpha);
+        h.masks.alpha = ChannelMask(alpha);
     }
     return true;
 }
@@ -238,15 +220,13 @@ bool decodeDds(ByteView bytes, DecodedImage& image) {
             for (std::uint32_t k = 0; k < pixelBytes; ++k) {
                 v |= std::uint32_t{data[i * pixelBytes + k]} << (8 * k);
             }
-            const std::uint32_t a = h.alpha.mask != 0 ? h.alpha.extract(v) : 255;
             if (alphaOnly) {
-                image.pixels[i] = a << 24;
+                image.pixels[i] = h.masks.alphaOf(v) << 24;
             } else if (luminance) {
-                const std::uint32_t l = h.red.extract(v);
-                image.pixels[i] = (a << 24) | (l << 16) | (l << 8) | l;
+                const std::uint32_t l = h.masks.red.extract(v);
+                image.pixels[i] = (h.masks.alphaOf(v) << 24) | (l << 16) | (l << 8) | l;
             } else {
-                image.pixels[i] = (a << 24) | (h.red.extract(v) << 16) | (h.green.extract(v) << 8) |
-                                  h.blue.extract(v);
+                image.pixels[i] = h.masks.argb(v);
             }
         }
         return true;
