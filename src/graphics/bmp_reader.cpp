@@ -14,27 +14,6 @@ constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFFu;
 
 enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
-struct Mask {
-    std::uint32_t mask = 0;
-    std::uint32_t shift = 0;
-    std::uint32_t bits = 0;
-
-    explicit Mask(std::uint32_t m = 0) : mask(m) {
-        if (m == 0) {
-            return;
-        }
-        while (((m >> shift) & 1) == 0) {
-            ++shift;
-        }
-        while (bits + shift < 32 && ((m >> (shift + bits)) & 1) != 0) {
-            ++bits;
-        }
-    }
-    std::uint32_t extract(std::uint32_t pixel) const {
-        return mask == 0 ? 0 : scaleToByte((pixel & mask) >> shift, bits);
-    }
-};
-
 struct BitmapHeader {
     std::uint32_t headerSize = 0;
     std::uint32_t width = 0;
@@ -44,7 +23,7 @@ struct BitmapHeader {
     std::uint32_t compression = Rgb;
     std::uint32_t paletteEntries = 0;
     std::uint32_t paletteEntryBytes = 4;
-    Mask red, green, blue, alpha;
+    PixelMasks masks;
     bool hasMasks = false;
     std::uint64_t paletteOffset = 0;  // from the start of the header
     std::uint64_t pixelOffset = 0;
@@ -105,11 +84,11 @@ bool parseHeader(ByteView bytes, std::uint64_t dib, bool lenient, BitmapHeader& 
         if ((h.bitCount != 16 && h.bitCount != 32) || !bytes.has(masksAt, 12)) {
             return false;
         }
-        h.red = Mask(bytes.u32(masksAt));
-        h.green = Mask(bytes.u32(masksAt + 4));
-        h.blue = Mask(bytes.u32(masksAt + 8));
+        h.masks.red = ChannelMask(bytes.u32(masksAt));
+        h.masks.green = ChannelMask(bytes.u32(masksAt + 4));
+        h.masks.blue = ChannelMask(bytes.u32(masksAt + 8));
         if (h.headerSize >= 56 && bytes.has(dib + 52, 4)) {
-            h.alpha = Mask(bytes.u32(dib + 52));
+            h.masks.alpha = ChannelMask(bytes.u32(dib + 52));
         }
         h.hasMasks = true;
     } else if (h.compression == Rle8) {
@@ -186,9 +165,7 @@ bool decodeUncompressed(ByteView bytes, const BitmapHeader& h, DecodedImage& ima
                 case 16: {
                     const std::uint32_t v = row[x * 2] | (row[x * 2 + 1] << 8);
                     if (h.hasMasks) {
-                        pixel = (h.alpha.mask != 0 ? h.alpha.extract(v) << 24 : 0xFF000000u) |
-                                (h.red.extract(v) << 16) | (h.green.extract(v) << 8) |
-                                h.blue.extract(v);
+                        pixel = h.masks.argb(v);
                     } else {
                         pixel = 0xFF000000u | (scaleToByte((v >> 10) & 31, 5) << 16) |
                                 (scaleToByte((v >> 5) & 31, 5) << 8) | scaleToByte(v & 31, 5);
@@ -204,9 +181,7 @@ bool decodeUncompressed(ByteView bytes, const BitmapHeader& h, DecodedImage& ima
                                             (row[x * 4 + 2] << 16) |
                                             (std::uint32_t{row[x * 4 + 3]} << 24);
                     if (h.hasMasks) {
-                        pixel = (h.alpha.mask != 0 ? h.alpha.extract(v) << 24 : 0xFF000000u) |
-                                (h.red.extract(v) << 16) | (h.green.extract(v) << 8) |
-                                h.blue.extract(v);
+                        pixel = h.masks.argb(v);
                     } else {
                         pixel = v;  // the fourth byte decided below
                         anyAlpha = anyAlpha || (v >> 24) != 0;

@@ -86,4 +86,42 @@ inline std::uint32_t scaleToByte(std::uint32_t value, std::uint32_t bits) {
     return (value * 255 + max / 2) / max;
 }
 
+// A channel given by a bit mask over a pixel value (bitmaps with bit fields, DirectDraw
+// surfaces): the lowest run of set bits is the channel; an empty mask reads as 0.
+struct ChannelMask {
+    std::uint32_t mask = 0;
+    std::uint32_t shift = 0;
+    std::uint32_t bits = 0;
+
+    explicit ChannelMask(std::uint32_t m = 0) : mask(m) {
+        if (m == 0) {
+            return;
+        }
+        while (((m >> shift) & 1) == 0) {
+            ++shift;
+        }
+        while (shift + bits < 32 && ((m >> (shift + bits)) & 1) != 0) {
+            ++bits;
+        }
+    }
+    // The channel of `pixel` scaled to 8 bits.
+    std::uint32_t extract(std::uint32_t pixel) const {
+        return mask == 0 ? 0 : scaleToByte((pixel & mask) >> shift, bits);
+    }
+};
+
+// The four channel masks of a pixel layout.
+struct PixelMasks {
+    ChannelMask red, green, blue, alpha;
+
+    // Alpha 255 when the layout has no alpha mask.
+    std::uint32_t alphaOf(std::uint32_t pixel) const {
+        return alpha.mask != 0 ? alpha.extract(pixel) : 255;
+    }
+    std::uint32_t argb(std::uint32_t pixel) const {
+        return (alphaOf(pixel) << 24) | (red.extract(pixel) << 16) | (green.extract(pixel) << 8) |
+               blue.extract(pixel);
+    }
+};
+
 }  // namespace tsuzuri

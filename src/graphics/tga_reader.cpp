@@ -101,6 +101,148 @@ std::uint32_t toArgb(const std::uint8_t* p, std::uint32_t bits, bool grey, bool 
     }
 }
 
+// The colour map as ARGB. Alpha in a 32-bit map counts; a 16-bit map entry carries none.
+std::vector<std::uint32_t> readColourMap(ByteView bytes, const TgaHeader& h) {
+    std::vector<std::uint32_t> map;
+    if (!h.colorMapped()) {
+        return map;
+    }
+    const std::uint64_t entryBytes = (h.mapEntryBits + 7) / 8;
+    const std::uint64_t mapAt = kHeaderBytes + h.idLength;
+    map.resize(h.mapLength);
+    for (std::uint32_t i = 0; i < h.mapLength; ++i) {
+        map[i] = toArgb(bytes.data + mapAt + i * entryBytes, h.mapEntryBits, false,
+                        h.mapEntryBits == 32);
+    }
+    return map;
+}
+
+// One pixel as stored, as ARGB: an index into the colour map (refused outside it) or a
+// colour of its own.
+struct PixelReader {
+    ByteView bytes;
+    const TgaHeader& h;
+    const std::vector<std::uint32_t>& map;
+    bool useAlpha;
+
+    bool operator()(std::uint64_t offset, std::uint32_t& out) const {
+        const std::uint8_t* p = bytes.data + offset;
+        if (h.colorMapped()) {
+            const std::uint32_t index = h.depth == 8 ? p[0] : (p[0] | (p[1] << 8));
+            if (index < h.mapFirst || index - h.mapFirst >= h.mapLength) {
+                return false;
+            }
+            out = map[index - h.mapFirst];
+            return true;
+        }
+        out = toArgb(p, h.depth, h.grey(), useAlpha);
+        return true;
+    }
+};
+
+std::uint32_t pixelBytes(const TgaHeader& h) {
+    return (h.depth + 7) / 8;
+}
+
+std::uint64_t pixelCount(const TgaHeader& h) {
+    return std::uint64_t{h.width} * h.height;
+}
+
+// Uncompressed pixels, in file order.
+bool readRawPixels(const PixelReader& read, PixelVector& pixels) {
+    const TgaHeader& h = read.h;
+    const std::uint32_t step = pixelBytes(h);
+    const std::uint64_t count = pixelCount(h);
+    std::uint64_t at = h.dataOffset();
+    if (!read.bytes.has(at, count * step)) {
+        return false;
+    }
+    if (!h.colorMapped() && !h.grey() && (h.depth == 24 || h.depth == 32)) {
+        // The common true-colour case in one plain loop.
+        const bool alphaByte = h.depth == 32 && read.useAlpha;
+        const std::uint8_t* p = read.bytes.data + at;
+        for (std::uint64_t i = 0; i < count; ++i, p += step) {
+            const std::uint32_t alpha = alphaByte ? p[3] : 0xFFu;
+            pixels[i] =
+                (alpha << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+        }
+        return true;
+    }
+    for (std::uint64_t done = 0; done < count; ++done, at += step) {
+        if (!read(at, pixels[done])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Run-length packets, in file order: a count byte, then one pixel repeated (top bit set) or
+// that many pixels. Runs past the last pixel are cut off.
+bool readRunLengthPixels(const PixelReader& read, PixelVector& pixels) {
+    const TgaHeader& h = read.h;
+    const std::uint32_t step = pixelBytes(h);
+    const std::uint64_t count = pixelCount(h);
+    std::uint64_t at = h.dataOffset();
+    std::uint64_t done = 0;
+    while (done < count) {
+        if (!read.bytes.has(at, 1)) {
+            return false;
+        }
+        const std::uint8_t packet = read.bytes.data[at++];
+        const std::uint64_t length = std::min<std::uint64_t>((packet & 0x7F) + 1, count - done);
+        if (packet & 0x80) {
+            std::uint32_t value = 0;
+            if (!read.bytes.has(at, step) || !read(at, value)) {
+                return false;
+            }
+            at += step;
+            std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(done), length, value);
+        } else {
+            if (!read.bytes.has(at, length * step)) {
+                return false;
+            }
+            for (std::uint64_t i = 0; i < length; ++i, at += step) {
+                if (!read(at, pixels[done + i])) {
+                    return false;
+                }
+            }
+        }
+        done += length;
+    }
+    return true;
+}
+
+// Pictures whose alpha is 0 everywhere carry no alpha (writers that leave the attribute bits
+// unset); they are opaque, as a bitmap with the same bytes is.
+void makeOpaqueWithoutAlpha(const TgaHeader& h, bool useAlpha, PixelVector& pixels) {
+    if (!h.colorMapped() && (h.depth == 32 || h.depth == 16) && useAlpha &&
+        std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) == 0; })) {
+        for (std::uint32_t& pixel : pixels) {
+            pixel |= 0xFF000000u;
+        }
+    }
+}
+
+// Puts pixels read in file order in their place: descriptor bit 5 set, rows run from the top;
+// bit 4 set, pixels run from the right.
+void placeByOrigin(const TgaHeader& h, PixelVector& pixels) {
+    const bool fromTop = (h.descriptor & 0x20) != 0;
+    const bool fromRight = (h.descriptor & 0x10) != 0;
+    if (!fromTop) {
+        for (std::uint32_t y = 0; y < h.height / 2; ++y) {
+            std::swap_ranges(pixels.begin() + std::ptrdiff_t{y} * h.width,
+                             pixels.begin() + std::ptrdiff_t{y + 1} * h.width,
+                             pixels.begin() + std::ptrdiff_t{h.height - 1 - y} * h.width);
+        }
+    }
+    if (fromRight) {
+        for (std::uint32_t y = 0; y < h.height; ++y) {
+            std::reverse(pixels.begin() + std::ptrdiff_t{y} * h.width,
+                         pixels.begin() + std::ptrdiff_t{y + 1} * h.width);
+        }
+    }
+}
+
 }  // namespace
 
 bool readTgaInfo(ByteView bytes, ImageInfo& info) {
@@ -120,106 +262,15 @@ bool decodeTga(ByteView bytes, DecodedImage& image) {
         return false;
     }
     const bool useAlpha = h.alphaBits() > 0;
-    std::vector<std::uint32_t> map;
-    if (h.colorMapped()) {
-        const std::uint64_t entryBytes = (h.mapEntryBits + 7) / 8;
-        const std::uint64_t mapAt = kHeaderBytes + h.idLength;
-        map.resize(h.mapLength);
-        for (std::uint32_t i = 0; i < h.mapLength; ++i) {
-            // Alpha in a 32-bit map counts; a 16-bit map entry carries none.
-            map[i] = toArgb(bytes.data + mapAt + i * entryBytes, h.mapEntryBits, false,
-                            h.mapEntryBits == 32);
-        }
+    const std::vector<std::uint32_t> map = readColourMap(bytes, h);
+    const PixelReader read{bytes, h, map, useAlpha};
+    const bool complete = h.compressed() ? readRunLengthPixels(read, image.pixels)
+                                         : readRawPixels(read, image.pixels);
+    if (!complete) {
+        return false;
     }
-    const std::uint32_t pixelBytes = (h.depth + 7) / 8;
-    const std::uint64_t count = std::uint64_t{h.width} * h.height;
-    std::uint64_t at = h.dataOffset();
-    auto pixelAt = [&](std::uint64_t offset, std::uint32_t& out) {
-        const std::uint8_t* p = bytes.data + offset;
-        if (h.colorMapped()) {
-            const std::uint32_t index = h.depth == 8 ? p[0] : (p[0] | (p[1] << 8));
-            if (index < h.mapFirst || index - h.mapFirst >= h.mapLength) {
-                return false;
-            }
-            out = map[index - h.mapFirst];
-            return true;
-        }
-        out = toArgb(p, h.depth, h.grey(), useAlpha);
-        return true;
-    };
-    // Pixels in file order; placed by the origin bits afterwards.
-    PixelVector& pixels = image.pixels;
-    std::uint64_t done = 0;
-    if (!h.compressed()) {
-        if (!bytes.has(at, count * pixelBytes)) {
-            return false;
-        }
-        if (!h.colorMapped() && !h.grey() && (h.depth == 24 || h.depth == 32)) {
-            // The common true-colour case in one plain loop.
-            const std::uint8_t* p = bytes.data + at;
-            for (std::uint64_t i = 0; i < count; ++i, p += pixelBytes) {
-                const std::uint32_t alpha = h.depth == 32 && useAlpha ? p[3] : 0xFFu;
-                pixels[i] =
-                    (alpha << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
-            }
-            done = count;
-        }
-        for (; done < count; ++done, at += pixelBytes) {
-            if (!pixelAt(at, pixels[done])) {
-                return false;
-            }
-        }
-    } else {
-        while (done < count) {
-            if (!bytes.has(at, 1)) {
-                return false;
-            }
-            const std::uint8_t packet = bytes.data[at++];
-            const std::uint64_t length = std::min<std::uint64_t>((packet & 0x7F) + 1, count - done);
-            if (packet & 0x80) {
-                std::uint32_t value = 0;
-                if (!bytes.has(at, pixelBytes) || !pixelAt(at, value)) {
-                    return false;
-                }
-                at += pixelBytes;
-                std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(done), length, value);
-            } else {
-                if (!bytes.has(at, length * pixelBytes)) {
-                    return false;
-                }
-                for (std::uint64_t i = 0; i < length; ++i, at += pixelBytes) {
-                    if (!pixelAt(at, pixels[done + i])) {
-                        return false;
-                    }
-                }
-            }
-            done += length;
-        }
-    }
-    // Pictures whose alpha is 0 everywhere carry no alpha (writers that leave the attribute
-    // bits unset); they are opaque, as a bitmap with the same bytes is.
-    if (!h.colorMapped() && (h.depth == 32 || h.depth == 16) && useAlpha &&
-        std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) == 0; })) {
-        for (std::uint32_t& pixel : pixels) {
-            pixel |= 0xFF000000u;
-        }
-    }
-    // Bit 5 set: rows run from the top; bit 4 set: pixels run from the right.
-    const bool fromTop = (h.descriptor & 0x20) != 0;
-    const bool fromRight = (h.descriptor & 0x10) != 0;
-    if (!fromTop) {
-        for (std::uint32_t y = 0; y < h.height / 2; ++y) {
-            std::swap_ranges(pixels.begin() + std::ptrdiff_t{y} * h.width,
-                             pixels.begin() + std::ptrdiff_t{y + 1} * h.width,
-                             pixels.begin() + std::ptrdiff_t{h.height - 1 - y} * h.width);
-        }
-    }
-    if (fromRight) {
-        for (std::uint32_t y = 0; y < h.height; ++y) {
-            std::reverse(pixels.begin() + std::ptrdiff_t{y} * h.width,
-                         pixels.begin() + std::ptrdiff_t{y + 1} * h.width);
-        }
-    }
+    makeOpaqueWithoutAlpha(h, useAlpha, image.pixels);
+    placeByOrigin(h, image.pixels);
     return true;
 }
 

@@ -41,6 +41,86 @@ CommandLine usageError(std::string message) {
     return result;
 }
 
+// Options that turn something on.
+struct Switch {
+    const char* name;
+    bool CommandLine::*field;
+};
+constexpr Switch kSwitches[] = {
+    {"--headless", &CommandLine::headless},
+    {"--trace-input", &CommandLine::traceInput},
+    {"--trace-lines", &CommandLine::traceLines},
+    {"--exit-after-first-frame", &CommandLine::exitAfterFirstFrame},
+};
+
+// Options that name a file or folder, with what a missing name is reported as.
+struct PathOption {
+    const char* name;
+    std::filesystem::path CommandLine::*field;
+    const char* missing;
+};
+constexpr PathOption kPathOptions[] = {
+    {"--input", &CommandLine::inputScript, "--input needs a file"},
+    {"--font", &CommandLine::fontFile, "--font needs a file"},
+    {"--record", &CommandLine::recordFolder, "--record needs a folder"},
+};
+
+// A number above 0 given as "--name N" or "--name=N"; answers `invalid` when it is not one,
+// else an empty string.
+template <typename Number>
+std::string takePositive(const std::vector<std::string>& arguments, size_t& i,
+                         const std::string& name, Number& field, const char* invalid) {
+    std::string value;
+    if (!takeValue(arguments, i, name, value) || !parsePositive(value, field)) {
+        return invalid;
+    }
+    return {};
+}
+
+// "--autoplay[=MS]": the time is optional, so it can only be given with "=".
+std::string takeAutoplay(const std::string& argument, CommandLine& result) {
+    std::uint32_t ms = kDefaultAutoplayMs;
+    if (argument != "--autoplay" && !parsePositive(argument.substr(11), ms)) {
+        return "--autoplay=MS needs a number of milliseconds above 0";
+    }
+    result.autoplayMs = ms;
+    return {};
+}
+
+// Applies the option at arguments[i] to `result`, moving `i` past a separate value. Answers
+// a usage error, or an empty string.
+std::string applyOption(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
+    const std::string& argument = arguments[i];
+    for (const Switch& option : kSwitches) {
+        if (argument == option.name) {
+            result.*option.field = true;
+            return {};
+        }
+    }
+    for (const PathOption& option : kPathOptions) {
+        if (isOption(argument, option.name)) {
+            std::string value;
+            if (!takeValue(arguments, i, option.name, value)) {
+                return option.missing;
+            }
+            result.*option.field = value;
+            return {};
+        }
+    }
+    if (isOption(argument, "--frames")) {
+        return takePositive(arguments, i, "--frames", result.maxPasses,
+                            "--frames needs a whole number of passes above 0");
+    }
+    if (isOption(argument, "--seconds")) {
+        return takePositive(arguments, i, "--seconds", result.maxSeconds,
+                            "--seconds needs a number of seconds above 0");
+    }
+    if (isOption(argument, "--autoplay")) {
+        return takeAutoplay(argument, result);
+    }
+    return "unknown option '" + argument + "'";
+}
+
 }  // namespace
 
 std::string usageText() {
@@ -73,7 +153,6 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool option = !optionsEnded && argument.size() > 1 && argument[0] == '-';
-        std::string value;
         if (!option) {
             if (haveFolder) {
                 return usageError("only one GAME_DIR may be given");
@@ -88,48 +167,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument == "--version") {
             result.action = CommandLine::Action::Version;
             return result;
-        } else if (argument == "--headless") {
-            result.headless = true;
-        } else if (argument == "--trace-input") {
-            result.traceInput = true;
-        } else if (argument == "--trace-lines") {
-            result.traceLines = true;
-        } else if (argument == "--exit-after-first-frame") {
-            result.exitAfterFirstFrame = true;
-        } else if (isOption(argument, "--input")) {
-            if (!takeValue(arguments, i, "--input", value)) {
-                return usageError("--input needs a file");
-            }
-            result.inputScript = value;
-        } else if (isOption(argument, "--font")) {
-            if (!takeValue(arguments, i, "--font", value)) {
-                return usageError("--font needs a file");
-            }
-            result.fontFile = value;
-        } else if (isOption(argument, "--record")) {
-            if (!takeValue(arguments, i, "--record", value)) {
-                return usageError("--record needs a folder");
-            }
-            result.recordFolder = value;
-        } else if (isOption(argument, "--frames")) {
-            if (!takeValue(arguments, i, "--frames", value) ||
-                !parsePositive(value, result.maxPasses)) {
-                return usageError("--frames needs a whole number of passes above 0");
-            }
-        } else if (isOption(argument, "--seconds")) {
-            if (!takeValue(arguments, i, "--seconds", value) ||
-                !parsePositive(value, result.maxSeconds)) {
-                return usageError("--seconds needs a number of seconds above 0");
-            }
-        } else if (isOption(argument, "--autoplay")) {
-            // The time is optional, so it can only be given with "=".
-            std::uint32_t ms = kDefaultAutoplayMs;
-            if (argument != "--autoplay" && !parsePositive(argument.substr(11), ms)) {
-                return usageError("--autoplay=MS needs a number of milliseconds above 0");
-            }
-            result.autoplayMs = ms;
-        } else {
-            return usageError("unknown option '" + argument + "'");
+        } else if (std::string error = applyOption(arguments, i, result); !error.empty()) {
+            return usageError(std::move(error));
         }
     }
     if (!result.inputScript.empty() && !result.headless) {
