@@ -1,6 +1,7 @@
 // A whole file held in memory, read in one go.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -34,5 +35,26 @@ bool loadWholeFile(FileBuffer& buffer, const std::filesystem::path& file,
 
 // Frees the data and zeroes all fields; harmless on an empty buffer.
 void releaseFileBuffer(FileBuffer& buffer);
+
+// A regular file of the game held open for reading in parts (a large sound is read while it
+// already plays). Closed when it goes.
+struct OpenFile {
+    int fd = -1;
+    std::int64_t size = 0;
+
+    OpenFile() = default;
+    OpenFile(OpenFile&& other) noexcept;
+    OpenFile& operator=(OpenFile&& other) noexcept;
+    ~OpenFile();
+};
+
+// Opens the regular file the game path names, of at most `maxBytes`. Answers false (and leaves
+// `file` closed) when it is missing, not a regular file, unreadable or larger.
+bool openGameFile(OpenFile& file, const GamePath& path, std::int32_t maxBytes = kMaxGameFileBytes);
+
+// Reads up to `bytes` bytes from `offset` on; answers how many were read (fewer at the end of
+// the file, or when it shrank meanwhile; 0 on an error).
+std::size_t readFileAt(const OpenFile& file, std::uint64_t offset, std::uint8_t* out,
+                       std::size_t bytes);
 
 }  // namespace tsuzuri

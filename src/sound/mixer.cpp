@@ -111,13 +111,17 @@ void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, i
         const int count = static_cast<int>(
             std::min<std::uint32_t>(left, static_cast<std::uint32_t>(frameCount - done)));
         std::int32_t* to = sum + static_cast<std::size_t>(done) * kChannels;
+        const std::uint32_t loaded = voice.loadedFrames.load(std::memory_order_acquire);
         if (voice.resampler) {
-            const ResamplerSource source{voice.samples.data(), voice.sourceFrames, voice.frameCount,
+            const ResamplerSource source{voice.samples.data(), voice.sourceFrames,
+                                         std::min(loaded, voice.sourceFrames), voice.frameCount,
                                          at.looping};
             mixResampled(*voice.resampler, source, at.position, to, count);
-        } else {
+        } else if (at.position < loaded) {
             const std::int16_t* from = voice.samples.data() + std::size_t{at.position} * kChannels;
-            for (int i = 0; i < count * kChannels; ++i) {
+            const int present = static_cast<int>(
+                std::min<std::uint32_t>(static_cast<std::uint32_t>(count), loaded - at.position));
+            for (int i = 0; i < present * kChannels; ++i) {
                 to[i] += from[i];
             }
         }

@@ -5,7 +5,9 @@
 // the device's thread is never kept waiting.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "sound/voice_resampler.h"
@@ -36,6 +38,9 @@ struct Voice {
     // they play, and `samples` holds `sourceFrames` frames at that rate.
     VoiceResamplerPtr resampler;
     std::uint32_t sourceFrames = 0;
+    // How many of the frames in `samples` have been read so far (a large sound is read while
+    // it already plays); those beyond are silence to the mixer. Only ever grows.
+    std::atomic<std::uint32_t> loadedFrames{std::numeric_limits<std::uint32_t>::max()};
     VoiceState state;
 };
 

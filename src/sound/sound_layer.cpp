@@ -11,12 +11,14 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "common/file_buffer.h"
 #include "platform/audio.h"
 #include "platform/main_window.h"
 #include "platform/platform.h"
 #include "sound/mixer.h"
+#include "sound/sample_loader.h"
 #include "sound/wav_file.h"
 
 namespace tsuzuri {
@@ -47,8 +49,18 @@ std::map<SoundId, std::unique_ptr<SoundRecord>> SoundTable;
 SoundId NextSoundId = 0;
 bool outputOpen = false;
 
-// Makes the voice for a checked file, or nothing when the output cannot take its format.
-std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const FileBuffer& file) {
+// Bytes read before the header is parsed: enough for any header the reader accepts (the data
+// chunk's header can stand up to 64 KiB in), and for the whole of most sound effects.
+constexpr std::size_t kHeadBytes = 96 * 1024;
+// The frames the sound layer converts itself before answering; the rest of a longer sound is
+// read by the sample loader while the sound plays. A megabyte is read in a few milliseconds.
+constexpr std::uint32_t kFramesReadAtOnce = 256 * 1024;
+
+// Makes the voice for a checked file and converts its first frames (more than `head` holds
+// when need be), or answers nothing when the output cannot take its format. `loadRest` says
+// whether frames remain to be read.
+std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const OpenFile& file,
+                                 const std::vector<std::uint8_t>& head, bool& loadRest) {
     const WaveFormat& wave = layout.format;
     const platform::PcmFormat format{wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign,
                                      wave.wBitsPerSample};
@@ -59,16 +71,35 @@ std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const FileBuffer& file
         return nullptr;
     }
     const std::uint32_t frames = layout.dataLength / wave.nBlockAlign;
-    const std::uint64_t converted = platform::convertedFrameCount(format, frames);
-    if (frames == 0 || layout.dataLength > kMaxDataBytes || converted > kMaxConvertedFrames) {
+    const std::uint64_t outputFrames = platform::convertedFrameCount(format, frames);
+    if (frames == 0 || layout.dataLength > kMaxDataBytes || outputFrames > kMaxConvertedFrames) {
         return nullptr;
     }
     auto voice = std::make_unique<Voice>();
-    if (!platform::convertPcm(format, file.data.get() + layout.dataOffset, layout.dataLength,
-                              voice->samples)) {
+    const std::uint32_t first = std::min(frames, kFramesReadAtOnce);
+    std::size_t firstLength = std::size_t{first} * wave.nBlockAlign;
+    std::vector<std::uint8_t> bytes;
+    const std::uint8_t* firstBytes = head.data() + layout.dataOffset;
+    std::vector<std::int16_t> start;
+    try {
+        if (layout.dataOffset + firstLength > head.size()) {
+            bytes.resize(firstLength);
+            // A file that shrank since its header was read plays what is left of it.
+            firstLength = readFileAt(file, layout.dataOffset, bytes.data(), firstLength);
+            firstBytes = bytes.data();
+        }
+        if (!platform::convertPcm(format, firstBytes, firstLength, start)) {
+            return nullptr;
+        }
+        voice->samples.resize(std::size_t{frames} * platform::kOutputChannels);
+    } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    voice->frameCount = static_cast<std::uint32_t>(converted);
+    std::copy(start.begin(), start.end(), voice->samples.begin());
+    const auto converted = static_cast<std::uint32_t>(start.size() / platform::kOutputChannels);
+    voice->loadedFrames.store(converted, std::memory_order_relaxed);
+    loadRest = converted == first && first < frames;
+    voice->frameCount = static_cast<std::uint32_t>(outputFrames);
     if (wave.nSamplesPerSec != platform::kOutputRate) {
         voice->resampler = makeVoiceResampler(wave.nSamplesPerSec);
         voice->sourceFrames = frames;
@@ -124,6 +155,12 @@ SoundRecord* findSound(SoundId id) {
     return found != SoundTable.end() ? found->second.get() : nullptr;
 }
 
+// Takes the voice out of the loader and out of the mix; once this returns it may be freed.
+void retireVoice(Voice& voice) {
+    cancelSampleLoad(voice);
+    unhookVoice(voice);
+}
+
 }  // namespace
 
 Status SoundInit() {
@@ -173,28 +210,33 @@ Status SoundShutdown() {
         std::unique_ptr<SoundRecord> record = std::move(entry->second);
         SoundTable.erase(entry);
         if (record != nullptr && record->buffer != nullptr) {
-            unhookVoice(*record->buffer);
+            retireVoice(*record->buffer);
         }
     }
+    stopSampleLoader();
     return S_OK;
 }
 
 SoundId SoundLoad(const GamePath& path) {
     std::lock_guard lock(SoundLock);
-    FileBuffer file;
-    if (!loadWholeFile(file, path)) {
-        releaseFileBuffer(file);
+    OpenFile file;
+    if (!openGameFile(file, path)) {
         return -1;
     }
-    const std::optional<WavLayout> layout = ParseWav(file.data.get(), file.size);
+    std::vector<std::uint8_t> head(
+        static_cast<std::size_t>(std::min<std::int64_t>(file.size, kHeadBytes)));
+    if (readFileAt(file, 0, head.data(), head.size()) != head.size()) {
+        return -1;
+    }
+    const std::optional<WavLayout> layout =
+        ParseWav(head.data(), static_cast<std::int32_t>(head.size()), file.size);
     // Data without one whole frame is as malformed as data that runs past the file: there is
     // nothing to play, and nothing the output refused.
     if (!layout || layout->dataLength < std::max<std::uint32_t>(layout->format.nBlockAlign, 1)) {
-        releaseFileBuffer(file);
         return -1;
     }
-    std::unique_ptr<Voice> voice = makeVoice(*layout, file);
-    releaseFileBuffer(file);
+    bool loadRest = false;
+    std::unique_ptr<Voice> voice = makeVoice(*layout, file, head, loadRest);
     if (voice == nullptr) {
         platform::showMessageBox(kBufferFailedCaption, kBufferFailedText);
         return -1;
@@ -209,7 +251,15 @@ SoundId SoundLoad(const GamePath& path) {
     if (!SoundTable.emplace(id, std::move(record)).second) {
         return -1;
     }
-    hookVoice(*SoundTable[id]->buffer);
+    Voice& added = *SoundTable[id]->buffer;
+    hookVoice(added);
+    if (loadRest) {
+        const WaveFormat& wave = layout->format;
+        queueSampleLoad(
+            added, std::move(file), layout->dataOffset,
+            {wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign, wave.wBitsPerSample},
+            layout->dataLength / wave.nBlockAlign);
+    }
     return id;
 }
 
@@ -223,7 +273,7 @@ Status SoundRelease(SoundId id) {
     SoundTable.erase(found);
     if (record != nullptr && record->buffer != nullptr) {
         // Out of the mix before its samples go: it falls silent at once.
-        unhookVoice(*record->buffer);
+        retireVoice(*record->buffer);
     }
     return S_OK;
 }

@@ -75,8 +75,9 @@ void readFrame(const ResamplerSource& source, std::int64_t index, float* out) {
         if (index < 0) {
             index += frames;
         }
-    } else if (index < 0 || index >= frames) {
-        out[0] = out[1] = 0.0f;
+    }
+    if (index < 0 || index >= static_cast<std::int64_t>(source.loadedFrames)) {
+        out[0] = out[1] = 0.0f;  // before a one-shot, after it, or not read yet
         return;
     }
     const std::int16_t* frame = source.frames + index * kChannels;

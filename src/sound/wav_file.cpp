@@ -1,5 +1,6 @@
 #include "sound/wav_file.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace tsuzuri {
@@ -25,7 +26,13 @@ bool hasId(const std::uint8_t* at, const char (&id)[5]) {
 }  // namespace
 
 std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size) {
-    if (image == nullptr || size < 0 || static_cast<std::uint32_t>(size) < kHeaderBytes) {
+    return ParseWav(image, size, size);
+}
+
+std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size,
+                                  std::int64_t fileSize) {
+    if (image == nullptr || size < 0 || static_cast<std::uint32_t>(size) < kHeaderBytes ||
+        fileSize < size || fileSize > INT32_MAX) {
         return std::nullopt;
     }
     const auto imageSize = static_cast<std::uint32_t>(size);
@@ -58,12 +65,12 @@ std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size) 
 
     layout.dataOffset = dataHeader + 8;
     std::uint32_t length = read32(image + dataHeader + 4);
-    const std::uint32_t present = imageSize - layout.dataOffset;
+    const std::uint32_t present = static_cast<std::uint32_t>(fileSize) - layout.dataOffset;
     if (length > present) {
         length = format.nBlockAlign != 0 ? present - present % format.nBlockAlign : present;
     }
     layout.dataLength = length;
-    // The image is below 2^31 bytes, so the length is never negative as a signed value.
+    // The file is below 2^31 bytes, so the length is never negative as a signed value.
     if (format.nAvgBytesPerSec != 0) {
         layout.lengthSeconds = static_cast<double>(static_cast<std::int32_t>(length)) /
                                static_cast<double>(format.nAvgBytesPerSec);

@@ -33,5 +33,9 @@ struct WavLayout {
 // end of the image is cut to the whole frames present, so a truncated recording still plays.
 // Nothing else is checked: rates, channels, alignment and bit depth are passed on as stated.
 std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size);
+// The same for the first `size` bytes of a file of `fileSize` bytes: the header must lie within
+// them, and the data length is cut to the whole frames of the file.
+std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size,
+                                  std::int64_t fileSize);
 
 }  // namespace tsuzuri

@@ -12,6 +12,7 @@
 #include "platform/headless.h"
 #include "platform/platform.h"
 #include "shell/main_window.h"
+#include "sound/mixer.h"
 #include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
@@ -208,6 +209,52 @@ TEST_F(SoundLayerTest, ReleaseAndShutdownSilenceWhatPlays) {
     EXPECT_GT(toneEnd - toneStart, 4800u + 48u * 50) << "the loop went round";
     EXPECT_GT(silenceEnd - toneEnd, 48u * 50) << "silent from the release on";
     EXPECT_GT(frames - silenceEnd, 48u * 50);
+}
+
+// A long sound is read while it already plays: every frame is heard, in order, and releasing it
+// or shutting down while it is still being read is safe.
+std::vector<std::int16_t> mixedOnClock;
+void keepMix(const std::int16_t* frames, int count, std::uint32_t) {
+    mixedOnClock.insert(mixedOnClock.end(), frames, frames + std::size_t(count) * 2);
+}
+std::uint32_t fakeMs = 0;
+std::uint32_t fakeClock() {
+    return fakeMs;
+}
+
+TEST_F(SoundLayerTest, LongSoundsPlayWholeWhileTheyAreRead) {
+    SoundUseOutputDevice(false);  // the test mixes on its own clock
+    init();
+    SoundUseOutputDevice(true);
+    constexpr std::uint32_t kFrames = 48000 * 8;  // beyond what a load reads at once
+    const auto left = [](std::uint32_t i) { return static_cast<std::int16_t>(i % 30011 - 15000); };
+    const auto right = [](std::uint32_t i) { return static_cast<std::int16_t>(i % 7919); };
+    const std::string image = test::outputFormatWav(test::stereo16(kFrames, left, right));
+    const SoundId id = load("long.wav", image);
+    ASSERT_GT(id, 0);
+    EXPECT_GT(load("released.wav", image), 0);
+    EXPECT_EQ(SoundRelease(id + 1), S_OK);  // most likely still being read
+
+    setMixerClock(fakeClock);
+    mixedOnClock.clear();
+    setMixTap(keepMix);
+    attachMixerToClock(fakeMs);
+    ASSERT_EQ(SoundPlay(id, 0), S_OK);
+    for (std::uint32_t ms = 0; ms < 8000; ms += 10) {
+        fakeMs += 10;
+        mixDueFrames();
+        // The clock runs ahead of the loader by no more than the real time between passes.
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    setMixTap(nullptr);
+    setMixerOutputAttached(false);
+    setMixerClock(nullptr);
+    ASSERT_EQ(mixedOnClock.size(), std::size_t{kFrames} * 2);
+    for (std::uint32_t i = 0; i < kFrames; ++i) {
+        ASSERT_EQ(mixedOnClock[2 * i], left(i)) << "frame " << i;
+        ASSERT_EQ(mixedOnClock[2 * i + 1], right(i)) << "frame " << i;
+    }
+    EXPECT_GT(load("again.wav", image), 0);  // shut down by the fixture while being read
 }
 
 }  // namespace
