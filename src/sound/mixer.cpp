@@ -67,6 +67,7 @@ void settle(bool attached, std::uint32_t frameCount, VoiceState& voice, std::uin
         voice.playing = false;
         voice.position = 0;
         voice.restartAtEnd = false;
+        voice.silentFrames = 0;
         return;
     }
     if (!attached) {
@@ -107,6 +108,13 @@ void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, i
         at.awaitingPlacement = false;
     }
     while (done < frameCount && at.playing) {
+        if (at.silentFrames > 0) {
+            const auto wait = std::min<std::uint32_t>(
+                at.silentFrames, static_cast<std::uint32_t>(frameCount - done));
+            at.silentFrames -= wait;
+            done += static_cast<int>(wait);
+            continue;
+        }
         const std::uint32_t left = voice.frameCount - at.position;
         const int count = static_cast<int>(
             std::min<std::uint32_t>(left, static_cast<std::uint32_t>(frameCount - done)));
@@ -130,6 +138,7 @@ void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, i
         if (at.position == voice.frameCount) {
             at.position = 0;
             at.playing = at.looping || at.restartAtEnd;
+            at.silentFrames = at.restartAtEnd ? at.restartGapFrames : 0;
             at.restartAtEnd = false;
         }
     }
@@ -144,6 +153,7 @@ void handOver(MixerState& state, std::uint32_t at) {
             voiceState.restartAtEnd = false;
             voiceState.position = 0;
         }
+        voiceState.silentFrames = 0;
         voiceState.awaitingPlacement = false;
         voiceState.startMs = at;
         voiceState.startFrame = voiceState.position;
@@ -261,6 +271,8 @@ void playVoice(Voice& voice, bool loop) {
     }
     if (state.attached && endedByClock(voiceState, voice.frameCount, at)) {
         // Over by the clock, but the device has its last frames still to play.
+        voiceState.restartGapFrames = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+            reachedByClock(voiceState, at) - voice.frameCount, platform::kOutputRate));
         voiceState.restartAtEnd = true;
         voiceState.looping = loop;
         voiceState.startMs = at;
@@ -291,9 +303,10 @@ void stopVoice(Voice& voice) {
     std::lock_guard lock(state.voiceLock);
     VoiceState& voiceState = voice.state;
     settle(state, voice, now());
-    if (voiceState.restartAtEnd) {
+    if (voiceState.restartAtEnd || voiceState.silentFrames > 0) {
         // Stopped as the new play was about to begin: it stands at the start.
         voiceState.restartAtEnd = false;
+        voiceState.silentFrames = 0;
         voiceState.position = 0;
     }
     voiceState.playing = false;

@@ -22,8 +22,12 @@ struct VoiceState {
     std::uint32_t startMs = 0;     // clock reading when the current play began
     std::uint32_t startFrame = 0;  // position then
     // Played again while the device was still playing the last frames of the previous play:
-    // it goes straight on from the start once it has played them.
+    // it starts again once it has played them, after `restartGapFrames` of silence, the time
+    // by which the new play came after the previous one's end by the clock, so a repeat keeps
+    // its pause even when the device runs behind the clock.
     bool restartAtEnd = false;
+    std::uint32_t restartGapFrames = 0;
+    std::uint32_t silentFrames = 0;  // silence still to pass before it sounds again
     // Started and not yet mixed: the next fill begins it `leadInFrames` into its buffer, the
     // time by which the play came after the fill before it (see mixVoices).
     bool awaitingPlacement = false;

@@ -162,7 +162,8 @@ TEST_F(MixerTest, LongMixesCrossTheMixersBlocks) {
 
 // A one-shot has ended once its length has passed since it was played, whether or not the
 // device has caught up: a repeating cue played again just after its length starts over
-// instead of counting as still playing. The device plays the frames it still had first.
+// instead of counting as still playing. The device plays the frames it still had first, then
+// keeps the pause between the two plays.
 TEST_F(MixerTest, OneShotEndsByTheClockEvenWhenTheDeviceLags) {
     Voice& voice = hook(countingVoice(480));  // 10 ms
     playVoice(voice, false);
@@ -177,8 +178,9 @@ TEST_F(MixerTest, OneShotEndsByTheClockEvenWhenTheDeviceLags) {
     EXPECT_EQ(mixLeft(10), range(111, 120)) << "looking cuts nothing short";
     playVoice(voice, false);
     EXPECT_TRUE(voiceStateNow(voice).playing);
-    EXPECT_EQ(mixLeft(370), concat(range(121, 480), range(1, 10)))
-        << "the rest of the last play, then straight on from the start";
+    EXPECT_EQ(mixLeft(418), concat(concat(range(121, 480), std::vector<int>(48, 0)), range(1, 10)))
+        << "the rest of the last play, the 1 ms by which the new one came after its end, then "
+           "the start";
 
     // Stopped just as such a new play was due: it stands at the start.
     fakeNow += 20;
