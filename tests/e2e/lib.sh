@@ -81,3 +81,26 @@ start_xvfb() {
     export DISPLAY
     unset WAYLAND_DISPLAY SDL_VIDEODRIVER 2>/dev/null || true
 }
+
+# Waits (up to 10 s) for the player's window under the X server and leaves its id in $window.
+find_window() {
+    window=""
+    for _ in $(seq 200); do
+        window=$(xdotool search --classname tsuzuri 2>/dev/null | head -n1) || true
+        [ -n "$window" ] && return 0
+        sleep 0.05
+    done
+    fail "no window appeared: $(cat "$WORK/err")"
+}
+
+# Plays the game headless under the input script $1 with --trace-lines; the story must end the
+# program by itself with exit code 0. Leaves "INDEX KIND" of each line visited in $WORK/visited.
+run_story() {
+    set +e
+    timeout 60 "$TSUZURI" --headless --input "$1" --trace-lines "$2" >"$WORK/out" 2>"$WORK/err"
+    rc=$?
+    set -e
+    [ "$rc" -ne 124 ] || fail "the story did not end the program: $(cat "$WORK/err")"
+    expect_rc 0
+    sed -n 's/^tsuzuri: line \([0-9]*\) \([A-Za-z]*\):.*/\1 \2/p' "$WORK/err" >"$WORK/visited"
+}

@@ -13,14 +13,7 @@ printf '%s\r\n' 'bg.bmp ' 'bg.bmp\' 'sub/two.txt' >"$game/script/start.txt"
 printf '%s\r\n' 'bg.bmp' 'The end' >"$game/script/sub/two.txt"
 printf '%s\n' 'pass 40 tap left' 'pass 50 tap left' >"$WORK/input.txt"
 
-set +e
-timeout 60 "$TSUZURI" --headless --input "$WORK/input.txt" --trace-lines "$game" \
-    >"$WORK/out" 2>"$WORK/err"
-rc=$?
-set -e
-[ "$rc" -ne 124 ] || fail "the story did not end the program: $(cat "$WORK/err")"
-expect_rc 0
-sed -n 's/^tsuzuri: line \([0-9]*\) \([A-Za-z]*\):.*/\1 \2/p' "$WORK/err" >"$WORK/visited"
+run_story "$WORK/input.txt" "$game"
 printf '%s\n' '0 Image' '1 Text' '2 NextScript' '0 Image' '1 Text' >"$WORK/expected"
 diff -u "$WORK/expected" "$WORK/visited" >"$WORK/diff" ||
     fail "the story took another path: $(cat "$WORK/diff") (stderr: $(cat "$WORK/err"))"

@@ -33,14 +33,7 @@ pass 60 tap left
 pass 65 tap left
 EOF
 
-set +e
-timeout 60 "$TSUZURI" --headless --input "$WORK/input.txt" --trace-lines "$game" \
-    >"$WORK/out" 2>"$WORK/err"
-rc=$?
-set -e
-[ "$rc" -ne 124 ] || fail "the story did not end the program: $(cat "$WORK/err")"
-expect_rc 0
-sed -n 's/^tsuzuri: line \([0-9]*\) \([A-Za-z]*\):.*/\1 \2/p' "$WORK/err" >"$WORK/visited"
+run_story "$WORK/input.txt" "$game"
 cat >"$WORK/expected" <<'EOF'
 0 Comment
 1 Text

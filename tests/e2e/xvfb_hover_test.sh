@@ -16,13 +16,7 @@ xdotool mousemove 812 574
 "$TSUZURI" --trace-lines "$WORK/game" >"$WORK/out" 2>"$WORK/err" &
 player_pid=$!
 
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --classname tsuzuri 2>/dev/null | head -n1) || true
-    [ -n "$window" ] && break
-    sleep 0.05
-done
-[ -n "$window" ] || fail "no window appeared: $(cat "$WORK/err")"
+find_window
 for _ in $(seq 100); do
     grep -q '^tsuzuri: line 0 ' "$WORK/err" && break
     sleep 0.05

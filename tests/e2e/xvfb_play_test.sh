@@ -32,13 +32,7 @@ wait_for_new_frame() {
 last_line() { grep '^tsuzuri: line' "$WORK/err" | tail -n 1 | cut -d' ' -f3; }
 
 wait_for_line 3
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --classname tsuzuri 2>/dev/null | head -n1) || true
-    [ -n "$window" ] && break
-    sleep 0.05
-done
-[ -n "$window" ] || fail "no window"
+find_window
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool mousemove --window "$window" 400 300
 sleep 0.5  # past the start-up guard

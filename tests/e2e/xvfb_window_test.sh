@@ -17,13 +17,7 @@ printf 'Page %s\r\n' 1 2 3 4 5 6 7 8 >"$WORK/game/script/start.txt"
 "$TSUZURI" --trace-input "$WORK/game" >"$WORK/out" 2>"$WORK/err" &
 player_pid=$!
 
-window=""
-for _ in $(seq 100); do
-    window=$(xdotool search --classname tsuzuri 2>/dev/null | head -n1) || true
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window appeared: $(cat "$WORK/err")"
+find_window
 
 caption=$(xdotool getwindowname "$window")
 [ "$caption" = "テスト物語" ] || fail "the caption is '$caption', not the configured title"
