@@ -124,6 +124,13 @@ std::optional<std::filesystem::path> showOpenFileDialog(const std::filesystem::p
                                                         const std::string& pattern);
 
 // ---------------------------------------------------------------------------------------------
+// Versions
+
+// The version of the SDL library the player runs on (the one linked, not the headers'), as
+// "MAJOR.MINOR.PATCH".
+std::string sdlVersion();
+
+// ---------------------------------------------------------------------------------------------
 // Clock
 
 // Milliseconds on a monotonic clock as a wrapping 32-bit value; compare by unsigned difference.

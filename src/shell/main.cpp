@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/library_versions.h"
 #include "graphics/text_font.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
             return 0;
         case CommandLine::Action::Version:
             std::printf("tsuzuri %s\n", TSUZURI_VERSION);
+            std::printf("  SDL %s\n", platform::sdlVersion().c_str());
+            for (const tsuzuri::LibraryVersion& library : tsuzuri::graphicsLibraryVersions()) {
+                std::printf("  %s %s\n", library.name.c_str(), library.version.c_str());
+            }
             return 0;
         case CommandLine::Action::UsageError:
             std::fprintf(stderr, "tsuzuri: %s\nTry 'tsuzuri --help'.\n", commandLine.error.c_str());
