@@ -47,6 +47,7 @@ struct Switch {
     bool CommandLine::*field;
 };
 constexpr Switch kSwitches[] = {
+    {"--choose-game", &CommandLine::chooseGame},
     {"--headless", &CommandLine::headless},
     {"--trace-input", &CommandLine::traceInput},
     {"--trace-lines", &CommandLine::traceLines},
@@ -128,6 +129,8 @@ std::string usageText() {
            "Plays the visual novel in GAME_DIR (default: the current directory).\n"
            "\n"
            "Options:\n"
+           "  --choose-game   play GAME_DIR, or without it the current directory (what the\n"
+           "                  desktop's menu entry runs)\n"
            "  --headless      run without a window on screen (for tests and tools)\n"
            "  --input FILE    with --headless: play the input events listed in FILE\n"
            "  --font FILE     draw text with this font file (also: TSUZURI_FONT=FILE)\n"

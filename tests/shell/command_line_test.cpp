@@ -20,6 +20,11 @@ TEST(CommandLineTest, PlaysTheCurrentDirectoryOrTheGivenFolder) {
     CommandLine dashFolder = parseCommandLine({"--", "-odd-name"});
     EXPECT_EQ(dashFolder.action, Action::Play);
     EXPECT_EQ(dashFolder.gameFolder, "-odd-name");
+
+    CommandLine menuEntry = parseCommandLine({"--choose-game"});
+    EXPECT_EQ(menuEntry.action, Action::Play);
+    EXPECT_TRUE(menuEntry.chooseGame);
+    EXPECT_TRUE(menuEntry.gameFolder.empty());
 }
 
 TEST(CommandLineTest, HelpAndVersionWinOverEverythingElse) {
