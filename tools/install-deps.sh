@@ -36,6 +36,10 @@ python3
 sox
 pulseaudio
 pulseaudio-utils
+man-db
+desktop-file-utils
+dpkg-dev
+lintian
 "
 
 # The PulseAudio server is only for the sound timing test, which runs a private one. On a
