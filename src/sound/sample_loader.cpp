@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -39,28 +40,15 @@ Loader& loader() {
 }
 
 // Reads and converts one part; answers false when the file has nothing more to give.
-bool loadPart(Load& load, std::vector<std::uint8_t>& bytes, std::vector<std::int16_t>& converted) {
-    Voice& voice = *load.voice;
-    const std::uint32_t from = voice.loadedFrames.load(std::memory_order_relaxed);
-    const std::uint32_t count = std::min(kPartFrames, load.totalFrames - from);
-    bytes.resize(std::size_t{count} * load.format.blockAlign);
-    const std::size_t got =
-        readFileAt(load.file, load.dataOffset + std::uint64_t{from} * load.format.blockAlign,
-                   bytes.data(), bytes.size());
-    if (!platform::convertPcm(load.format, bytes.data(), got, converted) || converted.empty()) {
-        return false;
-    }
-    std::memcpy(voice.samples.data() + std::size_t{from} * platform::kOutputChannels,
-                converted.data(), converted.size() * sizeof(std::int16_t));
-    const auto frames = static_cast<std::uint32_t>(converted.size() / platform::kOutputChannels);
-    voice.loadedFrames.store(from + frames, std::memory_order_release);
-    return got == bytes.size();
+bool loadPart(Load& load) {
+    return readSampleFrames(
+        *load.voice, load.file, load.dataOffset, load.format,
+        std::min(kPartFrames,
+                 load.totalFrames - load.voice->loadedFrames.load(std::memory_order_relaxed)));
 }
 
 void runLoader() {
     Loader& l = loader();
-    std::vector<std::uint8_t> bytes;
-    std::vector<std::int16_t> converted;
     std::unique_lock guard(l.lock);
     while (true) {
         l.changed.wait(guard, [&l] { return l.stopping || !l.queue.empty(); });
@@ -74,7 +62,7 @@ void runLoader() {
         while (!l.cancelCurrent && !l.stopping &&
                load.voice->loadedFrames.load(std::memory_order_relaxed) < load.totalFrames) {
             guard.unlock();
-            const bool more = loadPart(load, bytes, converted);
+            const bool more = loadPart(load);
             guard.lock();
             if (!more) {
                 break;
@@ -86,6 +74,29 @@ void runLoader() {
 }
 
 }  // namespace
+
+bool readSampleFrames(Voice& voice, const OpenFile& file, std::uint64_t dataOffset,
+                      const platform::PcmFormat& format, std::uint32_t count) {
+    const std::uint32_t from = voice.loadedFrames.load(std::memory_order_relaxed);
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::int16_t> converted;
+    std::size_t got = 0;
+    try {
+        bytes.resize(std::size_t{count} * format.blockAlign);
+        got = readFileAt(file, dataOffset + std::uint64_t{from} * format.blockAlign, bytes.data(),
+                         bytes.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!platform::convertPcm(format, bytes.data(), got, converted) || converted.empty()) {
+        return false;
+    }
+    std::memcpy(voice.samples.data() + std::size_t{from} * platform::kOutputChannels,
+                converted.data(), converted.size() * sizeof(std::int16_t));
+    const auto frames = static_cast<std::uint32_t>(converted.size() / platform::kOutputChannels);
+    voice.loadedFrames.store(from + frames, std::memory_order_release);
+    return got == bytes.size();
+}
 
 void queueSampleLoad(Voice& voice, OpenFile file, std::uint64_t dataOffset,
                      const platform::PcmFormat& format, std::uint32_t totalFrames) {
@@ -107,10 +118,7 @@ void queueSampleLoad(Voice& voice, OpenFile file, std::uint64_t dataOffset,
             return;
         }
     }
-    std::vector<std::uint8_t> bytes;
-    std::vector<std::int16_t> converted;
-    while (voice.loadedFrames.load(std::memory_order_relaxed) < totalFrames &&
-           loadPart(load, bytes, converted)) {
+    while (voice.loadedFrames.load(std::memory_order_relaxed) < totalFrames && loadPart(load)) {
     }
 }
 

@@ -12,6 +12,12 @@
 
 namespace tsuzuri {
 
+// Reads and converts the voice's next frames, at most `count`, from `file`, whose sample data
+// in `format` begins at `dataOffset`, raising voice.loadedFrames. Answers false once the file
+// has nothing more to give (it ended early, or could not be read).
+bool readSampleFrames(Voice& voice, const OpenFile& file, std::uint64_t dataOffset,
+                      const platform::PcmFormat& format, std::uint32_t count);
+
 // Reads frames [voice.loadedFrames, total) of the voice's samples from `file`, whose sample
 // data in `format` begins at `dataOffset` (the frame numbers count from there), converting
 // them into the voice's samples and raising voice.loadedFrames as it goes. A file that ends

@@ -49,18 +49,16 @@ std::map<SoundId, std::unique_ptr<SoundRecord>> SoundTable;
 SoundId NextSoundId = 0;
 bool outputOpen = false;
 
-// Bytes read before the header is parsed: enough for any header the reader accepts (the data
-// chunk's header can stand up to 64 KiB in), and for the whole of most sound effects.
+// Bytes read for the header: enough for any header the reader accepts (the data chunk's header
+// can stand up to 64 KiB in).
 constexpr std::size_t kHeadBytes = 96 * 1024;
 // The frames the sound layer converts itself before answering; the rest of a longer sound is
 // read by the sample loader while the sound plays. A megabyte is read in a few milliseconds.
 constexpr std::uint32_t kFramesReadAtOnce = 256 * 1024;
 
-// Makes the voice for a checked file and converts its first frames (more than `head` holds
-// when need be), or answers nothing when the output cannot take its format. `loadRest` says
-// whether frames remain to be read.
-std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const OpenFile& file,
-                                 const std::vector<std::uint8_t>& head, bool& loadRest) {
+// Makes the voice for a checked file and converts its first frames, or answers nothing when the
+// output cannot take its format. `loadRest` says whether frames remain to be read.
+std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const OpenFile& file, bool& loadRest) {
     const WaveFormat& wave = layout.format;
     const platform::PcmFormat format{wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign,
                                      wave.wBitsPerSample};
@@ -76,29 +74,16 @@ std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const OpenFile& file,
         return nullptr;
     }
     auto voice = std::make_unique<Voice>();
-    const std::uint32_t first = std::min(frames, kFramesReadAtOnce);
-    std::size_t firstLength = std::size_t{first} * wave.nBlockAlign;
-    std::vector<std::uint8_t> bytes;
-    const std::uint8_t* firstBytes = head.data() + layout.dataOffset;
-    std::vector<std::int16_t> start;
     try {
-        if (layout.dataOffset + firstLength > head.size()) {
-            bytes.resize(firstLength);
-            // A file that shrank since its header was read plays what is left of it.
-            firstLength = readFileAt(file, layout.dataOffset, bytes.data(), firstLength);
-            firstBytes = bytes.data();
-        }
-        if (!platform::convertPcm(format, firstBytes, firstLength, start)) {
-            return nullptr;
-        }
         voice->samples.resize(std::size_t{frames} * platform::kOutputChannels);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    std::copy(start.begin(), start.end(), voice->samples.begin());
-    const auto converted = static_cast<std::uint32_t>(start.size() / platform::kOutputChannels);
-    voice->loadedFrames.store(converted, std::memory_order_relaxed);
-    loadRest = converted == first && first < frames;
+    // A file that shrank since its header was read plays what is left of it.
+    const std::uint32_t first = std::min(frames, kFramesReadAtOnce);
+    voice->loadedFrames.store(0, std::memory_order_relaxed);
+    readSampleFrames(*voice, file, layout.dataOffset, format, first);
+    loadRest = voice->loadedFrames.load(std::memory_order_relaxed) == first && first < frames;
     voice->frameCount = static_cast<std::uint32_t>(outputFrames);
     if (wave.nSamplesPerSec != platform::kOutputRate) {
         voice->resampler = makeVoiceResampler(wave.nSamplesPerSec);
@@ -236,7 +221,7 @@ SoundId SoundLoad(const GamePath& path) {
         return -1;
     }
     bool loadRest = false;
-    std::unique_ptr<Voice> voice = makeVoice(*layout, file, head, loadRest);
+    std::unique_ptr<Voice> voice = makeVoice(*layout, file, loadRest);
     if (voice == nullptr) {
         platform::showMessageBox(kBufferFailedCaption, kBufferFailedText);
         return -1;
