@@ -29,6 +29,7 @@ libstb-dev
 xvfb
 xauth
 xdotool
+openbox
 x11-apps
 xfonts-base
 zenity

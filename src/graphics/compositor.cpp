@@ -104,10 +104,13 @@ void clearFrame(const FrameView& frame, std::uint32_t color) {
 }
 
 void blendTextureCentred(const FrameView& frame, const Texture& texture) {
+    blendTextureAt(frame, texture, halfFloor(frame.width - static_cast<int>(texture.width)),
+                   halfFloor(frame.height - static_cast<int>(texture.height)));
+}
+
+void blendTextureAt(const FrameView& frame, const Texture& texture, int originX, int originY) {
     const int w = static_cast<int>(texture.width);
     const int h = static_cast<int>(texture.height);
-    const int originX = halfFloor(frame.width - w);
-    const int originY = halfFloor(frame.height - h);
     const int x0 = std::max(0, originX);
     const int y0 = std::max(0, originY);
     const int x1 = std::min(frame.width, originX + w);

@@ -24,6 +24,9 @@ void clearFrame(const FrameView& frame, std::uint32_t color);
 // channel becomes src * a + dst * (1 - a) with a = texel alpha / 255, rounded to nearest.
 void blendTextureCentred(const FrameView& frame, const Texture& texture);
 
+// The same with texel (0, 0) on pixel (x, y).
+void blendTextureAt(const FrameView& frame, const Texture& texture, int x, int y);
+
 // Inverts the colour channels (255 - value) of rows top..bottom-1 and columns left..right-1,
 // clipped to the frame.
 void invertBand(const FrameView& frame, int left, int top, int right, int bottom);

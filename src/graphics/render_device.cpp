@@ -1,11 +1,15 @@
 #include "graphics/render_device.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 
 #include "graphics/compositor.h"
+#include "graphics/resample.h"
 #include "graphics/text_font.h"
+#include "graphics/text_layer.h"
 #include "graphics/texture_loader.h"
 #include "platform/input.h"
 #include "platform/main_window.h"
@@ -45,6 +49,85 @@ struct FrameInputs {
 
 std::optional<FrameInputs> lastPresented;
 
+// A picture scaled to the output, kept while its source, the source's version and the output
+// size are the ones it was made for: scaling happens once per picture and size, not per frame.
+struct ScaledPicture {
+    const Texture* source = nullptr;
+    std::uint64_t version = 0;
+    int outputWidth = 0;
+    int outputHeight = 0;
+    TextureSlot texture;
+    int x = 0;  // where it goes in the output
+    int y = 0;
+};
+
+ScaledPicture scaledScene;
+ScaledPicture scaledWindow;
+
+bool isPlainSize() {
+    return renderState.outputWidth == kScreenWidth && renderState.outputHeight == kScreenHeight;
+}
+
+// floor(n / 2) for negative n too.
+int halfFloor(int n) {
+    return n >= 0 ? n / 2 : -((-n + 1) / 2);
+}
+
+// Makes `cached` hold `picture` as it shows in the output: centred in 800x600 as at the plain
+// size, cut to the part inside the frame, its edges on the output pixels the frame's edges
+// map to. False when nothing of it shows or it cannot be scaled.
+bool scaleForOutput(const Texture& picture, ScaledPicture& cached) {
+    const int outW = renderState.outputWidth;
+    const int outH = renderState.outputHeight;
+    if (cached.texture && cached.source == &picture && cached.version == picture.version &&
+        cached.outputWidth == outW && cached.outputHeight == outH) {
+        return true;
+    }
+    cached = ScaledPicture{};
+    const int w = static_cast<int>(picture.width);
+    const int h = static_cast<int>(picture.height);
+    const int left = halfFloor(kScreenWidth - w);
+    const int top = halfFloor(kScreenHeight - h);
+    const int x0 = std::max(left, 0);
+    const int y0 = std::max(top, 0);
+    const int x1 = std::min(left + w, kScreenWidth);
+    const int y1 = std::min(top + h, kScreenHeight);
+    if (x1 <= x0 || y1 <= y0) {
+        return false;
+    }
+    const int outX0 = frameToOutput(x0, outW, kScreenWidth);
+    const int outY0 = frameToOutput(y0, outH, kScreenHeight);
+    const int outX1 = frameToOutput(x1, outW, kScreenWidth);
+    const int outY1 = frameToOutput(y1, outH, kScreenHeight);
+    if (outX1 <= outX0 || outY1 <= outY0) {
+        return false;
+    }
+    const PictureRegion region{
+        static_cast<std::uint32_t>(x0 - left), static_cast<std::uint32_t>(y0 - top),
+        static_cast<std::uint32_t>(x1 - x0), static_cast<std::uint32_t>(y1 - y0)};
+    cached.texture = scalePicture(picture, region, static_cast<std::uint32_t>(outX1 - outX0),
+                                  static_cast<std::uint32_t>(outY1 - outY0));
+    if (!cached.texture) {
+        return false;
+    }
+    cached.source = &picture;
+    cached.version = picture.version;
+    cached.outputWidth = outW;
+    cached.outputHeight = outH;
+    cached.x = outX0;
+    cached.y = outY0;
+    return true;
+}
+
+// Draws a picture centred, at the plain size as it is and otherwise scaled to the output.
+void blendPicture(const FrameView& frame, const Texture& picture, ScaledPicture& cached) {
+    if (isPlainSize()) {
+        blendTextureCentred(frame, picture);
+    } else if (scaleForOutput(picture, cached)) {
+        blendTextureAt(frame, *cached.texture, cached.x, cached.y);
+    }
+}
+
 FrameInputs currentFrameInputs(const FrameScene& scene) {
     return FrameInputs{renderState.sceneTexture.get(),
                        renderState.windowTexture.get(),
@@ -58,20 +141,59 @@ FrameInputs currentFrameInputs(const FrameScene& scene) {
 }
 
 FrameView frameView() {
-    return FrameView{renderState.frame.data(), kScreenWidth, kScreenHeight, kScreenWidth};
+    return FrameView{renderState.frame.data(), renderState.outputWidth, renderState.outputHeight,
+                     renderState.outputWidth};
+}
+
+// The frame size for the window's drawable area now; the current size when it cannot be asked.
+FramePlacement wantedOutput() {
+    int width = 0;
+    int height = 0;
+    if (!platform::getDrawableSize(mainWindow, width, height) || width <= 0 || height <= 0) {
+        return FramePlacement{0, 0, renderState.outputWidth, renderState.outputHeight};
+    }
+    return fitFrame(width, height);
 }
 
 }  // namespace
+
+bool setOutputSize(int width, int height) {
+    if (width == renderState.outputWidth && height == renderState.outputHeight &&
+        !renderState.frame.empty()) {
+        return true;
+    }
+    std::vector<std::uint32_t> frame;
+    try {
+        frame.assign(static_cast<size_t>(width) * static_cast<size_t>(height), kClearColor);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    TextureSlot text =
+        createTexture(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+    if (!text) {
+        return false;
+    }
+    renderState.frame = std::move(frame);
+    renderState.textTexture = std::move(text);
+    renderState.outputWidth = width;
+    renderState.outputHeight = height;
+    setTextFontScale(std::min(static_cast<double>(width) / kScreenWidth,
+                              static_cast<double>(height) / kScreenHeight));
+    redrawTextLayer();
+    scaledScene = ScaledPicture{};
+    scaledWindow = ScaledPicture{};
+    lastPresented.reset();
+    return true;
+}
 
 Status initRenderDevice() {
     if (mainWindow == 0) {
         return E_FAIL;
     }
     shutdownRenderDevice();
-    renderState.frame.assign(static_cast<size_t>(kScreenWidth) * kScreenHeight, kClearColor);
     // The layer starts empty: the window is shown before the first page is drawn.
-    renderState.textTexture = createTexture(kScreenWidth, kScreenHeight);
-    if (!renderState.textTexture) {
+    const FramePlacement output = wantedOutput();
+    if (!setOutputSize(output.width, output.height)) {
         shutdownRenderDevice();
         return E_FAIL;
     }
@@ -92,6 +214,12 @@ Status shutdownRenderDevice() {
     renderState.windowTexture.reset();
     renderState.frame.clear();
     renderState.frame.shrink_to_fit();
+    renderState.outputWidth = kScreenWidth;
+    renderState.outputHeight = kScreenHeight;
+    setTextFontScale(1.0);
+    clearTextLayer();
+    scaledScene = ScaledPicture{};
+    scaledWindow = ScaledPicture{};
     renderState.deviceLost = 0;
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
@@ -104,18 +232,19 @@ void composeFrame(const FrameScene& scene) {
     const FrameView frame = frameView();
     clearFrame(frame, kClearColor);
     if (renderState.sceneTexture) {
-        blendTextureCentred(frame, *renderState.sceneTexture);
+        blendPicture(frame, *renderState.sceneTexture, scaledScene);
     }
     if (scene.windowShown != 0) {
         if (renderState.windowTexture) {
-            blendTextureCentred(frame, *renderState.windowTexture);
+            blendPicture(frame, *renderState.windowTexture, scaledWindow);
         }
         if (renderState.textTexture) {
-            blendTextureCentred(frame, *renderState.textTexture);
+            blendTextureCentred(frame, *renderState.textTexture);  // drawn at the output size
         }
         if (scene.choiceHover != 0) {
             const int top = kBandTop + kLineStep * scene.hoverRow;
-            invertBand(frame, 0, top, kScreenWidth, top + kBandHeight);
+            invertBand(frame, 0, frameToOutput(top, frame.height, kScreenHeight), frame.width,
+                       frameToOutput(top + kBandHeight, frame.height, kScreenHeight));
         }
     }
     if (renderState.flashActive != 0) {
@@ -127,13 +256,16 @@ std::int32_t renderFrame(const FrameScene& scene) {
     if (renderState.frame.empty()) {
         return 0;
     }
-    const FrameInputs inputs = currentFrameInputs(scene);
     const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
+    const FramePlacement output = wantedOutput();
+    // Should memory run out for the new size, the old one is shown, centred as well as it fits.
+    setOutputSize(output.width, output.height);
+    const FrameInputs inputs = currentFrameInputs(scene);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame(scene);
         renderState.presentedAtMs = platform::timeGetTime();
-        if (!platform::presentFrame(mainWindow, renderState.frame.data(), kScreenWidth,
-                                    kScreenHeight, kScreenWidth * 4)) {
+        if (!platform::presentFrame(mainWindow, renderState.frame.data(), renderState.outputWidth,
+                                    renderState.outputHeight, renderState.outputWidth * 4)) {
             lastPresented.reset();
             return 0;
         }

@@ -1,5 +1,7 @@
-// The render device: composes the 800x600 frame from the scene picture, the message window
-// picture, the text layer, the choice highlight and the flash, and shows it in the window.
+// The render device: composes the frame from the scene picture, the message window picture,
+// the text layer, the choice highlight and the flash, and shows it in the window. The frame is
+// 800x600 in the story's coordinates; it is composed at the size it is shown at (the largest
+// 4:3 size the window's drawable area holds), with text rasterised at that size.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +11,10 @@
 #include "common/game_path.h"
 #include "common/status.h"
 #include "graphics/texture.h"
+#include "platform/frame_geometry.h"
 
 namespace tsuzuri {
 
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
 // The colour behind every layer (A8R8G8B8): a pale blue.
 constexpr std::uint32_t kClearColor = 0xFFC0C0FF;
 // initRenderDevice's failure when no face with Japanese characters can be opened.
@@ -32,11 +33,13 @@ struct RenderState {
     std::int32_t deviceLost = 0;  // a software frame is never lost; kept for the frame's steps
     TextureSlot sceneTexture;     // the picture of the last Image line
     TextureSlot windowTexture;    // the message window picture
-    TextureSlot textTexture;      // the text layer, 800x600
+    TextureSlot textTexture;      // the text layer, outputWidth x outputHeight
     std::int32_t flashActive = 0;
     std::uint8_t flashLevel = 0;
-    GamePath scenePath;                 // the scene picture last shown
-    std::vector<std::uint32_t> frame;   // the composed frame, kScreenWidth x kScreenHeight
+    GamePath scenePath;                // the scene picture last shown
+    std::vector<std::uint32_t> frame;  // the composed frame, outputWidth x outputHeight
+    int outputWidth = kScreenWidth;    // the size the frame is composed and shown at
+    int outputHeight = kScreenHeight;
     std::uint64_t framesPresented = 0;  // counts the frames shown (unchanged ones are not)
     std::uint32_t presentedAtMs = 0;    // clock reading when the last one was handed over
 };
@@ -61,5 +64,10 @@ std::int32_t stepFlash();
 
 // Composes the current frame into renderState.frame without presenting it.
 void composeFrame(const FrameScene& scene);
+
+// Makes the frame and the text layer width x height (the text drawn again at that size), as
+// renderFrame does when the window's drawable area changes. False when memory runs out; the
+// old size then stays.
+bool setOutputSize(int width, int height);
 
 }  // namespace tsuzuri

@@ -4,6 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,8 @@ struct FontState {
     GlyphBitmap scratch;  // the uncached path's result
     int faceIndex = 0;
     std::uint64_t generation = 0;
+    double scale = 1.0;
+    FT_F26Dot6 emSize = kTextFontPixelSize * 64;  // in 64ths of a pixel
     // A search of the system's faces started ahead of openTextFont, and what it found. The
     // thread comes last so that, when the process ends during a search, it is joined before
     // the result it writes is destroyed.
@@ -54,6 +57,16 @@ struct FontState {
 FontState& state() {
     static FontState instance;
     return instance;
+}
+
+// Sizes a face for the current scale. The plain size goes through FT_Set_Pixel_Sizes, as it
+// always did, so that scale 1 rasterises exactly as before.
+bool applyEmSize(FT_Face face) {
+    const FT_F26Dot6 size = state().emSize;
+    if (size == kTextFontPixelSize * 64) {
+        return FT_Set_Pixel_Sizes(face, 0, kTextFontPixelSize) == 0;
+    }
+    return FT_Set_Char_Size(face, 0, size, 72, 72) == 0;  // at 72 dpi a point is a pixel
 }
 
 bool hasJapaneseGlyphs(FT_Face face) {
@@ -72,7 +85,7 @@ bool tryFace(const std::filesystem::path& file, int index) {
     if (FT_New_Face(s.library, file.c_str(), index, &face) != 0) {
         return false;
     }
-    if (!hasJapaneseGlyphs(face) || FT_Set_Pixel_Sizes(face, 0, kTextFontPixelSize) != 0) {
+    if (!hasJapaneseGlyphs(face) || !applyEmSize(face)) {
         FT_Done_Face(face);
         return false;
     }
@@ -214,6 +227,25 @@ bool isTextFontOpen() {
     return state().face != nullptr;
 }
 
+void setTextFontScale(double scale) {
+    FontState& s = state();
+    const auto size = static_cast<FT_F26Dot6>(std::lround(kTextFontPixelSize * 64 * scale));
+    s.scale = scale;
+    if (size == s.emSize || size < 64) {
+        return;
+    }
+    s.emSize = size;
+    s.cache.clear();
+    ++s.generation;
+    if (s.face != nullptr) {
+        applyEmSize(s.face);
+    }
+}
+
+double textFontScale() {
+    return state().scale;
+}
+
 int textFontAscent() {
     FT_Face face = state().face;
     return face == nullptr ? 0 : static_cast<int>(face->size->metrics.ascender >> 6);
@@ -268,8 +300,7 @@ const GlyphBitmap* cachedGlyph(std::uint16_t code) {
         if (s.face == nullptr || FT_New_Face(s.library, s.file.c_str(), s.faceIndex, &face) != 0) {
             return nullptr;
         }
-        const bool drawn = FT_Set_Pixel_Sizes(face, 0, kTextFontPixelSize) == 0 &&
-                           renderGlyphFrom(face, code, s.scratch);
+        const bool drawn = applyEmSize(face) && renderGlyphFrom(face, code, s.scratch);
         FT_Done_Face(face);
         return drawn ? &s.scratch : nullptr;
     }

@@ -36,6 +36,12 @@ bool openTextFont(std::string& error);
 void closeTextFont();
 bool isTextFontOpen();
 
+// Draws glyphs for a frame `scale` times the size of 800x600: the em becomes
+// kTextFontPixelSize * scale pixels (fractional sizes included). Scale 1 is the default; a
+// change empties the glyph cache. Kept across openTextFont and closeTextFont.
+void setTextFontScale(double scale);
+double textFontScale();
+
 // The face's ascender at the requested size, in pixels.
 int textFontAscent();
 

@@ -1,13 +1,17 @@
 #include "graphics/text_layer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
+#include "platform/frame_geometry.h"
 #include "platform/input.h"
 
 namespace tsuzuri {
@@ -18,11 +22,25 @@ struct Offset {
     int dy;
 };
 
-// The outline: copies of the glyph 2 pixels away, in this order (top row first).
-constexpr Offset kFullOutline[] = {{-2, -2}, {0, -2}, {2, -2}, {-2, 0},
-                                   {2, 0},   {-2, 2}, {0, 2},  {2, 2}};
+// The outline: copies of the glyph one reach away (2 pixels at 800x600), in this order (top
+// row first), as multiples of the reach.
+constexpr Offset kFullOutline[] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0},
+                                   {1, 0},   {-1, 1}, {0, 1},  {1, 1}};
 // While skipping, only the diagonal copies, which is cheaper and looks almost the same.
-constexpr Offset kSkipOutline[] = {{-2, -2}, {2, -2}, {-2, 2}, {2, 2}};
+constexpr Offset kSkipOutline[] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+
+// The outline's reach in pixels for the current text scale.
+int outlineReach() {
+    return std::max(1, static_cast<int>(std::lround(2.0 * textFontScale())));
+}
+
+// The pages drawn into the layer since it was last cleared, so that the layer can be drawn
+// again at another size.
+struct DrawnPage {
+    std::string text;
+    bool skipping = false;
+};
+std::vector<DrawnPage> drawnPages;
 
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
@@ -36,18 +54,18 @@ struct PaintedGlyph {
 
 void mergeOutline(const GlyphBitmap& body, const Offset* offsets, size_t count,
                   GlyphBitmap& outline) {
-    constexpr int kReach = 2;
-    outline.width = body.width + 2 * kReach;
-    outline.height = body.height + 2 * kReach;
-    outline.left = body.left - kReach;
-    outline.top = body.top + kReach;
+    const int reach = outlineReach();
+    outline.width = body.width + 2 * reach;
+    outline.height = body.height + 2 * reach;
+    outline.left = body.left - reach;
+    outline.top = body.top + reach;
     outline.alpha.assign(static_cast<size_t>(outline.width) * outline.height, 0);
     for (size_t k = 0; k < count; ++k) {
         for (int row = 0; row < body.height; ++row) {
             std::uint8_t* target =
                 outline.alpha.data() +
-                static_cast<size_t>(row + kReach + offsets[k].dy) * outline.width + kReach +
-                offsets[k].dx;
+                static_cast<size_t>(row + reach + offsets[k].dy * reach) * outline.width + reach +
+                offsets[k].dx * reach;
             const std::uint8_t* source = body.alpha.data() + static_cast<size_t>(row) * body.width;
             for (int column = 0; column < body.width; ++column) {
                 target[column] = std::max(target[column], source[column]);
@@ -105,8 +123,8 @@ template <typename Write>
 void forEachCoveredPixel(const LockedRect& lock, const GlyphBitmap& bitmap, int left, int top,
                          Write write) {
     const int firstColumn = std::max(0, -left);
-    const int lastColumn = std::min(bitmap.width, kScreenWidth - left);
-    for (int row = std::max(0, -top); row < bitmap.height && top + row < kScreenHeight; ++row) {
+    const int lastColumn = std::min(bitmap.width, lock.width - left);
+    for (int row = std::max(0, -top); row < bitmap.height && top + row < lock.height; ++row) {
         auto* line = reinterpret_cast<std::uint32_t*>(
             lock.bits + static_cast<std::ptrdiff_t>(top + row) * lock.pitch);
         const std::uint8_t* coverage =
@@ -122,6 +140,7 @@ void forEachCoveredPixel(const LockedRect& lock, const GlyphBitmap& bitmap, int 
 }  // namespace
 
 Status clearTextLayer() {
+    drawnPages.clear();
     Texture* layer = renderState.textTexture.get();
     if (layer == nullptr) {
         return S_OK;
@@ -134,7 +153,10 @@ Status clearTextLayer() {
     return failed(unlockTexture(layer)) ? E_FAIL : S_OK;
 }
 
-int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available) {
+namespace {
+
+int drawGlyphAs(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available,
+                bool skipping) {
     const auto first = static_cast<unsigned char>(bytes[0]);
     const bool twoBytes = isLeadByte(first);
     if (twoBytes && available < 2) {
@@ -144,7 +166,7 @@ int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size
         twoBytes ? static_cast<std::uint16_t>(first * 256 + static_cast<unsigned char>(bytes[1]))
                  : first;
     const int count = twoBytes ? 2 : 1;
-    const PaintedGlyph* glyph = paintedGlyph(code, isSkipKeyDown());
+    const PaintedGlyph* glyph = paintedGlyph(code, skipping);
     if (glyph == nullptr) {
         return count;
     }
@@ -161,15 +183,9 @@ int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size
     return count;
 }
 
-Status drawTextPage(const char* text) {
-    Texture* layer = renderState.textTexture.get();
-    if (layer == nullptr || text == nullptr) {
-        return S_OK;
-    }
-    LockedRect lock;
-    if (failed(lockTexture(layer, lock))) {
-        return S_OK;
-    }
+// Lays the page out on the 800x600 grid and draws each character at its place scaled to the
+// layer's size.
+void drawPageInto(const LockedRect& lock, const char* text, bool skipping) {
     const std::size_t length = std::strlen(text);
     int y = kTextOriginY;
     int column = 0;
@@ -195,11 +211,47 @@ Status drawTextPage(const char* text) {
             if (y >= kTextAreaBottom) {
                 break;
             }
-            const int count =
-                drawGlyph(lock, kTextOriginX + kTextColumnWidth * column, y, text + i, length - i);
+            const int x = kTextOriginX + kTextColumnWidth * column;
+            const int count = drawGlyphAs(lock, frameToOutput(x, lock.width, kScreenWidth),
+                                          frameToOutput(y, lock.height, kScreenHeight), text + i,
+                                          length - i, skipping);
             column += count;
             i += static_cast<std::size_t>(count);
         }
+    }
+}
+
+}  // namespace
+
+int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available) {
+    return drawGlyphAs(lock, x, y, bytes, available, isSkipKeyDown());
+}
+
+Status drawTextPage(const char* text) {
+    Texture* layer = renderState.textTexture.get();
+    if (layer == nullptr || text == nullptr) {
+        return S_OK;
+    }
+    LockedRect lock;
+    if (failed(lockTexture(layer, lock))) {
+        return S_OK;
+    }
+    const bool skipping = isSkipKeyDown();
+    drawPageInto(lock, text, skipping);
+    unlockTexture(layer);
+    drawnPages.push_back({text, skipping});
+    return S_OK;
+}
+
+Status redrawTextLayer() {
+    Texture* layer = renderState.textTexture.get();
+    LockedRect lock;
+    if (layer == nullptr || failed(lockTexture(layer, lock))) {
+        return E_FAIL;
+    }
+    std::memset(lock.bits, 0, static_cast<size_t>(lock.pitch) * layer->height);
+    for (const DrawnPage& page : drawnPages) {
+        drawPageInto(lock, page.text.c_str(), page.skipping);
     }
     unlockTexture(layer);
     return S_OK;

@@ -24,10 +24,17 @@ constexpr int kTextAreaBottom = 570;
 Status clearTextLayer();
 
 // Draws a page ("\n" breaks lines) into the text layer without clearing it first. Answers 0.
+// The layout is always on the 800x600 grid; a larger or smaller layer gets each character at
+// its place scaled, rasterised at the font's current scale (see setTextFontScale).
 Status drawTextPage(const char* text);
 
+// Draws the pages drawn since the layer was last cleared again, into a cleared layer: after
+// the layer has been made anew at another size.
+Status redrawTextLayer();
+
 // Draws the character starting at `bytes` (at most `available` bytes may be read) with the
-// pen at (x, y): outline first, then body. Answers how many bytes the character takes.
+// pen at (x, y) of the layer's pixels: outline first, then body. Answers how many bytes the
+// character takes.
 int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available);
 
 }  // namespace tsuzuri

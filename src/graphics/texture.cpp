@@ -22,8 +22,8 @@ TextureSlot createTexture(std::uint32_t width, std::uint32_t height) {
     if (!isTextureSizeAllowed(width, height)) {
         return nullptr;
     }
-    ++editCount;
     auto texture = std::make_unique<Texture>();
+    texture->version = ++editCount;
     texture->width = width;
     texture->height = height;
     texture->pitch = static_cast<std::int32_t>(width * 4);
@@ -39,8 +39,8 @@ TextureSlot adoptTexturePixels(std::uint32_t width, std::uint32_t height, PixelV
     if (!isTextureSizeAllowed(width, height) || pixels.size() != std::size_t{width} * height) {
         return nullptr;
     }
-    ++editCount;
     auto texture = std::make_unique<Texture>();
+    texture->version = ++editCount;
     texture->width = width;
     texture->height = height;
     texture->pitch = static_cast<std::int32_t>(width * 4);
@@ -52,8 +52,10 @@ Status lockTexture(Texture* texture, LockedRect& locked) {
     if (texture == nullptr || texture->pixels.empty()) {
         return E_FAIL;
     }
-    ++editCount;
+    texture->version = ++editCount;
     locked.pitch = texture->pitch;
+    locked.width = static_cast<std::int32_t>(texture->width);
+    locked.height = static_cast<std::int32_t>(texture->height);
     locked.bits = reinterpret_cast<std::uint8_t*>(texture->pixels.data());
     return S_OK;
 }

@@ -45,6 +45,10 @@ struct Texture {
     std::uint32_t height = 0;
     std::int32_t pitch = 0;  // bytes per row
     PixelVector pixels;      // height rows of pitch bytes
+    // Set from textureEditCount when the texture is made and at each lock, so no two states
+    // of any textures share a number: what was derived from a texture is still valid while
+    // the texture and its version are the same.
+    std::uint64_t version = 0;
 };
 
 // A place that holds one texture or none.
@@ -54,6 +58,8 @@ using TextureSlot = std::unique_ptr<Texture>;
 struct LockedRect {
     std::int32_t pitch = 0;
     std::uint8_t* bits = nullptr;
+    std::int32_t width = 0;  // the texture's size
+    std::int32_t height = 0;
 };
 
 // A new texture with every byte 0, or null when the size is 0 or over the limits.

@@ -39,8 +39,8 @@ struct BackendOps {
     BackendEntry<bool(std::string& reason)> initWindowSystem;
     // Takes the window system down; the window is already destroyed.
     BackendEntry<void()> shutdownWindowSystem;
-    // Opens the window with a client area of exactly width x height.
-    BackendEntry<bool(int clientWidth, int clientHeight)> createWindow;
+    // Opens the window with a client area of width x height, shaped as asked.
+    BackendEntry<bool(int clientWidth, int clientHeight, WindowShape shape)> createWindow;
     // Closes the window; harmless when none is open.
     BackendEntry<void()> destroyWindow;
     // Sets the window's title.
@@ -49,10 +49,17 @@ struct BackendOps {
     BackendEntry<void(std::uint64_t nextIdlePass)> pumpEvents;
     // Notes that a message peek found nothing even after pumping.
     BackendEntry<void()> countIdlePass;
-    // The cursor in client coordinates; false when it cannot be taken.
+    // Desktop fullscreen on or off; whether it is on.
+    BackendEntry<bool(bool on)> setFullscreen;
+    BackendEntry<bool()> isFullscreen;
+    // The drawable area in pixels.
+    BackendEntry<bool(int& width, int& height)> getDrawableSize;
+    // The cursor in client pixels (as the drawable counts them); false when it cannot be taken.
     BackendEntry<bool(int& x, int& y)> getCursorClientPos;
-    // Shows an A8R8G8B8 frame; false when the window can show no frame any more.
-    BackendEntry<bool(const std::uint32_t* pixels, int width, int height, int pitchBytes)>
+    // Shows an A8R8G8B8 frame with its top left corner at (x, y) of the drawable, black
+    // around it; false when the window can show no frame any more.
+    BackendEntry<bool(const std::uint32_t* pixels, int width, int height, int pitchBytes, int x,
+                      int y)>
         presentFrame;
     // True once after the desktop asked for the window's content again.
     BackendEntry<bool()> takeRedrawRequest;

@@ -14,13 +14,25 @@ namespace tsuzuri::platform {
 struct ScriptedEvent {
     enum class When { Pass, Ms };
     // LoseDisplay: from then on the window can show no frame, as when the display goes away.
-    enum class Action { Down, Up, Tap, Move, Close, Choose, ChooseCancel, LoseDisplay };
+    // AltEnter: the fullscreen toggle of Alt+Enter. Resize: the window's new client size.
+    enum class Action {
+        Down,
+        Up,
+        Tap,
+        Move,
+        Close,
+        Choose,
+        ChooseCancel,
+        LoseDisplay,
+        AltEnter,
+        Resize
+    };
 
     When when = When::Pass;
     std::uint32_t at = 0;  // pass number (from 1) or milliseconds since the loop began
     Action action = Action::Down;
     int key = 0;       // virtual-key code for Down, Up, Tap
-    int x = 0, y = 0;  // client coordinates for Move
+    int x = 0, y = 0;  // client pixels for Move; the new size for Resize
     std::string path;  // the chooser's answer for Choose
 };
 
@@ -33,6 +45,10 @@ struct ScriptedInput {
 bool parseScriptedInput(std::string_view text, const std::string& sourceName, ScriptedInput& out,
                         std::string& error);
 bool loadScriptedInput(const std::filesystem::path& file, ScriptedInput& out, std::string& error);
+
+// The desktop a headless run pretends to have: fullscreen and `--scale fit` size to it.
+constexpr int kHeadlessDesktopWidth = 1920;
+constexpr int kHeadlessDesktopHeight = 1080;
 
 // Gives the headless backend its input and clears everything it has recorded.
 void setHeadlessInput(ScriptedInput input);

@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "platform/backend.h"
+#include "platform/frame_geometry.h"
 #include "platform/headless.h"
 
 namespace tsuzuri::platform {
@@ -18,6 +19,9 @@ struct HeadlessState {
     std::uint64_t idlePasses = 0;
     std::uint64_t presentedFrames = 0;
     bool displayLost = false;
+    int windowWidth = kScreenWidth;
+    int windowHeight = kScreenHeight;
+    bool fullscreen = false;
     CapturedFrame lastFrame;
     std::vector<std::string> messageLog;
 };
@@ -34,25 +38,35 @@ bool isDue(const ScriptedEvent& event, std::uint64_t nextIdlePass, std::uint32_t
     return event.at <= elapsedMs;
 }
 
+// The keys that reach the window as messages as well as key state.
+void announceKey(int key) {
+    if ((key == VK_ESCAPE || key == VK_F11) && liveWindow() != 0) {
+        enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), key});
+    }
+}
+
 void apply(const ScriptedEvent& event) {
     HeadlessState& s = state();
     InputTracker& input = inputTracker();
     switch (event.action) {
         case ScriptedEvent::Action::Down:
             input.press(event.key);
-            if (event.key == VK_ESCAPE && liveWindow() != 0) {
-                enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), VK_ESCAPE});
-            }
+            announceKey(event.key);
             break;
         case ScriptedEvent::Action::Up:
             input.release(event.key);
             break;
         case ScriptedEvent::Action::Tap:
             input.press(event.key);
-            if (event.key == VK_ESCAPE && liveWindow() != 0) {
-                enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), VK_ESCAPE});
-            }
+            announceKey(event.key);
             input.release(event.key);
+            break;
+        case ScriptedEvent::Action::AltEnter:
+            announceKey(VK_F11);  // the fullscreen toggle; the Enter itself is not pressed
+            break;
+        case ScriptedEvent::Action::Resize:
+            s.windowWidth = event.x;
+            s.windowHeight = event.y;
             break;
         case ScriptedEvent::Action::Move:
             s.cursorX = event.x;
@@ -109,7 +123,28 @@ bool initWindowSystem(std::string& /*reason*/) {
     return true;
 }
 void shutdownWindowSystem() {}
-bool createWindow(int /*clientWidth*/, int /*clientHeight*/) {
+bool createWindow(int clientWidth, int clientHeight, WindowShape shape) {
+    HeadlessState& s = state();
+    const FramePlacement fit = fitFrame(kHeadlessDesktopWidth, kHeadlessDesktopHeight);
+    s.windowWidth = shape.fitDesktop ? fit.width : clientWidth;
+    s.windowHeight = shape.fitDesktop ? fit.height : clientHeight;
+    s.fullscreen = shape.fullscreen;
+    return true;
+}
+
+bool setFullscreen(bool on) {
+    state().fullscreen = on;
+    return true;
+}
+
+bool isFullscreen() {
+    return state().fullscreen;
+}
+
+bool getDrawableSize(int& width, int& height) {
+    const HeadlessState& s = state();
+    width = s.fullscreen ? kHeadlessDesktopWidth : s.windowWidth;
+    height = s.fullscreen ? kHeadlessDesktopHeight : s.windowHeight;
     return true;
 }
 void destroyWindow() {}
@@ -143,7 +178,9 @@ bool getCursorClientPos(int& x, int& y) {
     return true;
 }
 
-bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
+// Keeps the frame itself; the bars around it carry nothing.
+bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes, int /*x*/,
+                  int /*y*/) {
     HeadlessState& s = state();
     if (s.displayLost) {
         return false;
@@ -200,6 +237,9 @@ constinit const BackendOps headlessBackend{
     .setWindowTitle = headless::setWindowTitle,
     .pumpEvents = headless::pumpEvents,
     .countIdlePass = headless::countIdlePass,
+    .setFullscreen = headless::setFullscreen,
+    .isFullscreen = headless::isFullscreen,
+    .getDrawableSize = headless::getDrawableSize,
     .getCursorClientPos = headless::getCursorClientPos,
     .presentFrame = headless::presentFrame,
     .takeRedrawRequest = headless::takeRedrawRequest,

@@ -60,7 +60,7 @@ bool isCursorInRect(const Rect* rect) {
     }
     int x = 0;
     int y = 0;
-    if (!platform::getCursorClientPos(mainWindow, x, y)) {
+    if (!platform::getCursorFramePos(mainWindow, x, y)) {
         return false;
     }
     return rect->left <= x && x <= rect->right && rect->top <= y && y <= rect->bottom;

@@ -9,7 +9,7 @@ namespace tsuzuri {
 extern std::uint8_t keyState[256];
 extern std::uint8_t prevKeyState[256];
 
-// A rectangle in client pixels; all four borders count as inside.
+// A rectangle in the frame's 800x600 space; all four borders count as inside.
 struct Rect {
     std::int32_t left = 0;
     std::int32_t top = 0;
@@ -32,7 +32,8 @@ bool isAdvanceReleased();
 bool isToggleReleased();
 // Ctrl held now.
 bool isSkipKeyDown();
-// The cursor, taken live, lies in the rectangle (borders included); false for a null rect.
+// The cursor, taken live and mapped into the frame's space, lies in the rectangle (borders
+// included); false for a null rect.
 bool isCursorInRect(const Rect* rect);
 
 }  // namespace tsuzuri

@@ -7,6 +7,7 @@
 #include "common/shift_jis.h"
 #include "platform/audio.h"
 #include "platform/backend.h"
+#include "platform/frame_geometry.h"
 #include "platform/platform.h"
 
 namespace tsuzuri::platform {
@@ -23,6 +24,7 @@ struct PlatformState {
     InputTracker input;
     std::uint64_t idlePasses = 0;
     std::optional<std::pair<int, int>> cursorOverride;
+    FramePlacement presented;  // where the last frame was shown, for mapping the cursor back
 };
 
 PlatformState& state() {
@@ -86,16 +88,33 @@ void shutdownWindowSystem() {
     s.queue.clear();
 }
 
-WindowHandle createWindow(int clientWidth, int clientHeight) {
+WindowHandle createWindow(int clientWidth, int clientHeight, WindowShape shape) {
     PlatformState& s = state();
     if (s.window != 0) {
         return 0;  // the player has exactly one window
     }
-    if (!selectedBackend().createWindow(clientWidth, clientHeight)) {
+    if (!selectedBackend().createWindow(clientWidth, clientHeight, shape)) {
         return 0;
     }
     s.window = ++s.lastIssuedHandle;
+    // Until a frame is shown, the cursor maps through where the first one will go.
+    int width = clientWidth;
+    int height = clientHeight;
+    selectedBackend().getDrawableSize(width, height);
+    s.presented = fitFrame(width, height);
     return s.window;
+}
+
+bool setFullscreen(WindowHandle window, bool on) {
+    return isWindowAlive(window) && selectedBackend().setFullscreen(on);
+}
+
+bool isFullscreen(WindowHandle window) {
+    return isWindowAlive(window) && selectedBackend().isFullscreen();
+}
+
+bool getDrawableSize(WindowHandle window, int& width, int& height) {
+    return isWindowAlive(window) && selectedBackend().getDrawableSize(width, height);
 }
 
 void setWindowTitle(WindowHandle window, const std::string& sjisTitle) {
@@ -159,6 +178,10 @@ void setCursorOverride(std::optional<std::pair<int, int>> position) {
 }
 
 bool getCursorClientPos(WindowHandle window, int& x, int& y) {
+    return isWindowAlive(window) && selectedBackend().getCursorClientPos(x, y);
+}
+
+bool getCursorFramePos(WindowHandle window, int& x, int& y) {
     if (!isWindowAlive(window)) {
         return false;
     }
@@ -167,7 +190,15 @@ bool getCursorClientPos(WindowHandle window, int& x, int& y) {
         y = state().cursorOverride->second;
         return true;
     }
-    return selectedBackend().getCursorClientPos(x, y);
+    int clientX = 0;
+    int clientY = 0;
+    if (!selectedBackend().getCursorClientPos(clientX, clientY)) {
+        return false;
+    }
+    const FramePlacement& at = state().presented;
+    x = outputToFrame(clientX - at.x, at.width, kScreenWidth);
+    y = outputToFrame(clientY - at.y, at.height, kScreenHeight);
+    return true;
 }
 
 bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, int height,
@@ -175,7 +206,17 @@ bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, i
     if (!isWindowAlive(window)) {
         return false;
     }
-    return selectedBackend().presentFrame(pixels, width, height, pitchBytes);
+    int drawableWidth = width;
+    int drawableHeight = height;
+    selectedBackend().getDrawableSize(drawableWidth, drawableHeight);
+    const FramePlacement placement{(drawableWidth - width) / 2, (drawableHeight - height) / 2,
+                                   width, height};
+    if (!selectedBackend().presentFrame(pixels, width, height, pitchBytes, placement.x,
+                                        placement.y)) {
+        return false;
+    }
+    state().presented = placement;
+    return true;
 }
 
 bool takeRedrawRequest(WindowHandle window) {

@@ -57,9 +57,17 @@ void shutdownWindowSystem();
 using DisplayLostHandler = void (*)();
 void setDisplayLostHandler(DisplayLostHandler handler);
 
-// Opens a visible window with a client area of exactly width x height, centred on the
-// screen, fixed in size, without a maximise control. Answers 0 on failure.
-WindowHandle createWindow(int clientWidth, int clientHeight);
+// How the window opens. A plain window is fixed in size, without a maximise control.
+struct WindowShape {
+    bool resizable = false;   // may be resized and maximised by the reader
+    bool fullscreen = false;  // covers the desktop (no change of video mode)
+    bool fitDesktop = false;  // the client size becomes the largest 4:3 one that fits the
+                              // desktop's usable area, window borders included
+};
+
+// Opens a visible window with a client area of width x height (or as `shape.fitDesktop` makes
+// it), centred on the screen. Answers 0 on failure.
+WindowHandle createWindow(int clientWidth, int clientHeight, WindowShape shape = {});
 void setWindowTitle(WindowHandle window, const std::string& sjisTitle);
 // Destroys the window; the handle is stale afterwards and posts to it fail.
 void destroyWindow(WindowHandle window);
@@ -72,6 +80,15 @@ bool peekMessage(Message& message);
 bool postMessage(WindowHandle window, MessageKind kind);
 void postQuitMessage();
 
+// Turns desktop fullscreen on or off, and tells whether it is on. A window that was fixed in
+// size keeps its size when it comes back.
+bool setFullscreen(WindowHandle window, bool on);
+bool isFullscreen(WindowHandle window);
+
+// The window's drawable size in pixels (on high-DPI desktops larger than its size in screen
+// coordinates). Answers false without a live window.
+bool getDrawableSize(WindowHandle window, int& width, int& height);
+
 // ---------------------------------------------------------------------------------------------
 // Keyboard and mouse
 
@@ -82,17 +99,23 @@ constexpr int VK_RETURN = 0x0D;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_ESCAPE = 0x1B;
 constexpr int VK_SPACE = 0x20;
+constexpr int VK_F11 = 0x7A;
 
 // Copies the key and button state as the gathered events have left it: bit 0x80 = down.
 // `pressedSince` gets 0x80 for each key that went down at least once since the previous call
 // (so a press and release between two calls is not lost); the record is then reset.
 void getKeyboardState(std::uint8_t state[256], std::uint8_t pressedSince[256]);
 
-// The cursor position now, in client coordinates of the window (may lie outside the client
-// area). Answers false when the position cannot be taken.
+// The cursor position now, in client pixels of the window (may lie outside the client area).
+// Answers false when the position cannot be taken.
 bool getCursorClientPos(WindowHandle window, int& x, int& y);
 
-// Puts the cursor, as getCursorClientPos answers it, at a fixed place (for unattended runs
+// The cursor in the frame's own 800x600 space: the client position mapped back through the
+// place the last frame was presented at (see frame_geometry.h). On the bars around the frame
+// it lies outside 0..799 x 0..599.
+bool getCursorFramePos(WindowHandle window, int& x, int& y);
+
+// Puts the cursor, as getCursorFramePos answers it, at a fixed place (for unattended runs
 // that pick choices); nothing restores the real cursor.
 void setCursorOverride(std::optional<std::pair<int, int>> position);
 
@@ -100,7 +123,8 @@ void setCursorOverride(std::optional<std::pair<int, int>> position);
 // Presentation
 
 // Shows a frame of 32-bit pixels (A8R8G8B8: bytes blue, green, red, alpha in memory) in the
-// window. Answers false when the window cannot show frames any more.
+// window, centred in its drawable area with black around it. Answers false when the window
+// cannot show frames any more.
 bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, int height,
                   int pitchBytes);
 

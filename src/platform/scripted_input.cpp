@@ -40,7 +40,8 @@ bool parseKey(std::string_view word, int& key) {
         std::string_view name;
         int key;
     } kKeys[] = {{"left", VK_LBUTTON}, {"right", VK_RBUTTON}, {"enter", VK_RETURN},
-                 {"space", VK_SPACE},  {"ctrl", VK_CONTROL},  {"escape", VK_ESCAPE}};
+                 {"space", VK_SPACE},  {"ctrl", VK_CONTROL},  {"escape", VK_ESCAPE},
+                 {"f11", VK_F11}};
     for (const auto& entry : kKeys) {
         if (entry.name == word) {
             key = entry.key;
@@ -79,13 +80,24 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         if (args != 1 || !parseKey(words[3], event.key)) {
             std::string problem = "'";
             problem.append(action).append(
-                "' needs one key: left, right, enter, space, ctrl or escape");
+                "' needs one key: left, right, enter, space, ctrl, escape or f11");
             return problem;
         }
     } else if (action == "move") {
         event.action = ScriptedEvent::Action::Move;
         if (args != 2 || !parseNumber(words[3], event.x) || !parseNumber(words[4], event.y)) {
             return "'move' needs two whole numbers X Y";
+        }
+    } else if (action == "resize") {
+        event.action = ScriptedEvent::Action::Resize;
+        if (args != 2 || !parseNumber(words[3], event.x) || !parseNumber(words[4], event.y) ||
+            event.x < 1 || event.y < 1 || event.x > 16384 || event.y > 16384) {
+            return "'resize' needs a width and a height from 1 to 16384";
+        }
+    } else if (action == "alt-enter") {
+        event.action = ScriptedEvent::Action::AltEnter;
+        if (args != 0) {
+            return "'alt-enter' takes no arguments";
         }
     } else if (action == "close") {
         event.action = ScriptedEvent::Action::Close;
@@ -115,7 +127,7 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         }
     } else {
         return "unknown ACTION '" + std::string(action) +
-               "' (use down, up, tap, move, close, choose or lose-display)";
+               "' (use down, up, tap, move, resize, alt-enter, close, choose or lose-display)";
     }
     return {};
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/backend.h"
+#include "platform/frame_geometry.h"
 
 namespace tsuzuri::platform {
 namespace sdl {
@@ -48,6 +49,8 @@ int virtualKeyOf(SDL_Keycode key) {
         case SDLK_LCTRL:
         case SDLK_RCTRL:
             return VK_CONTROL;
+        case SDLK_F11:
+            return VK_F11;
         default:
             return 0;
     }
@@ -58,6 +61,15 @@ void handleKey(const SDL_KeyboardEvent& event, bool down) {
     InputTracker& input = inputTracker();
     int key = virtualKeyOf(event.keysym.sym);
     if (key == 0) {
+        return;
+    }
+    const bool isEnter = key == VK_RETURN;
+    if (key == VK_F11 || (isEnter && down && (event.keysym.mod & KMOD_ALT) != 0)) {
+        // F11 and Alt+Enter toggle fullscreen; the Enter of Alt+Enter never reaches the story,
+        // and a held key toggles once.
+        if (down && event.repeat == 0 && liveWindow() != 0) {
+            enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), VK_F11});
+        }
         return;
     }
     if (key == VK_CONTROL) {
@@ -136,17 +148,46 @@ void shutdownWindowSystem() {
     }
 }
 
-bool createWindow(int clientWidth, int clientHeight) {
+// Sizes the window to the largest 4:3 client area that fits the usable desktop area of its
+// display once its borders are taken off, and centres it there.
+void fitToDesktop(SDL_Window* window) {
+    SDL_Rect usable;
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) {
+        return;
+    }
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
+        top = left = bottom = right = 0;  // no window manager to ask: no borders
+    }
+    const int availableWidth = usable.w - left - right;
+    const int availableHeight = usable.h - top - bottom;
+    const FramePlacement fit = fitFrame(availableWidth, availableHeight);
+    SDL_SetWindowSize(window, fit.width, fit.height);
+    SDL_SetWindowPosition(window, usable.x + left + fit.x, usable.y + top + fit.y);
+}
+
+bool createWindow(int clientWidth, int clientHeight, WindowShape shape) {
     SdlState& s = state();
     if (!s.videoUp || s.window != nullptr) {
         return false;
     }
-    // Not resizable, so window managers offer no maximise control.
+    // A plain window is not resizable, so window managers offer no maximise control.
+    Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (shape.resizable) {
+        flags |= SDL_WINDOW_RESIZABLE;
+    }
     s.window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, clientWidth,
-                                clientHeight, SDL_WINDOW_SHOWN);
+                                clientHeight, flags);
     if (s.window == nullptr) {
         std::fprintf(stderr, "tsuzuri: cannot create the window: %s\n", SDL_GetError());
         return false;
+    }
+    if (shape.fitDesktop) {
+        fitToDesktop(s.window);
+    }
+    if (shape.fullscreen && SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        std::fprintf(stderr, "tsuzuri: cannot go fullscreen: %s\n", SDL_GetError());
     }
     s.leftCtrl = s.rightCtrl = false;
     s.pointerLeft = false;
@@ -206,6 +247,46 @@ void pumpEvents(std::uint64_t /*nextIdlePass*/) {
     }
 }
 
+bool setFullscreen(bool on) {
+    SdlState& s = state();
+    if (s.window == nullptr) {
+        return false;
+    }
+    if (SDL_SetWindowFullscreen(s.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        std::fprintf(stderr, "tsuzuri: cannot %s fullscreen: %s\n", on ? "go" : "leave",
+                     SDL_GetError());
+        return false;
+    }
+    s.redrawRequested = true;
+    return true;
+}
+
+bool isFullscreen() {
+    SdlState& s = state();
+    return s.window != nullptr && (SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                                      SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+bool getDrawableSize(int& width, int& height) {
+    SdlState& s = state();
+    if (s.window == nullptr) {
+        return false;
+    }
+    SDL_GetWindowSizeInPixels(s.window, &width, &height);
+    return true;
+}
+
+// Screen coordinates of the window -> its drawable pixels (they differ on high-DPI desktops).
+void toPixels(SDL_Window* window, int& x, int& y) {
+    int width = 0, height = 0, pixelWidth = 0, pixelHeight = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    SDL_GetWindowSizeInPixels(window, &pixelWidth, &pixelHeight);
+    if (width > 0 && height > 0 && (width != pixelWidth || height != pixelHeight)) {
+        x = static_cast<int>(static_cast<long long>(x) * pixelWidth / width);
+        y = static_cast<int>(static_cast<long long>(y) * pixelHeight / height);
+    }
+}
+
 bool getCursorClientPos(int& x, int& y) {
     SdlState& s = state();
     if (s.window == nullptr) {
@@ -214,6 +295,7 @@ bool getCursorClientPos(int& x, int& y) {
     // Over the window: the window-relative position SDL keeps from the motion events.
     if (SDL_GetMouseFocus() == s.window) {
         SDL_GetMouseState(&x, &y);
+        toPixels(s.window, x, y);
         return true;
     }
     // Elsewhere: the global position minus the window's. That also serves a pointer that was
@@ -228,11 +310,30 @@ bool getCursorClientPos(int& x, int& y) {
         // A position inside after the pointer left is stale: it is outside.
         x = -1;
         y = -1;
+        return true;
     }
+    toPixels(s.window, x, y);
     return true;
 }
 
-bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
+// Paints the parts of the surface outside the frame's rectangle black.
+void fillBars(SDL_Surface* surface, const SDL_Rect& frame) {
+    const Uint32 black = SDL_MapRGB(surface->format, 0, 0, 0);
+    const SDL_Rect bars[] = {
+        {0, 0, surface->w, frame.y},
+        {0, frame.y + frame.h, surface->w, surface->h - frame.y - frame.h},
+        {0, frame.y, frame.x, frame.h},
+        {frame.x + frame.w, frame.y, surface->w - frame.x - frame.w, frame.h},
+    };
+    for (const SDL_Rect& bar : bars) {
+        if (bar.w > 0 && bar.h > 0) {
+            SDL_FillRect(surface, &bar, black);
+        }
+    }
+}
+
+bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchBytes, int x,
+                  int y) {
     SdlState& s = state();
     if (s.window == nullptr) {
         return false;
@@ -249,7 +350,9 @@ bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchB
     }
     // Plain copy: the frame is opaque and the window shows it as it is.
     SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-    int blit = SDL_BlitSurface(source, nullptr, surface, nullptr);
+    SDL_Rect place{x, y, width, height};
+    fillBars(surface, place);
+    int blit = SDL_BlitSurface(source, nullptr, surface, &place);
     SDL_FreeSurface(source);
     if (blit != 0) {
         return false;
@@ -289,6 +392,9 @@ constinit const BackendOps sdlBackend{
     .setWindowTitle = sdl::setWindowTitle,
     .pumpEvents = sdl::pumpEvents,
     .countIdlePass = sdl::countIdlePass,
+    .setFullscreen = sdl::setFullscreen,
+    .isFullscreen = sdl::isFullscreen,
+    .getDrawableSize = sdl::getDrawableSize,
     .getCursorClientPos = sdl::getCursorClientPos,
     .presentFrame = sdl::presentFrame,
     .takeRedrawRequest = sdl::takeRedrawRequest,

@@ -52,6 +52,7 @@ constexpr Switch kSwitches[] = {
     {"--trace-input", &CommandLine::traceInput},
     {"--trace-lines", &CommandLine::traceLines},
     {"--exit-after-first-frame", &CommandLine::exitAfterFirstFrame},
+    {"--fullscreen", &CommandLine::fullscreen},
 };
 
 // Options that name a file or folder, with what a missing name is reported as.
@@ -88,6 +89,23 @@ std::string takeAutoplay(const std::string& argument, CommandLine& result) {
     return {};
 }
 
+// "--scale N" with N from 1 to kMaxWindowScale, or "--scale fit".
+std::string takeScale(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
+    std::string value;
+    if (takeValue(arguments, i, "--scale", value) && value == "fit") {
+        result.scaleToFit = true;
+        result.windowScale = 0;
+        return {};
+    }
+    int scale = 0;
+    if (value.empty() || !parsePositive(value, scale) || scale > kMaxWindowScale) {
+        return "--scale needs a whole number from 1 to 8, or 'fit'";
+    }
+    result.windowScale = scale;
+    result.scaleToFit = false;
+    return {};
+}
+
 // Applies the option at arguments[i] to `result`, moving `i` past a separate value. Answers
 // a usage error, or an empty string.
 std::string applyOption(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
@@ -119,6 +137,9 @@ std::string applyOption(const std::vector<std::string>& arguments, size_t& i, Co
     if (isOption(argument, "--autoplay")) {
         return takeAutoplay(argument, result);
     }
+    if (isOption(argument, "--scale")) {
+        return takeScale(arguments, i, result);
+    }
     return "unknown option '" + argument + "'";
 }
 
@@ -134,6 +155,9 @@ std::string usageText() {
            "  --headless      run without a window on screen (for tests and tools)\n"
            "  --input FILE    with --headless: play the input events listed in FILE\n"
            "  --font FILE     draw text with this font file (also: TSUZURI_FONT=FILE)\n"
+           "  --scale N|fit   open the window N times 800x600 (1-8), or as large as fits the\n"
+           "                  desktop; the window can then be resized and maximised\n"
+           "  --fullscreen    start in fullscreen (F11 or Alt+Enter switch it at any time)\n"
            "  --autoplay[=MS] turn each page after MS milliseconds (1500) and pick the\n"
            "                  first row of each menu\n"
            "  --record DIR    write each new frame, an index and the sound into DIR\n"
@@ -146,7 +170,8 @@ std::string usageText() {
            "  --version       show the version and exit\n"
            "\n"
            "Controls: left click or Enter turns the page and picks a choice; right click or\n"
-           "Space hides and shows the message window; Ctrl held skips; Escape quits.\n";
+           "Space hides and shows the message window; Ctrl held skips; F11 or Alt+Enter\n"
+           "switches fullscreen; Escape quits.\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {

@@ -9,6 +9,9 @@
 
 namespace tsuzuri {
 
+// The largest whole window scale --scale takes.
+constexpr int kMaxWindowScale = 8;
+
 struct CommandLine {
     enum class Action { Play, Help, Version, UsageError };
 
@@ -28,6 +31,9 @@ struct CommandLine {
     std::uint64_t maxPasses = 0;              // --frames N
     double maxSeconds = 0.0;                  // --seconds S
     std::filesystem::path fontFile;           // empty: ask the system for a Japanese font
+    int windowScale = 0;                      // --scale N (1-8); 0: not given
+    bool scaleToFit = false;                  // --scale fit
+    bool fullscreen = false;                  // --fullscreen
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);

@@ -109,5 +109,8 @@ int main(int argc, char** argv) {
     options.recordFolder = recordFolder;
     options.maxPasses = commandLine.maxPasses;
     options.maxSeconds = commandLine.maxSeconds;
+    options.windowScale = commandLine.windowScale;
+    options.scaleToFit = commandLine.scaleToFit;
+    options.fullscreen = commandLine.fullscreen;
     return tsuzuri::runPlayer(options);
 }

@@ -23,14 +23,19 @@ void defaultWindowProc(const Message& message) {
 
 }  // namespace
 
-bool createMainWindow() {
+bool createMainWindow(int scale, bool fitDesktop, bool fullscreen) {
     std::string reason;
     if (!platform::initWindowSystem(reason)) {
         std::fprintf(stderr, "tsuzuri: %s\n", reason.c_str());
         mainWindow = 0;
         return false;
     }
-    mainWindow = platform::createWindow(kScreenWidth, kScreenHeight);
+    platform::WindowShape shape;
+    shape.resizable = scale > 0 || fitDesktop || fullscreen;
+    shape.fitDesktop = fitDesktop;
+    shape.fullscreen = fullscreen;
+    const int factor = scale > 0 ? scale : 1;
+    mainWindow = platform::createWindow(kScreenWidth * factor, kScreenHeight * factor, shape);
     return mainWindow != 0;
 }
 
@@ -42,6 +47,8 @@ void mainWindowProc(const Message& message) {
         case MessageKind::KeyDown:
             if (message.key == platform::VK_ESCAPE) {
                 platform::postMessage(message.window, MessageKind::Close);
+            } else if (message.key == platform::VK_F11) {
+                platform::setFullscreen(message.window, !platform::isFullscreen(message.window));
             }
             defaultWindowProc(message);
             return;

@@ -202,7 +202,7 @@ int runPlayer(const PlayerOptions& options) {
     platform::setDisplayLostHandler(endAfterLosingTheDisplay);
     // The font search reads the system's font configuration while the window is being made.
     startTextFontSearch();
-    if (!createMainWindow()) {
+    if (!createMainWindow(options.windowScale, options.scaleToFit, options.fullscreen)) {
         return endRun(kWindowFailedText);
     }
     startedSoFar = Started::Window;

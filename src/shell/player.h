@@ -23,6 +23,11 @@ struct PlayerOptions {
     // Close the window after this many main-loop passes or seconds (0: no limit).
     std::uint64_t maxPasses = 0;
     double maxSeconds = 0.0;
+    // The window: N times 800x600 (0: the plain fixed window), as large as the desktop allows,
+    // or fullscreen. With any of them it can be resized and maximised.
+    int windowScale = 0;
+    bool scaleToFit = false;
+    bool fullscreen = false;
 };
 
 // Runs the game in the current directory until its window closes. Every start-up failure is

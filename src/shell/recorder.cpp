@@ -156,10 +156,14 @@ bool writeFramePng(const fs::path& file) {
     Recorder& r = recorder();
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    image.width = kScreenWidth;
-    image.height = kScreenHeight;
+    // The frame as presented: at the output size, without the bars around it.
+    image.width = static_cast<png_uint_32>(renderState.outputWidth);
+    image.height = static_cast<png_uint_32>(renderState.outputHeight);
     image.format = PNG_FORMAT_BGR;  // the frame's alpha byte carries nothing
-    r.rgb.resize(static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 3);
+    if (renderState.frame.size() != std::size_t{image.width} * image.height) {
+        return false;
+    }
+    r.rgb.resize(renderState.frame.size() * 3);
     std::uint8_t* out = r.rgb.data();
     for (std::size_t i = 0; i < renderState.frame.size(); ++i) {
         const std::uint32_t pixel = renderState.frame[i];

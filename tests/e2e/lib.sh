@@ -69,7 +69,7 @@ wait_for_player_end() {
 # and the player (if $player_pid is set) are stopped when the script ends.
 start_xvfb() {
     exec 3>"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
     xvfb_pid=$!
     trap 'kill "$xvfb_pid" 2>/dev/null || true; [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
     for _ in $(seq 50); do
