@@ -148,6 +148,9 @@ void shutdownWindowSystem() {
     }
 }
 
+// How long fitToDesktop waits for the window manager's borders, in 10 ms steps.
+constexpr int kBorderWaitSteps = 30;
+
 // Sizes the window to the largest 4:3 client area that fits the usable desktop area of its
 // display once its borders are taken off, and centres it there.
 void fitToDesktop(SDL_Window* window) {
@@ -156,9 +159,17 @@ void fitToDesktop(SDL_Window* window) {
     if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) {
         return;
     }
+    // The window manager tells the borders once it has framed the window; without one, or if
+    // it does not say within a moment, the window has none.
     int top = 0, left = 0, bottom = 0, right = 0;
-    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
-        top = left = bottom = right = 0;  // no window manager to ask: no borders
+    for (int attempt = 0; attempt < kBorderWaitSteps; ++attempt) {
+        SDL_PumpEvents();
+        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) == 0 &&
+            top + left + bottom + right > 0) {
+            break;
+        }
+        top = left = bottom = right = 0;
+        SDL_Delay(10);
     }
     const int availableWidth = usable.w - left - right;
     const int availableHeight = usable.h - top - bottom;

@@ -121,4 +121,19 @@ sleep 0.5
 xdotool key Escape
 wait_for_player_end "Escape did not end the program"
 expect_rc 0
+
+# --scale fit: the largest 4:3 client area that fits the screen with the window's borders.
+"$TSUZURI" --scale fit "$WORK/game" >"$WORK/out" 2>"$WORK/err" &
+player_pid=$!
+find_window
+for _ in $(seq 60); do
+    extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
+    [ -n "$extents" ] && break
+    sleep 0.05
+done
+expected=$(echo "$extents" | awk -F, '{h = 1350 - $3 - $4; printf "%dx%d", int(h * 4 / 3 + 0.5), h}')
+wait_for_size "$expected"
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+xdotool key Escape
+wait_for_player_end "Escape did not end the program"
 echo "xvfb scale: all checks passed"
