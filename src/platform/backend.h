@@ -94,6 +94,7 @@ const BackendOps& selectedBackend();
 struct InputTracker {
     std::uint8_t down[256] = {};
     std::uint8_t pressedSince[256] = {};
+    int wheelNotches = 0;  // since last taken; up is positive
 
     void press(int key) {
         down[key & 0xFF] = 0x80;

@@ -25,14 +25,16 @@ struct ScriptedEvent {
         ChooseCancel,
         LoseDisplay,
         AltEnter,
-        Resize
+        Resize,
+        Wheel
     };
 
     When when = When::Pass;
     std::uint32_t at = 0;  // pass number (from 1) or milliseconds since the loop began
     Action action = Action::Down;
     int key = 0;       // virtual-key code for Down, Up, Tap
-    int x = 0, y = 0;  // client pixels for Move; the new size for Resize
+    int x = 0, y = 0;  // client pixels for Move; the new size for Resize; notches (up
+                       // positive) in x for Wheel
     std::string path;  // the chooser's answer for Choose
 };
 

@@ -38,9 +38,10 @@ bool isDue(const ScriptedEvent& event, std::uint64_t nextIdlePass, std::uint32_t
     return event.at <= elapsedMs;
 }
 
-// The keys that reach the window as messages as well as key state.
+// A key going down reaches the window as a message as well as key state; the mouse buttons
+// are no keys there.
 void announceKey(int key) {
-    if ((key == VK_ESCAPE || key == VK_F11) && liveWindow() != 0) {
+    if (key != VK_LBUTTON && key != VK_RBUTTON && liveWindow() != 0) {
         enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), key});
     }
 }
@@ -63,6 +64,9 @@ void apply(const ScriptedEvent& event) {
             break;
         case ScriptedEvent::Action::AltEnter:
             announceKey(VK_F11);  // the fullscreen toggle; the Enter itself is not pressed
+            break;
+        case ScriptedEvent::Action::Wheel:
+            input.wheelNotches += event.x;
             break;
         case ScriptedEvent::Action::Resize:
             s.windowWidth = event.x;

@@ -173,6 +173,13 @@ void getKeyboardState(std::uint8_t keys[256], std::uint8_t pressedSince[256]) {
     std::memset(input.pressedSince, 0, sizeof input.pressedSince);
 }
 
+int takeWheelNotches() {
+    InputTracker& input = state().input;
+    const int notches = input.wheelNotches;
+    input.wheelNotches = 0;
+    return notches;
+}
+
 void setCursorOverride(std::optional<std::pair<int, int>> position) {
     state().cursorOverride = position;
 }

@@ -99,12 +99,30 @@ constexpr int VK_RETURN = 0x0D;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_ESCAPE = 0x1B;
 constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21;  // Page Up
+constexpr int VK_NEXT = 0x22;   // Page Down
+constexpr int VK_UP = 0x26;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_A = 0x41;
+constexpr int VK_M = 0x4D;
+constexpr int VK_F5 = 0x74;
 constexpr int VK_F11 = 0x7A;
+constexpr int VK_F12 = 0x7B;
+constexpr int VK_OEM_PLUS = 0xBB;   // + (also = and the keypad's +)
+constexpr int VK_OEM_MINUS = 0xBD;  // - (also the keypad's -)
+
+// Every key going down (repeats of a held key included) is also queued as a KeyDown message
+// with its virtual-key code, for the window's own keys (Escape, F11, ...). Alt+Enter comes
+// as F11 alone: its Enter never reaches the key state.
 
 // Copies the key and button state as the gathered events have left it: bit 0x80 = down.
 // `pressedSince` gets 0x80 for each key that went down at least once since the previous call
 // (so a press and release between two calls is not lost); the record is then reset.
 void getKeyboardState(std::uint8_t state[256], std::uint8_t pressedSince[256]);
+
+// The mouse wheel's notches since the previous call: positive away from the reader (up),
+// negative towards them (down).
+int takeWheelNotches();
 
 // The cursor position now, in client pixels of the window (may lie outside the client area).
 // Answers false when the position cannot be taken.

@@ -39,9 +39,12 @@ bool parseKey(std::string_view word, int& key) {
     static constexpr struct {
         std::string_view name;
         int key;
-    } kKeys[] = {{"left", VK_LBUTTON}, {"right", VK_RBUTTON}, {"enter", VK_RETURN},
-                 {"space", VK_SPACE},  {"ctrl", VK_CONTROL},  {"escape", VK_ESCAPE},
-                 {"f11", VK_F11}};
+    } kKeys[] = {{"left", VK_LBUTTON},  {"right", VK_RBUTTON}, {"enter", VK_RETURN},
+                 {"space", VK_SPACE},   {"ctrl", VK_CONTROL},  {"escape", VK_ESCAPE},
+                 {"up", VK_UP},         {"down", VK_DOWN},     {"pageup", VK_PRIOR},
+                 {"pagedown", VK_NEXT}, {"plus", VK_OEM_PLUS}, {"minus", VK_OEM_MINUS},
+                 {"a", VK_A},           {"m", VK_M},           {"f5", VK_F5},
+                 {"f11", VK_F11},       {"f12", VK_F12}};
     for (const auto& entry : kKeys) {
         if (entry.name == word) {
             key = entry.key;
@@ -80,7 +83,8 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         if (args != 1 || !parseKey(words[3], event.key)) {
             std::string problem = "'";
             problem.append(action).append(
-                "' needs one key: left, right, enter, space, ctrl, escape or f11");
+                "' needs one key: left, right, enter, space, ctrl, escape, up, down, pageup, "
+                "pagedown, plus, minus, a, m, f5, f11 or f12");
             return problem;
         }
     } else if (action == "move") {
@@ -94,6 +98,14 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
             event.x < 1 || event.y < 1 || event.x > 16384 || event.y > 16384) {
             return "'resize' needs a width and a height from 1 to 16384";
         }
+    } else if (action == "wheel") {
+        event.action = ScriptedEvent::Action::Wheel;
+        int notches = 0;
+        if (args != 2 || (words[3] != "up" && words[3] != "down") ||
+            !parseNumber(words[4], notches) || notches < 1 || notches > 1000) {
+            return "'wheel' needs 'up' or 'down' and a number of notches from 1 to 1000";
+        }
+        event.x = words[3] == "up" ? notches : -notches;
     } else if (action == "alt-enter") {
         event.action = ScriptedEvent::Action::AltEnter;
         if (args != 0) {
@@ -127,7 +139,8 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         }
     } else {
         return "unknown ACTION '" + std::string(action) +
-               "' (use down, up, tap, move, resize, alt-enter, close, choose or lose-display)";
+               "' (use down, up, tap, move, wheel, resize, alt-enter, close, choose or "
+               "lose-display)";
     }
     return {};
 }

@@ -49,8 +49,33 @@ int virtualKeyOf(SDL_Keycode key) {
         case SDLK_LCTRL:
         case SDLK_RCTRL:
             return VK_CONTROL;
+        case SDLK_UP:
+        case SDLK_KP_8:
+            return VK_UP;
+        case SDLK_DOWN:
+        case SDLK_KP_2:
+            return VK_DOWN;
+        case SDLK_PAGEUP:
+            return VK_PRIOR;
+        case SDLK_PAGEDOWN:
+            return VK_NEXT;
+        case SDLK_a:
+            return VK_A;
+        case SDLK_m:
+            return VK_M;
+        case SDLK_PLUS:
+        case SDLK_EQUALS:  // + without Shift on most layouts
+        case SDLK_KP_PLUS:
+            return VK_OEM_PLUS;
+        case SDLK_MINUS:
+        case SDLK_KP_MINUS:
+            return VK_OEM_MINUS;
+        case SDLK_F5:
+            return VK_F5;
         case SDLK_F11:
             return VK_F11;
+        case SDLK_F12:
+            return VK_F12;
         default:
             return 0;
     }
@@ -84,8 +109,8 @@ void handleKey(const SDL_KeyboardEvent& event, bool down) {
     }
     if (down) {
         input.press(key);
-        if (key == VK_ESCAPE) {
-            enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), VK_ESCAPE});
+        if (liveWindow() != 0) {
+            enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), key});
         }
     } else {
         input.release(key);
@@ -251,6 +276,11 @@ void pumpEvents(std::uint64_t /*nextIdlePass*/) {
                 break;
             case SDL_MOUSEBUTTONUP:
                 handleButton(event.button, false);
+                break;
+            case SDL_MOUSEWHEEL:
+                inputTracker().wheelNotches += event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED
+                                                   ? -event.wheel.y
+                                                   : event.wheel.y;
                 break;
             default:
                 break;

@@ -30,7 +30,7 @@ size() {
     xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
 }
 wait_for_size() {
-    for _ in $(seq 60); do
+    for _ in $(seq 200); do
         [ "$(size)" = "$1" ] && return 0
         sleep 0.05
     done
@@ -41,14 +41,14 @@ pages() {
     sed -n 's/^tsuzuri: line [0-9]* Text: \(.*\)/\1/p' "$WORK/err" | tr '\n' ' '
 }
 wait_for_pages() {
-    for _ in $(seq 60); do
+    for _ in $(seq 200); do
         [ "$(pages)" = "$1" ] && return 0
         sleep 0.05
     done
     fail "the pages shown are '$(pages)', not '$1'"
 }
 wait_for_menu() {
-    for _ in $(seq 60); do
+    for _ in $(seq 200); do
         [ "$(grep -c ' Choices: ' "$WORK/err")" -ge "$1" ] && return 0
         sleep 0.05
     done
@@ -83,7 +83,7 @@ PY
 # with the frame from x $4.
 point_at() {
     xdotool mousemove --window "$window" "$1" "$2"
-    for _ in $(seq 30); do
+    for _ in $(seq 60); do
         [ "$(lit_rows "$3" "$4")" = "$5" ] && return 0
         sleep 0.1
     done
@@ -126,7 +126,7 @@ expect_rc 0
 "$TSUZURI" --scale fit "$WORK/game" >"$WORK/out" 2>"$WORK/err" &
 player_pid=$!
 find_window
-for _ in $(seq 60); do
+for _ in $(seq 200); do
     extents=$(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
     [ -n "$extents" ] && break
     sleep 0.05

@@ -21,11 +21,13 @@ TEST(ScriptedInputTest, ReadsEveryActionAndSkipsCommentsAndBlankLines) {
         "pass 1 choose /games/my story/script/a.txt  \n"
         "pass 1 choose cancel\n"
         "pass 9 tap ctrl\npass 9 tap space\npass 9 tap escape\n"
-        "ms 20 lose-display\n";
+        "ms 20 lose-display\n"
+        "pass 10 tap down\npass 10 down up\npass 10 up pagedown\n"
+        "pass 11 wheel up 3\npass 11 wheel down 1\npass 11 alt-enter\npass 11 resize 1280 800\n";
     ScriptedInput input;
     std::string error;
     ASSERT_TRUE(parseScriptedInput(text, "in.txt", input, error)) << error;
-    ASSERT_EQ(input.events.size(), 11u);
+    ASSERT_EQ(input.events.size(), 18u);
 
     EXPECT_EQ(input.events[0].when, When::Pass);
     EXPECT_EQ(input.events[0].at, 1u);
@@ -48,13 +50,40 @@ TEST(ScriptedInputTest, ReadsEveryActionAndSkipsCommentsAndBlankLines) {
     EXPECT_EQ(input.events[8].key, VK_SPACE);
     EXPECT_EQ(input.events[9].key, VK_ESCAPE);
     EXPECT_EQ(input.events[10].action, Action::LoseDisplay);
+    // Key names that are also action names: the action comes first, then the key.
+    EXPECT_EQ(input.events[11].action, Action::Tap);
+    EXPECT_EQ(input.events[11].key, VK_DOWN);
+    EXPECT_EQ(input.events[12].action, Action::Down);
+    EXPECT_EQ(input.events[12].key, VK_UP);
+    EXPECT_EQ(input.events[13].action, Action::Up);
+    EXPECT_EQ(input.events[13].key, VK_NEXT);
+    EXPECT_EQ(input.events[14].action, Action::Wheel);
+    EXPECT_EQ(input.events[14].x, 3);
+    EXPECT_EQ(input.events[15].x, -1);
+    EXPECT_EQ(input.events[16].action, Action::AltEnter);
+    EXPECT_EQ(input.events[17].action, Action::Resize);
+    EXPECT_EQ(input.events[17].y, 800);
 }
 
 TEST(ScriptedInputTest, MalformedLinesNameTheSourceAndLine) {
     const char* bad[] = {
-        "pass 0 tap left",  "pass x tap left", "soon 3 tap left",        "pass 1 tap",
-        "pass 1 tap shift", "pass 1 move 3",   "pass 1 close now",       "pass 1 jump",
-        "pass 1",           "ms -1 tap left",  "pass 1 down left right", "pass 1 lose-display 2",
+        "pass 0 tap left",
+        "pass x tap left",
+        "soon 3 tap left",
+        "pass 1 tap",
+        "pass 1 tap shift",
+        "pass 1 move 3",
+        "pass 1 close now",
+        "pass 1 jump",
+        "pass 1",
+        "ms -1 tap left",
+        "pass 1 down left right",
+        "pass 1 lose-display 2",
+        "pass 1 wheel up",
+        "pass 1 wheel sideways 2",
+        "pass 1 wheel down 0",
+        "pass 1 resize 0 5",
+        "pass 1 alt-enter now",
     };
     for (const char* line : bad) {
         ScriptedInput input;
