@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 #include "common/shift_jis.h"
@@ -170,37 +171,10 @@ Status drawTextPage(const char* text) {
     if (failed(lockTexture(layer, lock))) {
         return S_OK;
     }
-    const std::size_t length = std::strlen(text);
-    int y = kTextOriginY;
-    int column = 0;
-    std::size_t i = 0;
-    while (i < length) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const auto next = i + 1 < length ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (byte == 0x5C && next == 0x6E) {  // "\n"
-            y += kTextLineHeight;
-            column = 0;
-            i += 2;
-        } else if (byte == 0x20) {
-            column += 1;
-            i += 1;
-        } else if (byte == 0x81 && next == 0x40) {  // full-width space
-            column += 2;
-            i += 2;
-        } else {
-            if (column >= kTextWrapColumn) {
-                y += kTextLineHeight;
-                column = 0;
-            }
-            if (y >= kTextAreaBottom) {
-                break;
-            }
-            const int count =
-                drawGlyph(lock, kTextOriginX + kTextColumnWidth * column, y, text + i, length - i);
-            column += count;
-            i += static_cast<std::size_t>(count);
-        }
-    }
+    const std::string_view page(text);
+    layoutTextPage(page, [&lock, &page](const PlacedGlyph& glyph) {
+        drawGlyph(lock, glyph.x, glyph.y, page.data() + glyph.offset, page.size() - glyph.offset);
+    });
     unlockTexture(layer);
     return S_OK;
 }

@@ -110,6 +110,19 @@ int readScriptLine(FileBuffer& buffer, char* out) {
     return copied;
 }
 
+std::int32_t FileLineCounter::lineAt(const FileBuffer& buffer, std::int32_t offset) {
+    const std::uint8_t* data = buffer.data.get();
+    const std::int32_t end = std::min(offset, buffer.size);
+    for (; countedTo_ < end; ++countedTo_) {
+        const std::uint8_t byte = data[countedTo_];
+        if (byte == 0x0A ||
+            (byte == 0x0D && !(countedTo_ + 1 < buffer.size && data[countedTo_ + 1] == 0x0A))) {
+            ++line_;
+        }
+    }
+    return line_;
+}
+
 LineKind classifyLine(std::string_view text) {
     if (startsWith(text, "//")) {
         return Comment;
@@ -158,7 +171,9 @@ LineKind classifyLine(std::string_view text) {
 
 void appendScriptLines(FileBuffer& buffer) {
     FolderListingScope listingScope;
+    FileLineCounter fileLines;
     while (buffer.readPos < buffer.size) {
+        const std::int32_t start = buffer.readPos;
         char line[kMaxLineBytes + 1] = {};
         if (readScriptLine(buffer, line) == 0) {
             continue;
@@ -166,6 +181,7 @@ void appendScriptLines(FileBuffer& buffer) {
         auto stored = std::make_unique<ScriptLine>();
         stored->text = line;  // up to the first NUL, as every reader of the line sees it
         stored->kind = classifyLine(stored->text);
+        stored->fileLine = fileLines.lineAt(buffer, start);
         sceneState.lines.push_back(std::move(stored));
     }
 }
