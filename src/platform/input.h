@@ -30,6 +30,8 @@ void resetKeyboardState();
 bool isAdvanceReleased();
 // Right button or Space released on this pass.
 bool isToggleReleased();
+// F5 (reload the script) released on this pass.
+bool isReloadReleased();
 // Ctrl held now.
 bool isSkipKeyDown();
 // The cursor, taken live, lies in the rectangle (borders included); false for a null rect.

@@ -82,6 +82,7 @@ constexpr int VK_RETURN = 0x0D;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_ESCAPE = 0x1B;
 constexpr int VK_SPACE = 0x20;
+constexpr int VK_F5 = 0x74;
 
 // Copies the key and button state as the gathered events have left it: bit 0x80 = down.
 // `pressedSince` gets 0x80 for each key that went down at least once since the previous call

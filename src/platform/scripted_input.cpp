@@ -40,7 +40,8 @@ bool parseKey(std::string_view word, int& key) {
         std::string_view name;
         int key;
     } kKeys[] = {{"left", VK_LBUTTON}, {"right", VK_RBUTTON}, {"enter", VK_RETURN},
-                 {"space", VK_SPACE},  {"ctrl", VK_CONTROL},  {"escape", VK_ESCAPE}};
+                 {"space", VK_SPACE},  {"ctrl", VK_CONTROL},  {"escape", VK_ESCAPE},
+                 {"f5", VK_F5}};
     for (const auto& entry : kKeys) {
         if (entry.name == word) {
             key = entry.key;
@@ -79,7 +80,7 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         if (args != 1 || !parseKey(words[3], event.key)) {
             std::string problem = "'";
             problem.append(action).append(
-                "' needs one key: left, right, enter, space, ctrl or escape");
+                "' needs one key: left, right, enter, space, ctrl, escape or f5");
             return problem;
         }
     } else if (action == "move") {

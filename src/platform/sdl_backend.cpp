@@ -48,6 +48,8 @@ int virtualKeyOf(SDL_Keycode key) {
         case SDLK_LCTRL:
         case SDLK_RCTRL:
             return VK_CONTROL;
+        case SDLK_F5:
+            return VK_F5;
         default:
             return 0;
     }

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "common/shift_jis.h"
 #include "platform/platform.h"
+#include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 
 namespace tsuzuri {
@@ -205,6 +207,43 @@ bool loadScript(const GamePath& path) {
     platform::sleepMs(kAfterLoadPauseMs);
     releaseFileBuffer(buffer);
     return true;
+}
+
+bool reloadScript(std::string& problem) {
+    const fs::path file = sceneState.scriptFile;
+    FileBuffer buffer;
+    if (file.empty() || !loadWholeFile(buffer, file, kMaxTextFileBytes)) {
+        problem = "it cannot be read";
+        return false;
+    }
+    const auto count = static_cast<std::int32_t>(sceneState.lines.size());
+    const std::int32_t current = sceneState.currentLine;
+    const std::int32_t fileLine = current >= 0 && current < count
+                                      ? sceneState.lines[static_cast<size_t>(current)]->fileLine
+                                      : std::numeric_limits<std::int32_t>::max();
+    clearScript();
+    appendScriptLines(buffer);
+    releaseFileBuffer(buffer);
+    resumeStoryAt(lineIndexAtFileLine(fileLine));
+    return true;
+}
+
+std::int32_t lineIndexAtFileLine(std::int32_t fileLine) {
+    const auto& lines = sceneState.lines;
+    const auto found = std::find_if(lines.begin(), lines.end(), [fileLine](const auto& line) {
+        return line->fileLine >= fileLine;
+    });
+    return static_cast<std::int32_t>(found - lines.begin());
+}
+
+std::int32_t fileLineCount(const FileBuffer& buffer) {
+    if (buffer.size == 0) {
+        return 0;
+    }
+    FileLineCounter counter;
+    const std::int32_t lines = counter.lineAt(buffer, buffer.size);
+    const std::uint8_t last = buffer.data[static_cast<size_t>(buffer.size) - 1];
+    return last == 0x0A || last == 0x0D ? lines - 1 : lines;
 }
 
 void clearScript() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/file_buffer.h"
@@ -23,6 +24,19 @@ bool loadScript(const GamePath& path);
 // Cuts the rest of the buffer into lines and appends each non-empty one, classified and with
 // its file line, to the loaded lines (the reading part of loadScript).
 void appendScriptLines(FileBuffer& buffer);
+
+// Reads the loaded script's file again and puts the story at the file line it stood on (or the
+// next stored one), keeping the scene. When the file no longer loads, answers false with the
+// reason in `problem` and leaves everything as it was.
+bool reloadScript(std::string& problem);
+
+// The index of the first loaded line read from file line `fileLine` or after it; the number of
+// lines when there is none.
+std::int32_t lineIndexAtFileLine(std::int32_t fileLine);
+
+// The number of lines of a file as an editor counts them (a line end at the very end of the
+// file starts no further line).
+std::int32_t fileLineCount(const FileBuffer& buffer);
 
 // Releases every line.
 void clearScript();

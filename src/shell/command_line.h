@@ -28,6 +28,10 @@ struct CommandLine {
     std::uint64_t maxPasses = 0;              // --frames N
     double maxSeconds = 0.0;                  // --seconds S
     std::filesystem::path fontFile;           // empty: ask the system for a Japanese font
+    bool check = false;                       // --check: check the game instead of playing
+    bool json = false;                        // --json: the check's findings as JSON
+    std::string startScript;                  // --start-at SCRIPT[:LINE]; empty: Game.INI's
+    std::int32_t startLine = 1;               // the file line of SCRIPT to start at
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
