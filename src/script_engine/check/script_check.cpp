@@ -141,6 +141,16 @@ struct Labels {
     std::set<std::string> used;
 };
 
+// " (did you mean 'x'?)" for the labels of the script near a missing one, or nothing.
+std::string labelSuggestion(const Labels& labels, const std::string& name) {
+    std::vector<std::string> names;
+    for (const auto& entry : labels.first) {
+        names.push_back(sjisToUtf8ForDisplay(entry.first));
+    }
+    const std::vector<std::string> near = nearestNames(sjisToUtf8ForDisplay(name), names);
+    return near.empty() ? std::string() : " (did you mean '" + near.front() + "'?)";
+}
+
 // Whether the label exists; marks it used.
 bool useLabel(Labels& labels, const std::string& name) {
     if (labels.first.count(name) == 0) {
@@ -172,8 +182,9 @@ void checkMenu(CheckRun& run, const std::string& file, const ScriptLine& line, L
         } else if (!useLabel(labels, *menu.label[j])) {
             run.report(file, at, "missing-label",
                        entry + " leads to label " + quotedText(*menu.label[j]) +
-                           ", which this script does not have: picking it goes on with the next "
-                           "line");
+                           ", which this script does not have" +
+                           labelSuggestion(labels, *menu.label[j]) +
+                           ": picking it goes on with the next line");
         }
         bool wraps = false;
         layoutTextPage(menu.shown[j], [&wraps](const PlacedGlyph& glyph) {
@@ -239,8 +250,9 @@ std::vector<fs::path> checkScript(CheckRun& run, const fs::path& path) {
             case Jump:
                 if (!useLabel(labels, std::string(text.substr(1)))) {
                     run.report(file, line.fileLine, "missing-label",
-                               "no label " + quotedText(text.substr(1)) +
-                                   " in this script: the jump goes on with the next line");
+                               "no label " + quotedText(text.substr(1)) + " in this script" +
+                                   labelSuggestion(labels, std::string(text.substr(1))) +
+                                   ": the jump goes on with the next line");
                 }
                 break;
             case Image:
