@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -186,39 +187,12 @@ int drawGlyphAs(const LockedRect& lock, int x, int y, const char* bytes, std::si
 // Lays the page out on the 800x600 grid and draws each character at its place scaled to the
 // layer's size.
 void drawPageInto(const LockedRect& lock, const char* text, bool skipping) {
-    const std::size_t length = std::strlen(text);
-    int y = kTextOriginY;
-    int column = 0;
-    std::size_t i = 0;
-    while (i < length) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const auto next = i + 1 < length ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (byte == 0x5C && next == 0x6E) {  // "\n"
-            y += kTextLineHeight;
-            column = 0;
-            i += 2;
-        } else if (byte == 0x20) {
-            column += 1;
-            i += 1;
-        } else if (byte == 0x81 && next == 0x40) {  // full-width space
-            column += 2;
-            i += 2;
-        } else {
-            if (column >= kTextWrapColumn) {
-                y += kTextLineHeight;
-                column = 0;
-            }
-            if (y >= kTextAreaBottom) {
-                break;
-            }
-            const int x = kTextOriginX + kTextColumnWidth * column;
-            const int count = drawGlyphAs(lock, frameToOutput(x, lock.width, kScreenWidth),
-                                          frameToOutput(y, lock.height, kScreenHeight), text + i,
-                                          length - i, skipping);
-            column += count;
-            i += static_cast<std::size_t>(count);
-        }
-    }
+    const std::string_view page(text);
+    layoutTextPage(page, [&](const PlacedGlyph& glyph) {
+        drawGlyphAs(lock, frameToOutput(glyph.x, lock.width, kScreenWidth),
+                    frameToOutput(glyph.y, lock.height, kScreenHeight), page.data() + glyph.offset,
+                    page.size() - glyph.offset, skipping);
+    });
 }
 
 }  // namespace

@@ -5,19 +5,10 @@
 #include <cstddef>
 
 #include "common/status.h"
+#include "graphics/text_layout.h"
 #include "graphics/texture.h"
 
 namespace tsuzuri {
-
-// The grid: pages start at (20, 480); a column is 13 pixels (half a full-width character), a
-// line 30 pixels; a drawn character that would start at column 58 or later wraps, and nothing
-// is drawn from line top 570 on, so a page has at most three lines.
-constexpr int kTextOriginX = 20;
-constexpr int kTextOriginY = 480;
-constexpr int kTextColumnWidth = 13;
-constexpr int kTextLineHeight = 30;
-constexpr int kTextWrapColumn = 58;
-constexpr int kTextAreaBottom = 570;
 
 // Makes the whole text layer transparent. Does nothing without a text layer; fails when the
 // layer cannot be locked.

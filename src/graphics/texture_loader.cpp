@@ -81,10 +81,10 @@ Status loadPictureFallback(const GamePath& path, TextureSlot& slot) {
     return S_OK;
 }
 
-Status loadMaskedTexture(const GamePath& path, TextureSlot& slot) {
+PictureFault decodeMaskedTexture(const GamePath& path, TextureSlot& slot) {
     FileBuffer image;
     if (!loadWholeFile(image, path)) {
-        return E_FAIL;
+        return PictureFault::Unreadable;
     }
     const std::optional<GamePath> maskPath = maskPathFor(path);
     FileBuffer mask;
@@ -98,24 +98,20 @@ Status loadMaskedTexture(const GamePath& path, TextureSlot& slot) {
     if (!failed(readImageInfo(image.data.get(), imageSize, info))) {
         if (failed(decodeImageToTexture(image.data.get(), imageSize, info.width, info.height,
                                         imageTexture))) {
-            reportTextureFailure(path);
-            return E_FAIL;
+            return PictureFault::Picture;
         }
         if (hasMask &&
             failed(decodeImageToTexture(mask.data.get(), static_cast<std::uint32_t>(mask.size),
                                         info.width, info.height, maskTexture))) {
-            reportTextureFailure(*maskPath);
-            return E_FAIL;
+            return PictureFault::Mask;
         }
     } else {
         if (failed(loadPictureFallback(path, imageTexture))) {
-            reportTextureFailure(path);
-            return E_FAIL;
+            return PictureFault::Picture;
         }
         if (hasMask) {
             if (failed(loadPictureFallback(*maskPath, maskTexture))) {
-                reportTextureFailure(*maskPath);
-                return E_FAIL;
+                return PictureFault::Mask;
             }
             // The mask is read over the image's pixels, so it must have the image's size.
             if (maskTexture->width != imageTexture->width ||
@@ -123,8 +119,7 @@ Status loadMaskedTexture(const GamePath& path, TextureSlot& slot) {
                 maskTexture =
                     resampleTexture(*maskTexture, imageTexture->width, imageTexture->height);
                 if (!maskTexture) {
-                    reportTextureFailure(*maskPath);
-                    return E_FAIL;
+                    return PictureFault::Mask;
                 }
             }
         }
@@ -133,7 +128,23 @@ Status loadMaskedTexture(const GamePath& path, TextureSlot& slot) {
         mergeMaskAlpha(*imageTexture, *maskTexture);
     }
     slot = std::move(imageTexture);
-    return S_OK;
+    return PictureFault::None;
+}
+
+Status loadMaskedTexture(const GamePath& path, TextureSlot& slot) {
+    switch (decodeMaskedTexture(path, slot)) {
+        case PictureFault::None:
+            return S_OK;
+        case PictureFault::Unreadable:
+            return E_FAIL;
+        case PictureFault::Picture:
+            reportTextureFailure(path);
+            return E_FAIL;
+        case PictureFault::Mask:
+            reportTextureFailure(*maskPathFor(path));
+            return E_FAIL;
+    }
+    return E_FAIL;
 }
 
 }  // namespace tsuzuri

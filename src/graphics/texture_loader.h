@@ -14,6 +14,17 @@ namespace tsuzuri {
 // path has no dot at all.
 std::optional<GamePath> maskPathFor(const GamePath& path);
 
+// Which file kept a picture from loading.
+enum class PictureFault {
+    None,
+    Unreadable,  // the picture file cannot be opened; the slot is as it was
+    Picture,     // the picture cannot be decoded; the slot is empty
+    Mask,        // its mask (maskPathFor) cannot be decoded; the slot is empty
+};
+
+// What loadMaskedTexture does, without any message.
+PictureFault decodeMaskedTexture(const GamePath& path, TextureSlot& slot);
+
 // Loads the picture into `slot`, its alpha taken from the mask picture when one exists
 // (alpha = red & green & blue of the mask). When the picture file cannot be opened the slot
 // is left as it was and nothing is shown; a picture that cannot be decoded shows a message

@@ -50,6 +50,10 @@ bool isToggleReleased() {
     return isReleased(platform::VK_RBUTTON) || isReleased(platform::VK_SPACE);
 }
 
+bool isReloadReleased() {
+    return isReleased(platform::VK_F5);
+}
+
 bool isSkipKeyDown() {
     return (keyState[platform::VK_CONTROL] & kDown) != 0;
 }

@@ -30,6 +30,8 @@ void resetKeyboardState();
 bool isAdvanceReleased();
 // Right button or Space released on this pass.
 bool isToggleReleased();
+// F5 (reload the script) released on this pass.
+bool isReloadReleased();
 // Ctrl held now.
 bool isSkipKeyDown();
 // The cursor, taken live and mapped into the frame's space, lies in the rectangle (borders

@@ -81,12 +81,17 @@ void pickRow(const ChoiceMenu& menu, std::int32_t row, std::int32_t lineIndex) {
 ChoiceMenu parseChoiceLine(std::string_view text) {
     ChoiceMenu menu;
     std::size_t p = 0;
-    while (p + 1 < text.size() && menu.count < kMaxChoices) {
+    while (p + 1 < text.size()) {
         if (!isSeparatorAt(text, p)) {
             p += charLength(text, p);
             continue;
         }
         const std::size_t start = p + 2;
+        if (menu.count == kMaxChoices) {
+            ++menu.dropped;
+            p = start;
+            continue;
+        }
         const std::size_t end = entryEnd(text, start);
         const std::int32_t j = menu.count++;
         splitEntry(text.substr(start, end - start), menu.shown[j], menu.label[j]);

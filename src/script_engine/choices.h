@@ -30,12 +30,13 @@ struct ChoiceMenu {
     std::string shown[kMaxChoices];                 // each entry up to its first backslash
     std::optional<std::string> label[kMaxChoices];  // none when the entry names no label
     Rect rows[kMaxChoices];
+    std::int32_t dropped = 0;  // entries after the third, which the menu leaves out
 };
 
 // Reads the entries of a Choices line: at most three, each after a "||" and up to the next
-// "||" or the end. The label of an entry is what follows its last label backslash, where a
-// backslash also takes the character after it out of the search (so "はい\\yes" names the
-// label "\yes"); a backslash that is the entry's last byte names none.
+// "||" or the end (any further ones are only counted). The label of an entry is what follows its
+// last label backslash, where a backslash also takes the character after it out of the search (so
+// "はい\\yes" names the label "\yes"); a backslash that is the entry's last byte names none.
 ChoiceMenu parseChoiceLine(std::string_view text);
 
 // Fills `out` with each shown text followed by "\n", cut at a character boundary where the

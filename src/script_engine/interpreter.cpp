@@ -1,5 +1,7 @@
 #include "script_engine/interpreter.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -231,6 +233,53 @@ void stepScene() {
         }
     }
     sceneState.currentLine = index;
+}
+
+void resumeStoryAt(std::int32_t line) {
+    sceneState.currentLine = line;
+    sceneState.textDirty = 1;
+    sceneState.choiceHover = 0;
+    endFlash();
+    traceStartPending = lineTrace != nullptr;
+}
+
+void startStoryAt(std::int32_t line) {
+    // The last line of each lasting kind before `line`; -1 for none.
+    std::int32_t picture = -1;
+    std::int32_t bgm = -1;
+    std::int32_t loopSe = -1;
+    std::int32_t loopWao = -1;
+    for (std::int32_t i = 0; i < std::min(line, lineCount()); ++i) {
+        switch (lineAt(i).kind) {
+            case Image:
+                picture = i;
+                break;
+            case BGM:
+            case StopBGM:
+                bgm = i;
+                break;
+            case LoopSE:
+            case StopLoopSE:
+                loopSe = i;
+                break;
+            case LoopWao:
+            case StopLoopWao:
+                loopWao = i;
+                break;
+            default:
+                break;
+        }
+    }
+    std::int32_t lasting[] = {picture, bgm, loopSe, loopWao};
+    std::sort(std::begin(lasting), std::end(lasting));
+    for (const std::int32_t i : lasting) {
+        // A stop needs nothing done: nothing plays yet. A line whose media fails is passed over.
+        if (i >= 0 && lineAt(i).kind != StopBGM && lineAt(i).kind != StopLoopSE &&
+            lineAt(i).kind != StopLoopWao) {
+            runLine(i);
+        }
+    }
+    resumeStoryAt(line);
 }
 
 bool isSceneFinished() {

@@ -20,6 +20,16 @@ void stepScene();
 // True when the story has run out of lines (also when none were ever loaded).
 bool isSceneFinished();
 
+// Puts the story at `line` of the loaded script as if it had just arrived there: the page or
+// menu there is drawn afresh, a flash starts over, and the line trace reports the line.
+void resumeStoryAt(std::int32_t line);
+
+// Starts the story at `line`. The lines before it are scanned in order, not run: only those
+// that set lasting state take effect, the last of each kind winning (the scene picture; BGM
+// or StopBGM; LoopSE or StopLoopSE; LoopWao or StopLoopWao), so the scene looks and sounds as
+// it would on arriving there. Nothing is shown, traced or followed on the way.
+void startStoryAt(std::int32_t line);
+
 // The millisecond clock the step bound reads. Tests set their own; null restores the
 // platform's.
 using SceneClock = std::uint32_t (*)();

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "common/shift_jis.h"
 #include "platform/platform.h"
+#include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 
 namespace tsuzuri {
@@ -110,6 +112,19 @@ int readScriptLine(FileBuffer& buffer, char* out) {
     return copied;
 }
 
+std::int32_t FileLineCounter::lineAt(const FileBuffer& buffer, std::int32_t offset) {
+    const std::uint8_t* data = buffer.data.get();
+    const std::int32_t end = std::min(offset, buffer.size);
+    for (; countedTo_ < end; ++countedTo_) {
+        const std::uint8_t byte = data[countedTo_];
+        if (byte == 0x0A ||
+            (byte == 0x0D && !(countedTo_ + 1 < buffer.size && data[countedTo_ + 1] == 0x0A))) {
+            ++line_;
+        }
+    }
+    return line_;
+}
+
 LineKind classifyLine(std::string_view text) {
     if (startsWith(text, "//")) {
         return Comment;
@@ -158,7 +173,9 @@ LineKind classifyLine(std::string_view text) {
 
 void appendScriptLines(FileBuffer& buffer) {
     FolderListingScope listingScope;
+    FileLineCounter fileLines;
     while (buffer.readPos < buffer.size) {
+        const std::int32_t start = buffer.readPos;
         char line[kMaxLineBytes + 1] = {};
         if (readScriptLine(buffer, line) == 0) {
             continue;
@@ -166,6 +183,7 @@ void appendScriptLines(FileBuffer& buffer) {
         auto stored = std::make_unique<ScriptLine>();
         stored->text = line;  // up to the first NUL, as every reader of the line sees it
         stored->kind = classifyLine(stored->text);
+        stored->fileLine = fileLines.lineAt(buffer, start);
         sceneState.lines.push_back(std::move(stored));
     }
 }
@@ -189,6 +207,43 @@ bool loadScript(const GamePath& path) {
     platform::sleepMs(kAfterLoadPauseMs);
     releaseFileBuffer(buffer);
     return true;
+}
+
+bool reloadScript(std::string& problem) {
+    const fs::path file = sceneState.scriptFile;
+    FileBuffer buffer;
+    if (file.empty() || !loadWholeFile(buffer, file, kMaxTextFileBytes)) {
+        problem = "it cannot be read";
+        return false;
+    }
+    const auto count = static_cast<std::int32_t>(sceneState.lines.size());
+    const std::int32_t current = sceneState.currentLine;
+    const std::int32_t fileLine = current >= 0 && current < count
+                                      ? sceneState.lines[static_cast<size_t>(current)]->fileLine
+                                      : std::numeric_limits<std::int32_t>::max();
+    clearScript();
+    appendScriptLines(buffer);
+    releaseFileBuffer(buffer);
+    resumeStoryAt(lineIndexAtFileLine(fileLine));
+    return true;
+}
+
+std::int32_t lineIndexAtFileLine(std::int32_t fileLine) {
+    const auto& lines = sceneState.lines;
+    const auto found = std::find_if(lines.begin(), lines.end(), [fileLine](const auto& line) {
+        return line->fileLine >= fileLine;
+    });
+    return static_cast<std::int32_t>(found - lines.begin());
+}
+
+std::int32_t fileLineCount(const FileBuffer& buffer) {
+    if (buffer.size == 0) {
+        return 0;
+    }
+    FileLineCounter counter;
+    const std::int32_t lines = counter.lineAt(buffer, buffer.size);
+    const std::uint8_t last = buffer.data[static_cast<size_t>(buffer.size) - 1];
+    return last == 0x0A || last == 0x0D ? lines - 1 : lines;
 }
 
 void clearScript() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/file_buffer.h"
@@ -20,9 +21,22 @@ constexpr int kMaxLineBytes = 1023;
 // up or the file cannot be read; the game folder changes in the second case all the same.
 bool loadScript(const GamePath& path);
 
-// Cuts the rest of the buffer into lines and appends each non-empty one, classified, to the
-// loaded lines (the reading part of loadScript).
+// Cuts the rest of the buffer into lines and appends each non-empty one, classified and with
+// its file line, to the loaded lines (the reading part of loadScript).
 void appendScriptLines(FileBuffer& buffer);
+
+// Reads the loaded script's file again and puts the story at the file line it stood on (or the
+// next stored one), keeping the scene. When the file no longer loads, answers false with the
+// reason in `problem` and leaves everything as it was.
+bool reloadScript(std::string& problem);
+
+// The index of the first loaded line read from file line `fileLine` or after it; the number of
+// lines when there is none.
+std::int32_t lineIndexAtFileLine(std::int32_t fileLine);
+
+// The number of lines of a file as an editor counts them (a line end at the very end of the
+// file starts no further line).
+std::int32_t fileLineCount(const FileBuffer& buffer);
 
 // Releases every line.
 void clearScript();
@@ -32,6 +46,18 @@ void clearScript();
 // LF CR; a lone CR or LF belongs to the line. Answers the number of bytes copied (at most
 // 1023; 0 for an empty line).
 int readScriptLine(FileBuffer& buffer, char* out);
+
+// Counts the lines of a file as an editor does (from 1; LF, CR LF and a lone CR each end one),
+// so that a line the reader cut can be named by the line an author sees it on.
+class FileLineCounter {
+public:
+    // The line the byte at `offset` stands on. Offsets asked must not decrease.
+    std::int32_t lineAt(const FileBuffer& buffer, std::int32_t offset);
+
+private:
+    std::int32_t line_ = 1;
+    std::int32_t countedTo_ = 0;
+};
 
 // The kind of one line, testing which of the game's folders hold a file of that name.
 LineKind classifyLine(std::string_view text);

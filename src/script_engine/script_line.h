@@ -69,6 +69,8 @@ struct ScriptLine {
     // The line's bytes as in the file (Shift-JIS), without the line end, at most 1023 bytes.
     // Like every text of the engine it ends at its first NUL byte.
     std::string text;
+    // The line of the file it was read from, counted from 1 as an editor counts lines.
+    std::int32_t fileLine = 0;
 };
 
 }  // namespace tsuzuri

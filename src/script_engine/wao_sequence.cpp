@@ -28,12 +28,12 @@ std::uint32_t toMilliseconds(double seconds) {
     return static_cast<std::uint32_t>(ms);
 }
 
-// The seconds of a wait line ("* 1.5秒ウェイト"; the unit after the number is optional). A
-// number that cannot be read, or that reads as infinite or not a number, waits 0 seconds.
-double readWait(const char* line) {
+// The seconds of a wait line ("* 1.5秒ウェイト"; the unit after the number is optional);
+// nothing when the number cannot be read, or reads as infinite or not a number.
+std::optional<double> readWait(const char* line) {
     double seconds = 0.0;
     if (std::sscanf(line, "* %lf", &seconds) != 1 || !std::isfinite(seconds)) {
-        return 0.0;
+        return std::nullopt;
     }
     return seconds;
 }
@@ -43,6 +43,35 @@ bool endsWithWav(const char* line, std::size_t length) {
 }
 
 }  // namespace
+
+std::vector<WaoStep> parseWaoSequence(FileBuffer& file) {
+    std::vector<WaoStep> steps;
+    FileLineCounter fileLines;
+    char line[kMaxLineBytes + 1];
+    std::memset(line, 0, sizeof line);
+    readScriptLine(file, line);  // the title line
+    while (file.readPos < file.size) {
+        const std::int32_t start = file.readPos;
+        std::memset(line, 0, sizeof line);
+        readScriptLine(file, line);
+        const std::size_t length = std::strlen(line);  // a line ends at its first NUL
+        if (length == 0) {
+            continue;
+        }
+        WaoStep step;
+        if (line[0] == '*') {
+            step.isWait = true;
+            step.seconds = readWait(line);
+        } else if (endsWithWav(line, length)) {
+            step.sound.assign(line, length);
+        } else {
+            continue;
+        }
+        step.fileLine = fileLines.lineAt(file, start);
+        steps.push_back(std::move(step));
+    }
+    return steps;
+}
 
 Status loadCueTrack(const GamePath& path, std::int32_t track) {
     if (track != 0 && track != 1) {
@@ -63,34 +92,24 @@ Status loadCueTrack(const GamePath& path, std::int32_t track) {
     double latestEnd = 0.0;
     double lastLength = 0.0;
 
-    char line[kMaxLineBytes + 1];
-    std::memset(line, 0, sizeof line);
-    readScriptLine(file, line);  // the title line
-    while (file.readPos < file.size) {
-        std::memset(line, 0, sizeof line);
-        readScriptLine(file, line);
-        const std::size_t length = std::strlen(line);  // a line ends at its first NUL
-        if (length == 0) {
-            continue;
-        }
-        if (line[0] == '*') {
-            double wait = readWait(line);
+    for (const WaoStep& step : parseWaoSequence(file)) {
+        if (step.isWait) {
+            double wait = step.seconds.value_or(0.0);
             if (wait + lastLength < 0.0) {
                 wait = -lastLength;
             }
             cursor = std::max(0.0, cursor + wait);
             latestEnd = std::max(latestEnd, cursor);
-        } else if (endsWithWav(line, length)) {
-            const SoundId id =
-                SoundLoad(GamePath{sceneState.gameFolder, "wave\\" + std::string(line)});
-            if (id == -1) {
-                continue;  // the sounds after it move up by its length
-            }
-            cueTrack.cues.push_back(std::make_unique<Cue>(Cue{id, toMilliseconds(cursor)}));
-            lastLength = SoundLength(id);
-            cursor += lastLength;
-            latestEnd = std::max(latestEnd, cursor);
+            continue;
         }
+        const SoundId id = SoundLoad(GamePath{sceneState.gameFolder, "wave\\" + step.sound});
+        if (id == -1) {
+            continue;  // the sounds after it move up by its length
+        }
+        cueTrack.cues.push_back(std::make_unique<Cue>(Cue{id, toMilliseconds(cursor)}));
+        lastLength = SoundLength(id);
+        cursor += lastLength;
+        latestEnd = std::max(latestEnd, cursor);
     }
     std::stable_sort(cueTrack.cues.begin(), cueTrack.cues.end(),
                      [](const std::unique_ptr<Cue>& a, const std::unique_ptr<Cue>& b) {

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "common/file_buffer.h"
 #include "common/game_path.h"
 #include "common/status.h"
 
@@ -18,6 +22,18 @@ namespace tsuzuri {
 // file order among equals. Answers a negative status, leaving the track alone, when the file
 // cannot be read.
 Status loadCueTrack(const GamePath& path, std::int32_t track);
+
+// One line of a sequence file that does something: a wait or a sound.
+struct WaoStep {
+    bool isWait = false;
+    std::optional<double> seconds;  // a wait's seconds; none when its number cannot be read
+    std::string sound;              // a sound's name in the "wave" folder
+    std::int32_t fileLine = 0;      // counted from 1 as an editor counts lines
+};
+
+// The waits and sounds of a sequence file from its read position on, in file order: the first
+// line (the title) and lines that are neither are left out.
+std::vector<WaoStep> parseWaoSequence(FileBuffer& file);
 
 // Removes every cue of the track, releasing its sound. Takes cueLock. Answers 0.
 Status clearCueTrack(std::int32_t track);

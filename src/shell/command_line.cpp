@@ -53,6 +53,8 @@ constexpr Switch kSwitches[] = {
     {"--trace-lines", &CommandLine::traceLines},
     {"--exit-after-first-frame", &CommandLine::exitAfterFirstFrame},
     {"--fullscreen", &CommandLine::fullscreen},
+    {"--check", &CommandLine::check},
+    {"--json", &CommandLine::json},
 };
 
 // Options that name a file or folder, with what a missing name is reported as.
@@ -106,6 +108,27 @@ std::string takeScale(const std::vector<std::string>& arguments, size_t& i, Comm
     return {};
 }
 
+// "--start-at SCRIPT[:LINE]": a LINE is the digits after the last colon, if they are all digits.
+std::string takeStartAt(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
+    std::string value;
+    if (!takeValue(arguments, i, "--start-at", value)) {
+        return "--start-at needs a script";
+    }
+    const size_t colon = value.rfind(':');
+    if (colon != std::string::npos && colon + 1 < value.size() &&
+        value.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
+        if (!parsePositive(value.substr(colon + 1), result.startLine)) {
+            return "--start-at SCRIPT:LINE needs a line number from 1";
+        }
+        value.resize(colon);
+    }
+    if (value.empty()) {
+        return "--start-at needs a script";
+    }
+    result.startScript = value;
+    return {};
+}
+
 // Applies the option at arguments[i] to `result`, moving `i` past a separate value. Answers
 // a usage error, or an empty string.
 std::string applyOption(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
@@ -140,6 +163,9 @@ std::string applyOption(const std::vector<std::string>& arguments, size_t& i, Co
     if (isOption(argument, "--scale")) {
         return takeScale(arguments, i, result);
     }
+    if (isOption(argument, "--start-at")) {
+        return takeStartAt(arguments, i, result);
+    }
     return "unknown option '" + argument + "'";
 }
 
@@ -166,12 +192,19 @@ std::string usageText() {
            "  --trace-input   report each click and key release on stderr\n"
            "  --trace-lines   report each script line the story arrives at on stderr\n"
            "  --exit-after-first-frame  close after the first frame (measures start-up)\n"
+           "  --start-at SCRIPT[:LINE]  start the story at file line LINE (1) of SCRIPT in\n"
+           "                  script/, with the scene the lines before it set up\n"
+           "  --check         check the game's scripts and media, report what would go\n"
+           "                  wrong as FILE:LINE: SEVERITY: MESSAGE [CODE], and exit (1 with\n"
+           "                  errors)\n"
+           "  --json          with --check: write the findings as one JSON array\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"
            "Controls: left click or Enter turns the page and picks a choice; right click or\n"
            "Space hides and shows the message window; Ctrl held skips; F11 or Alt+Enter\n"
-           "switches fullscreen; Escape quits.\n";
+           "switches fullscreen; F5 reloads the script and goes on at the same line; Escape\n"
+           "quits.\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
@@ -201,6 +234,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (!result.inputScript.empty() && !result.headless) {
         return usageError("--input works only together with --headless");
+    }
+    if (result.json && !result.check) {
+        return usageError("--json works only together with --check");
+    }
+    if (result.check && !result.startScript.empty()) {
+        return usageError("--start-at plays the game; it does not go with --check");
     }
     return result;
 }

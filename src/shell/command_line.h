@@ -34,6 +34,10 @@ struct CommandLine {
     int windowScale = 0;                      // --scale N (1-8); 0: not given
     bool scaleToFit = false;                  // --scale fit
     bool fullscreen = false;                  // --fullscreen
+    bool check = false;                       // --check: check the game instead of playing
+    bool json = false;                        // --json: the check's findings as JSON
+    std::string startScript;                  // --start-at SCRIPT[:LINE]; empty: Game.INI's
+    std::int32_t startLine = 1;               // the file line of SCRIPT to start at
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);

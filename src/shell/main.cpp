@@ -9,6 +9,7 @@
 #include "graphics/text_font.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
+#include "shell/check_command.h"
 #include "shell/command_line.h"
 #include "shell/player.h"
 #include "shell/recorder.h"
@@ -94,6 +95,16 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (commandLine.check) {
+        return tsuzuri::runCheck(commandLine.json, stdout, stderr);
+    }
+    if (!commandLine.startScript.empty()) {
+        std::string error;
+        if (!tsuzuri::canStartAt(commandLine.startScript, commandLine.startLine, error)) {
+            std::fprintf(stderr, "tsuzuri: %s\nTry 'tsuzuri --help'.\n", error.c_str());
+            return 2;
+        }
+    }
     if (!recordFolder.empty()) {
         std::string error;
         if (!tsuzuri::prepareRecordingFolder(recordFolder, error)) {
@@ -112,5 +123,7 @@ int main(int argc, char** argv) {
     options.windowScale = commandLine.windowScale;
     options.scaleToFit = commandLine.scaleToFit;
     options.fullscreen = commandLine.fullscreen;
+    options.startScript = commandLine.startScript;
+    options.startLine = commandLine.startLine;
     return tsuzuri::runPlayer(options);
 }

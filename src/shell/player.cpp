@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/file_buffer.h"
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
@@ -51,6 +52,26 @@ bool findStartScript(const std::string& scriptName) {
     }
     showFatal(kChosenScriptFailedText);
     return false;
+}
+
+// F5: the script is read again from its file and the story goes on at the same file line; the
+// message window picture is read again too. Said on stderr either way.
+void reloadFromDisk() {
+    const std::string name = sjisToUtf8ForDisplay(
+        sceneState.scriptFile.lexically_relative(sceneState.gameFolder).string());
+    std::string problem;
+    if (!reloadScript(problem)) {
+        std::fprintf(stderr, "tsuzuri: cannot reload %s: %s; the loaded script plays on\n",
+                     name.c_str(), problem.c_str());
+        return;
+    }
+    loadWindowPicture(sceneState.gameFolder);
+    std::fprintf(stderr, "tsuzuri: reloaded %s\n", name.c_str());
+}
+
+GamePath startAtPath(const std::string& script) {
+    std::error_code error;
+    return GamePath{fs::current_path(error), "script\\" + script};
 }
 
 void traceInput(std::uint64_t pass) {
@@ -112,6 +133,9 @@ void runMainLoop(const PlayerOptions& options) {
             applyAutoplay();
             if (options.traceInput) {
                 traceInput(idlePass);
+            }
+            if (isReloadReleased()) {
+                reloadFromDisk();
             }
         }
         stepScene();
@@ -186,6 +210,21 @@ int endRun(const char* fatalText) {
 
 }  // namespace
 
+bool canStartAt(const std::string& script, std::int32_t line, std::string& problem) {
+    FileBuffer buffer;
+    if (!loadWholeFile(buffer, startAtPath(script), kMaxTextFileBytes)) {
+        problem = "--start-at: no script '" + script + "' in script/";
+        return false;
+    }
+    const std::int32_t lines = fileLineCount(buffer);
+    if (line > lines) {
+        problem = "--start-at: script/" + script + " has " + std::to_string(lines) +
+                  " lines; line " + std::to_string(line) + " is past its end";
+        return false;
+    }
+    return true;
+}
+
 int runPlayer(const PlayerOptions& options) {
     platform::timeBeginPeriod(1);
     // Every run starts from the state a fresh process has (tests run several in one process).
@@ -221,10 +260,15 @@ int runPlayer(const PlayerOptions& options) {
         return endRun(kThreadFailedText);
     }
     startedSoFar = Started::CueWorker;
-    if (!findStartScript(scriptName)) {
+    const bool loaded = options.startScript.empty() ? findStartScript(scriptName)
+                                                    : loadScript(startAtPath(options.startScript));
+    if (!loaded) {
         return endRun(kScenarioFailedText);
     }
     loadWindowPicture(sceneState.gameFolder);
+    if (!options.startScript.empty()) {
+        startStoryAt(lineIndexAtFileLine(options.startLine));
+    }
 
     runMainLoop(options);
 

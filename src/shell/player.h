@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace tsuzuri {
 
@@ -28,7 +29,15 @@ struct PlayerOptions {
     int windowScale = 0;
     bool scaleToFit = false;
     bool fullscreen = false;
+    // Start the story in this script of the "script" folder (as a script line names it), at
+    // this file line, instead of in the start script of Game.INI (empty: from Game.INI).
+    std::string startScript;
+    std::int32_t startLine = 1;
 };
+
+// Whether the story can start at file line `line` of `script` in the game of the current
+// directory; otherwise says why in `problem`.
+bool canStartAt(const std::string& script, std::int32_t line, std::string& problem);
 
 // Runs the game in the current directory until its window closes. Every start-up failure is
 // reported in a message box. Always answers the exit code 0.

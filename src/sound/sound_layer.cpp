@@ -56,23 +56,66 @@ constexpr std::size_t kHeadBytes = 96 * 1024;
 // read by the sample loader while the sound plays. A megabyte is read in a few milliseconds.
 constexpr std::uint32_t kFramesReadAtOnce = 256 * 1024;
 
-// Makes the voice for a checked file and converts its first frames, or answers nothing when the
-// output cannot take its format. `loadRest` says whether frames remain to be read.
-std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const OpenFile& file, bool& loadRest) {
+platform::PcmFormat pcmFormatOf(const WaveFormat& wave) {
+    return {wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign, wave.wBitsPerSample};
+}
+
+// Opens the file and reads and checks its header. Answers why the file is refused, or null.
+const char* openSound(const GamePath& path, OpenFile& file, WavLayout& layout) {
+    if (!openGameFile(file, path)) {
+        return "cannot be read";
+    }
+    std::vector<std::uint8_t> head(
+        static_cast<std::size_t>(std::min<std::int64_t>(file.size, kHeadBytes)));
+    if (readFileAt(file, 0, head.data(), head.size()) != head.size()) {
+        return "cannot be read";
+    }
+    const char* refusal = nullptr;
+    const std::optional<WavLayout> parsed =
+        ParseWav(head.data(), static_cast<std::int32_t>(head.size()), file.size, &refusal);
+    if (!parsed) {
+        return refusal;
+    }
+    // Data without one whole frame is as malformed as data that runs past the file: there is
+    // nothing to play, and nothing the output refused.
+    if (parsed->dataLength < std::max<std::uint32_t>(parsed->format.nBlockAlign, 1)) {
+        return "no whole frame of samples";
+    }
+    layout = *parsed;
+    return nullptr;
+}
+
+// Why the output cannot take the sound of a checked file, or null when it can.
+const char* unplayableReason(const WavLayout& layout) {
     const WaveFormat& wave = layout.format;
-    const platform::PcmFormat format{wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign,
-                                     wave.wBitsPerSample};
+    const platform::PcmFormat format = pcmFormatOf(wave);
     // A zero byte rate would make the sound's length infinite; such a file is as unusable as
     // one whose samples cannot be converted. So is one with more data than a sound buffer can
     // hold.
-    if (wave.nAvgBytesPerSec == 0 || !platform::isPcmFormatPlayable(format)) {
-        return nullptr;
+    if (wave.nAvgBytesPerSec == 0) {
+        return "a byte rate of 0";
+    }
+    if (!platform::isPcmFormatPlayable(format)) {
+        return "a sample format, channel count, rate or block alignment the output cannot take";
     }
     const std::uint32_t frames = layout.dataLength / wave.nBlockAlign;
-    const std::uint64_t outputFrames = platform::convertedFrameCount(format, frames);
-    if (frames == 0 || layout.dataLength > kMaxDataBytes || outputFrames > kMaxConvertedFrames) {
+    if (frames == 0 || layout.dataLength > kMaxDataBytes ||
+        platform::convertedFrameCount(format, frames) > kMaxConvertedFrames) {
+        return "more samples than one sound may hold";
+    }
+    return nullptr;
+}
+
+// Makes the voice for a checked file and converts its first frames, or answers nothing when the
+// output cannot take its format. `loadRest` says whether frames remain to be read.
+std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const OpenFile& file, bool& loadRest) {
+    if (unplayableReason(layout) != nullptr) {
         return nullptr;
     }
+    const WaveFormat& wave = layout.format;
+    const platform::PcmFormat format = pcmFormatOf(wave);
+    const std::uint32_t frames = layout.dataLength / wave.nBlockAlign;
+    const std::uint64_t outputFrames = platform::convertedFrameCount(format, frames);
     auto voice = std::make_unique<Voice>();
     try {
         voice->samples.resize(std::size_t{frames} * platform::kOutputChannels);
@@ -205,23 +248,12 @@ Status SoundShutdown() {
 SoundId SoundLoad(const GamePath& path) {
     std::lock_guard lock(SoundLock);
     OpenFile file;
-    if (!openGameFile(file, path)) {
-        return -1;
-    }
-    std::vector<std::uint8_t> head(
-        static_cast<std::size_t>(std::min<std::int64_t>(file.size, kHeadBytes)));
-    if (readFileAt(file, 0, head.data(), head.size()) != head.size()) {
-        return -1;
-    }
-    const std::optional<WavLayout> layout =
-        ParseWav(head.data(), static_cast<std::int32_t>(head.size()), file.size);
-    // Data without one whole frame is as malformed as data that runs past the file: there is
-    // nothing to play, and nothing the output refused.
-    if (!layout || layout->dataLength < std::max<std::uint32_t>(layout->format.nBlockAlign, 1)) {
+    WavLayout layout;
+    if (openSound(path, file, layout) != nullptr) {
         return -1;
     }
     bool loadRest = false;
-    std::unique_ptr<Voice> voice = makeVoice(*layout, file, loadRest);
+    std::unique_ptr<Voice> voice = makeVoice(layout, file, loadRest);
     if (voice == nullptr) {
         platform::showMessageBox(kBufferFailedCaption, kBufferFailedText);
         return -1;
@@ -231,7 +263,7 @@ SoundId SoundLoad(const GamePath& path) {
     }
     const SoundId id = ++NextSoundId;
     auto record = std::make_unique<SoundRecord>();
-    record->lengthSeconds = layout->lengthSeconds;
+    record->lengthSeconds = layout.lengthSeconds;
     record->buffer = std::move(voice);
     if (!SoundTable.emplace(id, std::move(record)).second) {
         return -1;
@@ -239,13 +271,20 @@ SoundId SoundLoad(const GamePath& path) {
     Voice& added = *SoundTable[id]->buffer;
     hookVoice(added);
     if (loadRest) {
-        const WaveFormat& wave = layout->format;
-        queueSampleLoad(
-            added, std::move(file), layout->dataOffset,
-            {wave.nChannels, wave.nSamplesPerSec, wave.nBlockAlign, wave.wBitsPerSample},
-            layout->dataLength / wave.nBlockAlign);
+        queueSampleLoad(added, std::move(file), layout.dataOffset, pcmFormatOf(layout.format),
+                        layout.dataLength / layout.format.nBlockAlign);
     }
     return id;
+}
+
+std::optional<std::string> SoundRefusal(const GamePath& path) {
+    OpenFile file;
+    WavLayout layout;
+    const char* reason = openSound(path, file, layout);
+    if (reason == nullptr) {
+        reason = unplayableReason(layout);
+    }
+    return reason != nullptr ? std::optional<std::string>(reason) : std::nullopt;
 }
 
 Status SoundRelease(SoundId id) {

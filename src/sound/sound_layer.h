@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "common/game_path.h"
 #include "common/status.h"
@@ -27,6 +29,9 @@ Status SoundShutdown();
 // cannot be read, is not an accepted WAV file, or has a format the output cannot take (which
 // is also reported in a message box).
 SoundId SoundLoad(const GamePath& path);
+// Why SoundLoad would refuse the file, without loading it or showing anything; nothing when
+// it would take it.
+std::optional<std::string> SoundRefusal(const GamePath& path);
 // Silences and frees the sound. E_FAIL for an id not loaded.
 Status SoundRelease(SoundId id);
 // Starts the sound from where it stands (from its beginning once it has played to its end),

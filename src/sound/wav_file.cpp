@@ -31,26 +31,37 @@ std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size) 
 
 std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size,
                                   std::int64_t fileSize) {
+    return ParseWav(image, size, fileSize, nullptr);
+}
+
+std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size,
+                                  std::int64_t fileSize, const char** refusal) {
+    auto refuse = [refusal](const char* reason) -> std::optional<WavLayout> {
+        if (refusal != nullptr) {
+            *refusal = reason;
+        }
+        return std::nullopt;
+    };
     if (image == nullptr || size < 0 || static_cast<std::uint32_t>(size) < kHeaderBytes ||
         fileSize < size || fileSize > INT32_MAX) {
-        return std::nullopt;
+        return refuse("too short for a WAV header, or too large");
     }
     const auto imageSize = static_cast<std::uint32_t>(size);
     if (read16(image + 20) != 1) {
-        return std::nullopt;
+        return refuse("not PCM samples (format tag other than 1)");
     }
     if (!hasId(image, "RIFF") || !hasId(image + 8, "WAVE") || !hasId(image + 12, "fmt ")) {
-        return std::nullopt;
+        return refuse("no RIFF, WAVE and fmt header");
     }
     const std::uint16_t extra = static_cast<std::uint16_t>(read32(image + 16) - 16);
     const std::uint32_t nextChunk = kHeaderBytes + extra;
     if (nextChunk + 4 > imageSize) {
-        return std::nullopt;
+        return refuse("the file ends inside its format chunk");
     }
     const std::uint32_t dataHeader =
         hasId(image + nextChunk, "PAD ") ? kPaddedDataHeader : nextChunk;
     if (dataHeader + 8 > imageSize || !hasId(image + dataHeader, "data")) {
-        return std::nullopt;
+        return refuse("the data chunk does not follow the format chunk (or a PAD chunk)");
     }
 
     WavLayout layout;

@@ -37,5 +37,8 @@ std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size);
 // them, and the data length is cut to the whole frames of the file.
 std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size,
                                   std::int64_t fileSize);
+// The same, pointing `refusal` (when not null) at a short English reason when the file is refused.
+std::optional<WavLayout> ParseWav(const std::uint8_t* image, std::int32_t size,
+                                  std::int64_t fileSize, const char** refusal);
 
 }  // namespace tsuzuri

@@ -20,10 +20,12 @@ protected:
     test::ScopedEnv env;
 };
 
-void pushKey(Uint32 type, SDL_Keycode key) {
+void pushKey(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE, Uint8 repeat = 0) {
     SDL_Event event{};
     event.type = type;
     event.key.keysym.sym = key;
+    event.key.keysym.mod = modifiers;
+    event.key.repeat = repeat;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     SDL_PushEvent(&event);
 }
@@ -85,7 +87,13 @@ TEST_F(SdlBackendTest, EventsBecomeKeyStateAndMessages) {
     pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
     pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
     pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
-    EXPECT_FALSE(peekMessage(message));
+    // Every key going down is a message too; the buttons are not.
+    ASSERT_TRUE(peekMessage(message));
+    EXPECT_EQ(message.key, VK_RETURN);
+    while (peekMessage(message)) {
+        EXPECT_EQ(message.kind, MessageKind::KeyDown);
+        EXPECT_EQ(message.key, VK_CONTROL);
+    }
     getKeyboardState(keys, pressed);
     EXPECT_EQ(keys[VK_RETURN], 0x80);
     EXPECT_EQ(keys[VK_CONTROL], 0x80) << "right Ctrl is still held";
@@ -102,6 +110,18 @@ TEST_F(SdlBackendTest, EventsBecomeKeyStateAndMessages) {
     getKeyboardState(keys, pressed);
     EXPECT_EQ(keys[VK_CONTROL], 0);
     EXPECT_EQ(pressed[VK_LBUTTON], 0) << "presses are reported once";
+
+    // Alt+Enter is the fullscreen key alone, once however long it is held: its Enter never
+    // reaches the key state.
+    pushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
+    pushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT, 1);
+    pushKey(SDL_KEYUP, SDLK_RETURN, KMOD_LALT);
+    ASSERT_TRUE(peekMessage(message));
+    EXPECT_EQ(message.key, VK_F11);
+    EXPECT_FALSE(peekMessage(message));
+    getKeyboardState(keys, pressed);
+    EXPECT_EQ(keys[VK_RETURN], 0);
+    EXPECT_EQ(pressed[VK_RETURN], 0);
 
     SDL_Event close{};
     close.type = SDL_WINDOWEVENT;

@@ -60,6 +60,19 @@ TEST(CommandLineTest, UnattendedRunsAndRecording) {
     EXPECT_EQ(parseCommandLine({"--font=x.ttf"}).fontFile, "x.ttf");
 }
 
+TEST(CommandLineTest, CheckAndStartAt) {
+    const CommandLine check = parseCommandLine({"--check", "--json", "game"});
+    EXPECT_TRUE(check.check);
+    EXPECT_TRUE(check.json);
+    EXPECT_EQ(check.gameFolder, "game");
+    const CommandLine at = parseCommandLine({"--start-at", "room\\a:b.txt:12"});
+    EXPECT_EQ(at.startScript, "room\\a:b.txt");
+    EXPECT_EQ(at.startLine, 12);
+    const CommandLine first = parseCommandLine({"--start-at=part2.txt"});
+    EXPECT_EQ(first.startScript, "part2.txt");
+    EXPECT_EQ(first.startLine, 1);
+}
+
 TEST(CommandLineTest, MistakesAreUsageErrors) {
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{"--bogus"},
@@ -73,7 +86,12 @@ TEST(CommandLineTest, MistakesAreUsageErrors) {
                                                {"--frames=-3"},
                                                {"--seconds", "x"},
                                                {"--record"},
-                                               {"--font"}}) {
+                                               {"--font"},
+                                               {"--json"},
+                                               {"--start-at"},
+                                               {"--start-at", "a.txt:0"},
+                                               {"--start-at", ":3"},
+                                               {"--check", "--start-at", "a.txt"}}) {
         CommandLine result = parseCommandLine(arguments);
         EXPECT_EQ(result.action, Action::UsageError) << arguments.front();
         EXPECT_FALSE(result.error.empty());

@@ -1,0 +1,144 @@
+#include "script_engine/check/check_run.h"
+
+#include <algorithm>
+
+#include "common/shift_jis.h"
+#include "script_engine/check/near_names.h"
+
+namespace tsuzuri {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A native name (bytes from the disk) as UTF-8: kept when it is already, else read as Shift-JIS.
+std::string nativeToUtf8(const std::string& name) {
+    return isValidUtf8(name) ? name : sjisToUtf8ForDisplay(name);
+}
+
+std::string lowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = byte < 0x80    ? 1
+                                   : byte >= 0xF5 ? 0
+                                   : byte >= 0xF0 ? 4
+                                   : byte >= 0xE0 ? 3
+                                   : byte >= 0xC2 ? 2
+                                                  : 0;
+        if (length == 0 || i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string quotedText(std::string_view sjis, std::size_t maxChars) {
+    std::string text = sjisToUtf8ForDisplay(sjis);
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && chars++ == maxChars) {
+            return "'" + text.substr(0, i) + "...'";
+        }
+    }
+    return "'" + text + "'";
+}
+
+void CheckRun::report(const std::string& file, std::int32_t line, std::string_view code,
+                      std::string message) {
+    auto [entry, added] = byFile.try_emplace(file);
+    if (added) {
+        fileOrder.push_back(file);
+    }
+    entry->second.push_back(
+        Diagnostic{file, line, severityOfCode(code), std::string(code), std::move(message)});
+}
+
+std::vector<Diagnostic> CheckRun::takeFindings() {
+    std::vector<Diagnostic> all;
+    for (const std::string& file : fileOrder) {
+        std::vector<Diagnostic>& findings = byFile[file];
+        std::stable_sort(findings.begin(), findings.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+        std::move(findings.begin(), findings.end(), std::back_inserter(all));
+    }
+    fileOrder.clear();
+    byFile.clear();
+    return all;
+}
+
+std::string CheckRun::displayName(const fs::path& file) const {
+    const std::string& full = file.native();
+    const std::string& folder = gameFolder.native();
+    std::string relative = full;
+    if (full.size() > folder.size() && full.compare(0, folder.size(), folder) == 0) {
+        relative = full.substr(folder.size());
+        relative.erase(0, relative.find_first_not_of('/'));
+    }
+    return nativeToUtf8(relative);
+}
+
+GamePath CheckRun::gamePath(std::string_view subfolder, std::string_view name) const {
+    std::string relative(subfolder);
+    if (!relative.empty()) {
+        relative += '\\';
+    }
+    relative += name;
+    return GamePath{gameFolder, std::move(relative)};
+}
+
+std::string CheckRun::suggestion(std::string_view subfolder, std::string_view name) {
+    auto [entry, added] = folderNames.try_emplace(std::string(subfolder));
+    if (added) {
+        const fs::path root = gameFolder / subfolder;
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
+             it.increment(error)) {
+            if (it->is_regular_file(error)) {
+                std::string relative = nativeToUtf8(it->path().lexically_relative(root).native());
+                std::replace(relative.begin(), relative.end(), '/', '\\');
+                entry->second.push_back(std::move(relative));
+            }
+        }
+    }
+    const std::vector<std::string> near = nearestNames(sjisToUtf8ForDisplay(name), entry->second);
+    if (near.empty()) {
+        return {};
+    }
+    std::string text = " (did you mean ";
+    for (std::size_t i = 0; i < near.size(); ++i) {
+        text += (i == 0 ? "'" : i + 1 == near.size() ? " or '" : ", '") + near[i] + "'";
+    }
+    return text + "?)";
+}
+
+void CheckRun::noteForgivenName(std::string_view subfolder, std::string_view name,
+                                const fs::path& found, const std::string& file, std::int32_t line) {
+    const fs::path exact = plausibleNativePath(gamePath(subfolder, name));
+    if (exact == found) {
+        return;
+    }
+    const char last = name.empty() ? '\0' : name.back();
+    const char* forgiven = last == ' ' || last == '.' ? "the blanks at its end are dropped"
+                           : lowerAscii(exact.native()) == lowerAscii(found.native())
+                               ? "case is ignored"
+                               : "it is found under its Shift-JIS bytes";
+    report(file, line, "name-forgiven",
+           quotedText(name) + " is found as '" + displayName(found) + "' only because " + forgiven +
+               "; a stricter system will not find it");
+}
+
+}  // namespace tsuzuri

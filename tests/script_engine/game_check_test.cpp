@@ -1,0 +1,138 @@
+// The script checker on a game seeded with one of each problem, and on a game whose settings
+// name no loadable script.
+#include "script_engine/check/game_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "script_engine/scene_state.h"
+#include "support/png_file.h"
+#include "support/temp_folder.h"
+#include "support/wav_builder.h"
+
+namespace tsuzuri {
+namespace {
+
+using Found = std::vector<std::tuple<std::string, int, std::string>>;
+
+Found placesAndCodes(const std::vector<Diagnostic>& findings) {
+    Found found;
+    for (const Diagnostic& finding : findings) {
+        found.emplace_back(finding.file, finding.line, finding.code);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string crlf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+void writePicture(const test::TempFolder& game, const std::string& name) {
+    test::RgbaImage image{2, 2, std::vector<std::uint32_t>(4, 0xFF336699u)};
+    ASSERT_TRUE(test::writePng(game.path() / "cg" / name, image));
+}
+
+TEST(GameCheckTest, FindsEachSeededProblemWhereItIs) {
+    test::TempFolder game;
+    game.write("Game.INI", "[GameState]\r\nDefaultScriptFileName=start.txt\r\n");
+    game.write("cg/.keep", "");
+    writePicture(game, "bg.png");
+    writePicture(game, "face.png");
+    writePicture(game, "Room.png");
+    game.write("cg/broken.png", "not a picture at all");
+    game.write("cg/face-m.png", "\x89PNG\r\n\x1a\n but no more");
+    test::WavSpec wav;
+    wav.samples = std::string(80, '\x80');
+    game.write("wave/ok.wav", test::buildWav(wav));
+    game.write("wave/bad.wav", "RIFF....WAVEfmt but nothing that plays");
+    game.write("wave/seq.wao", crlf({"title", "ok.wav", "* soon", "gone.wav"}));
+    const std::string w90(90, 'w');
+    game.write("script/start.txt",
+               crlf({"// seeded problems",                        // 1
+                     "bg.png",                                    // 2
+                     "bgg.png",                                   // 3 unknown-file
+                     "Flash",                                     // 4 unknown-keyword
+                     "\\nowhere",                                 // 5 missing-label
+                     "\\\\twice",                                 // 6
+                     "\\\\twice",                                 // 7 duplicate-label
+                     "\\twice",                                   // 8
+                     "\\\\lonely",                                // 9 unused-label
+                     "choices||a\\twice||b||c\\twice||d\\twice",  // 10 menu x2
+                     "choices||x\\missing",                       // 11 missing-label
+                     "one\\ntwo\\nthree\\nfour",                  // 12 page-overflow
+                     "//" + std::string(1100, 'x'),               // 13 long-line
+                     "broken.png",                                // 14 bad-picture
+                     "face.png",                                  // 15 bad-mask
+                     "room.png",                                  // 16 name-forgiven
+                     "bad.wav",                                   // 17 bad-sound
+                     "seq.wao",                                   // 18
+                     "\x81 not Shift-JIS",                        // 19 encoding
+                     "choices||" + w90 + "\\twice||" + w90 + "\\twice||" + w90 + "\\twice",  // 20
+                     "",                                                                     // 21
+                     "next.txt"}));                                                          // 22
+    game.write("script/next.txt", "read as\none line\n");
+    game.write("script/utf8.txt", "こんにちは\r\n");
+
+    const std::vector<Diagnostic> findings = checkGame(game.path(), {true, "start.txt", 2});
+    const std::string start = "script/start.txt";
+    EXPECT_EQ(placesAndCodes(findings), (Found{{"cg/playwindow.bmp", 1, "no-window-picture"},
+                                               {"script/next.txt", 1, "line-ends"},
+                                               {start, 3, "unknown-file"},
+                                               {start, 4, "unknown-keyword"},
+                                               {start, 5, "missing-label"},
+                                               {start, 7, "duplicate-label"},
+                                               {start, 9, "unused-label"},
+                                               {start, 10, "menu"},
+                                               {start, 10, "menu"},
+                                               {start, 11, "missing-label"},
+                                               {start, 12, "page-overflow"},
+                                               {start, 13, "long-line"},
+                                               {start, 14, "bad-picture"},
+                                               {start, 15, "bad-mask"},
+                                               {start, 16, "name-forgiven"},
+                                               {start, 17, "bad-sound"},
+                                               {start, 19, "encoding"},
+                                               {start, 20, "menu"},
+                                               {start, 20, "menu"},
+                                               {start, 20, "menu"},
+                                               {start, 20, "menu"},
+                                               {"script/utf8.txt", 1, "encoding"},
+                                               {"script/utf8.txt", 1, "unreachable"},
+                                               {"wave/seq.wao", 3, "bad-sequence"},
+                                               {"wave/seq.wao", 4, "bad-sequence"}}));
+    for (const Diagnostic& finding : findings) {
+        EXPECT_EQ(finding.severity, severityOfCode(finding.code));
+        if (finding.code == "unknown-file") {
+            EXPECT_NE(finding.message.find("cg/"), std::string::npos) << finding.message;
+            EXPECT_NE(finding.message.find("'bg.png'"), std::string::npos) << finding.message;
+        }
+        if (finding.code == "page-overflow") {
+            EXPECT_NE(finding.message.find("'four'"), std::string::npos) << finding.message;
+        }
+    }
+    EXPECT_TRUE(sceneState.gameFolder.empty()) << "the scene's game folder is put back";
+
+    // Settings that name a script that does not load: every script is then unreached.
+    test::TempFolder unset;
+    unset.write("Game.INI", "[GameState]\r\nWindowTitle=x\r\nDefaultScriptFileName=strat.txt\r\n");
+    unset.write("cg/playwindow.bmp", "");
+    unset.write("script/start.txt", "Hello\r\n");
+    EXPECT_EQ(placesAndCodes(checkGame(unset.path(), {true, "strat.txt", 3})),
+              (Found{{"Game.INI", 3, "settings"},
+                     {"cg/playwindow.bmp", 1, "no-window-picture"},
+                     {"script/start.txt", 1, "unreachable"}}));
+    EXPECT_EQ(placesAndCodes(checkGame(unset.path(), {false, "", 1})).front(),
+              (std::tuple<std::string, int, std::string>{"Game.INI", 1, "settings"}));
+}
+
+}  // namespace
+}  // namespace tsuzuri
