@@ -78,7 +78,8 @@ TEST(GameCheckTest, FindsEachSeededProblemWhereItIs) {
                      "\x81 not Shift-JIS",                        // 19 encoding
                      "choices||" + w90 + "\\twice||" + w90 + "\\twice||" + w90 + "\\twice",  // 20
                      "",                                                                     // 21
-                     "next.txt"}));                                                          // 22
+                     "next.txt",                                                             // 22
+                     "StopBMG"}));  // 23 unknown-keyword: two letters swapped are one slip
     game.write("script/next.txt", "read as\none line\n");
     game.write("script/utf8.txt", "こんにちは\r\n");
 
@@ -105,6 +106,7 @@ TEST(GameCheckTest, FindsEachSeededProblemWhereItIs) {
                                                {start, 20, "menu"},
                                                {start, 20, "menu"},
                                                {start, 20, "menu"},
+                                               {start, 23, "unknown-keyword"},
                                                {"script/utf8.txt", 1, "encoding"},
                                                {"script/utf8.txt", 1, "unreachable"},
                                                {"wave/seq.wao", 3, "bad-sequence"},

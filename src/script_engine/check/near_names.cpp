@@ -35,22 +35,31 @@ std::u32string codePoints(std::string_view text) {
     return result;
 }
 
+// Edits between two texts: insertions, deletions, substitutions and swaps of two neighbours
+// (the commonest slip of a typing hand: "StopBMG"), each counting one.
 std::size_t distance(const std::u32string& a, const std::u32string& b, bool ignoreCase) {
-    std::vector<std::size_t> row(b.size() + 1);
-    std::iota(row.begin(), row.end(), std::size_t{0});
+    auto same = [ignoreCase](char32_t x, char32_t y) {
+        return ignoreCase ? lowerAscii(x) == lowerAscii(y) : x == y;
+    };
+    // Three rows of the table: two back, one back, and the one being filled.
+    std::vector<std::size_t> twoBack(b.size() + 1);
+    std::vector<std::size_t> previous(b.size() + 1);
+    std::vector<std::size_t> current(b.size() + 1);
+    std::iota(previous.begin(), previous.end(), std::size_t{0});
     for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
+        current[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const bool same =
-                ignoreCase ? lowerAscii(a[i - 1]) == lowerAscii(b[j - 1]) : a[i - 1] == b[j - 1];
-            const std::size_t next =
-                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = row[j];
-            row[j] = next;
+            std::size_t best = std::min({previous[j] + 1, current[j - 1] + 1,
+                                         previous[j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1)});
+            if (i > 1 && j > 1 && same(a[i - 1], b[j - 2]) && same(a[i - 2], b[j - 1])) {
+                best = std::min(best, twoBack[j - 2] + 1);
+            }
+            current[j] = best;
         }
+        std::swap(twoBack, previous);
+        std::swap(previous, current);
     }
-    return row[b.size()];
+    return previous[b.size()];
 }
 
 }  // namespace
