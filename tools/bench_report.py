@@ -173,6 +173,9 @@ def main():
 
     ratio_row("frame composition", "BM_ComposeFrameOurs", "BM_ComposeFramePixman", "pixman", 1.0)
     ratio_row("text page, warm cache", "BM_TextPageCached", "BM_TextPageUncached", "uncached", 0.05, 0.5)
+    o, p = t["BM_TextPage2xCached"], t["BM_TextPageCached"]
+    row("text page at 2x (1600x1200 layer, 52 px glyphs), warm cache", f"{o:.3f} ms",
+        f"{p:.3f} ms (1x)", f"{o / p:.2f}x", "<= 1 ms", o <= 1)
     ratio_row("script classification, 10,000 lines", "BM_ClassifyOurs", "BM_ClassifyOpenPerTest",
               "open() per test", 0.2, 50)
 
