@@ -52,17 +52,17 @@ def child_cpu_seconds():
     return r.ru_utime + r.ru_stime
 
 
-def run_for(seconds, env, headless):
+def run_for(seconds, env, headless, options=()):
     """Runs the demo for `seconds` and answers the CPU seconds it used."""
     before = child_cpu_seconds()
     if headless:
         with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as script:
             script.write(f"ms {int(seconds * 1000)} close\n")
-        subprocess.run([PLAYER, "--headless", "--input", script.name, GAME], env=env,
+        subprocess.run([PLAYER, "--headless", "--input", script.name, *options, GAME], env=env,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
         os.unlink(script.name)
     else:
-        process = subprocess.Popen([PLAYER, GAME], env=env, stdout=subprocess.DEVNULL,
+        process = subprocess.Popen([PLAYER, *options, GAME], env=env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         time.sleep(seconds)
         process.send_signal(signal.SIGINT)  # the desktop's request to quit
@@ -70,10 +70,10 @@ def run_for(seconds, env, headless):
     return child_cpu_seconds() - before
 
 
-def idle_cost(env, headless, label):
+def idle_cost(env, headless, label, options=()):
     # The difference of a short and a long run leaves out start-up and shutdown.
-    short = run_for(1.0, env, headless)
-    long = run_for(11.0, env, headless)
+    short = run_for(1.0, env, headless, options)
+    long = run_for(11.0, env, headless, options)
     percent = max(0.0, (long - short) / 10.0 * 100)
     row(f"idle pass cost, {label} (% of a core)", f"{percent:.2f} %", "-", "-", "<= 2 %", percent <= 2.0)
 
@@ -142,11 +142,11 @@ def sound_cost(t):
         f"{percent:.2f} %", "-", "-", "<= 2 %", percent <= 2)
 
 
-def start_xvfb():
+def start_xvfb(screen="1024x768x24"):
     if shutil.which("Xvfb") is None:
         return None, None
     read_fd, write_fd = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen,
                                "-nolisten", "tcp"], pass_fds=[write_fd], stderr=subprocess.DEVNULL)
     os.close(write_fd)
     number = os.read(read_fd, 16).decode().strip()
@@ -189,12 +189,24 @@ def main():
 
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")
     idle_cost(env, True, "headless")
+    # Headless runs pretend a 1920x1080 desktop: 1600x1200 and 1440x1080 frames.
+    idle_cost(env, True, "headless --scale 2", ["--scale", "2"])
+    idle_cost(env, True, "headless --fullscreen", ["--fullscreen"])
     server, xenv = start_xvfb()
     if server is not None:
         xenv["SDL_AUDIODRIVER"] = "dummy"
         try:
             idle_cost(xenv, False, "Xvfb")
             start_up(xenv)
+        finally:
+            server.terminate()
+    # A screen that holds a 1600x1200 window; fullscreen there composes 1600x1200.
+    server, xenv = start_xvfb("1920x1200x24")
+    if server is not None:
+        xenv["SDL_AUDIODRIVER"] = "dummy"
+        try:
+            idle_cost(xenv, False, "Xvfb 1920x1200 --scale 2", ["--scale", "2"])
+            idle_cost(xenv, False, "Xvfb 1920x1200 --fullscreen", ["--fullscreen"])
         finally:
             server.terminate()
 
