@@ -142,6 +142,54 @@ def sound_cost(t):
         f"{percent:.2f} %", "-", "-", "<= 2 %", percent <= 2)
 
 
+def present_cost(env):
+    """CPU per changed frame (compose + present) of ours and of the peers, in a 1920x1080
+    fullscreen window and a plain 800x600 one; rounds of every path in turn, medians. A peer
+    with a renderer gets the one SDL chooses (OpenGL on Mesa here) and the software one."""
+    program = os.path.join(BUILD, "bench", "present_cost")
+    paths = [("ours", "fullscreen", ""), ("ours", "plain", ""), ("surface", "fullscreen", ""),
+             ("texture", "fullscreen", ""), ("texture", "fullscreen", "software"),
+             ("texture-scaled", "fullscreen", ""), ("texture-scaled", "fullscreen", "software"),
+             ("surface-scaled", "fullscreen", ""), ("texture", "plain", ""),
+             ("texture", "plain", "software")]
+    runs = {p: [] for p in paths}
+    for _ in range(3):
+        for p in paths:
+            driver_env = dict(env, SDL_RENDER_DRIVER=p[2]) if p[2] else env
+            out = subprocess.run([program, GAME, p[0], p[1]], env=driver_env, capture_output=True,
+                                 text=True, check=True).stdout.split()
+            runs[p].append(dict(zip(out[::2], out[1::2])))
+
+    def ms(p, step="total"):
+        return statistics.median(float(r[step]) for r in runs[p])
+
+    def steps(p):
+        names = [k for k in runs[p][0] if k not in
+                 ("total", "output", "drawable", "shown", "renderer")]
+        return "; ".join(f"{ms(p, name):.2f}" for name in names) + " = " + "; ".join(names)
+
+    ours, plain = paths[0], paths[1]
+    o = ms(ours)
+    size = f"{runs[ours][0]['output']} in {runs[ours][0]['drawable']}"
+    # A display other than the one asked for (another server on the same number) fails.
+    right_size = size == "1440x1080 in 1920x1080"
+    row(f"changed frame, CPU ms, {size} fullscreen, window surface (ours)",
+        f"{o:.2f} ({steps(ours)})", f"{ms(plain):.2f} (800x600 plain window)",
+        f"{o / ms(plain):.2f}x", "<= 4 ms", o <= 4 and right_size)
+    for p in paths[2:8]:
+        renderer = runs[p][0]["renderer"]
+        label = {"surface": "window surface through SDL directly",
+                 "texture": f"{renderer} renderer, streaming texture 1:1",
+                 "texture-scaled": f"{renderer} renderer scaling an 800x600 texture",
+                 "surface-scaled": "window surface, SDL_BlitScaled of 800x600"}[p[0]]
+        row(f"  peer at {size}: {label}", f"{o:.2f}", f"{ms(p):.2f} ({steps(p)})",
+            f"{o / ms(p):.2f}x", "-", None)
+    for p in paths[8:]:
+        row(f"  peer at 800x600: {runs[p][0]['renderer']} renderer, streaming texture 1:1",
+            f"{ms(plain):.2f} ({steps(plain)})", f"{ms(p):.2f} ({steps(p)})",
+            f"{ms(plain) / ms(p):.2f}x", "-", None)
+
+
 def start_xvfb(screen="1024x768x24"):
     if shutil.which("Xvfb") is None:
         return None, None
@@ -207,6 +255,12 @@ def main():
         try:
             idle_cost(xenv, False, "Xvfb 1920x1200 --scale 2", ["--scale", "2"])
             idle_cost(xenv, False, "Xvfb 1920x1200 --fullscreen", ["--fullscreen"])
+        finally:
+            server.terminate()
+    server, xenv = start_xvfb("1920x1080x24")
+    if server is not None:
+        try:
+            present_cost(xenv)
         finally:
             server.terminate()
 
