@@ -52,17 +52,17 @@ def child_cpu_seconds():
     return r.ru_utime + r.ru_stime
 
 
-def run_for(seconds, env, headless):
+def run_for(seconds, env, headless, options=()):
     """Runs the demo for `seconds` and answers the CPU seconds it used."""
     before = child_cpu_seconds()
     if headless:
         with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as script:
             script.write(f"ms {int(seconds * 1000)} close\n")
-        subprocess.run([PLAYER, "--headless", "--input", script.name, GAME], env=env,
+        subprocess.run([PLAYER, "--headless", "--input", script.name, *options, GAME], env=env,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
         os.unlink(script.name)
     else:
-        process = subprocess.Popen([PLAYER, GAME], env=env, stdout=subprocess.DEVNULL,
+        process = subprocess.Popen([PLAYER, *options, GAME], env=env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         time.sleep(seconds)
         process.send_signal(signal.SIGINT)  # the desktop's request to quit
@@ -70,10 +70,10 @@ def run_for(seconds, env, headless):
     return child_cpu_seconds() - before
 
 
-def idle_cost(env, headless, label):
+def idle_cost(env, headless, label, options=()):
     # The difference of a short and a long run leaves out start-up and shutdown.
-    short = run_for(1.0, env, headless)
-    long = run_for(11.0, env, headless)
+    short = run_for(1.0, env, headless, options)
+    long = run_for(11.0, env, headless, options)
     percent = max(0.0, (long - short) / 10.0 * 100)
     row(f"idle pass cost, {label} (% of a core)", f"{percent:.2f} %", "-", "-", "<= 2 %", percent <= 2.0)
 
@@ -142,11 +142,59 @@ def sound_cost(t):
         f"{percent:.2f} %", "-", "-", "<= 2 %", percent <= 2)
 
 
-def start_xvfb():
+def present_cost(env):
+    """CPU per changed frame (compose + present) of ours and of the peers, in a 1920x1080
+    fullscreen window and a plain 800x600 one; rounds of every path in turn, medians. A peer
+    with a renderer gets the one SDL chooses (OpenGL on Mesa here) and the software one."""
+    program = os.path.join(BUILD, "bench", "present_cost")
+    paths = [("ours", "fullscreen", ""), ("ours", "plain", ""), ("surface", "fullscreen", ""),
+             ("texture", "fullscreen", ""), ("texture", "fullscreen", "software"),
+             ("texture-scaled", "fullscreen", ""), ("texture-scaled", "fullscreen", "software"),
+             ("surface-scaled", "fullscreen", ""), ("texture", "plain", ""),
+             ("texture", "plain", "software")]
+    runs = {p: [] for p in paths}
+    for _ in range(3):
+        for p in paths:
+            driver_env = dict(env, SDL_RENDER_DRIVER=p[2]) if p[2] else env
+            out = subprocess.run([program, GAME, p[0], p[1]], env=driver_env, capture_output=True,
+                                 text=True, check=True).stdout.split()
+            runs[p].append(dict(zip(out[::2], out[1::2])))
+
+    def ms(p, step="total"):
+        return statistics.median(float(r[step]) for r in runs[p])
+
+    def steps(p):
+        names = [k for k in runs[p][0] if k not in
+                 ("total", "output", "drawable", "shown", "renderer")]
+        return "; ".join(f"{ms(p, name):.2f}" for name in names) + " = " + "; ".join(names)
+
+    ours, plain = paths[0], paths[1]
+    o = ms(ours)
+    size = f"{runs[ours][0]['output']} in {runs[ours][0]['drawable']}"
+    # A display other than the one asked for (another server on the same number) fails.
+    right_size = size == "1440x1080 in 1920x1080"
+    row(f"changed frame, CPU ms, {size} fullscreen, window surface (ours)",
+        f"{o:.2f} ({steps(ours)})", f"{ms(plain):.2f} (800x600 plain window)",
+        f"{o / ms(plain):.2f}x", "<= 4 ms", o <= 4 and right_size)
+    for p in paths[2:8]:
+        renderer = runs[p][0]["renderer"]
+        label = {"surface": "window surface through SDL directly",
+                 "texture": f"{renderer} renderer, streaming texture 1:1",
+                 "texture-scaled": f"{renderer} renderer scaling an 800x600 texture",
+                 "surface-scaled": "window surface, SDL_BlitScaled of 800x600"}[p[0]]
+        row(f"  peer at {size}: {label}", f"{o:.2f}", f"{ms(p):.2f} ({steps(p)})",
+            f"{o / ms(p):.2f}x", "-", None)
+    for p in paths[8:]:
+        row(f"  peer at 800x600: {runs[p][0]['renderer']} renderer, streaming texture 1:1",
+            f"{ms(plain):.2f} ({steps(plain)})", f"{ms(p):.2f} ({steps(p)})",
+            f"{ms(plain) / ms(p):.2f}x", "-", None)
+
+
+def start_xvfb(screen="1024x768x24"):
     if shutil.which("Xvfb") is None:
         return None, None
     read_fd, write_fd = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen,
                                "-nolisten", "tcp"], pass_fds=[write_fd], stderr=subprocess.DEVNULL)
     os.close(write_fd)
     number = os.read(read_fd, 16).decode().strip()
@@ -173,6 +221,9 @@ def main():
 
     ratio_row("frame composition", "BM_ComposeFrameOurs", "BM_ComposeFramePixman", "pixman", 1.0)
     ratio_row("text page, warm cache", "BM_TextPageCached", "BM_TextPageUncached", "uncached", 0.05, 0.5)
+    o, p = t["BM_TextPage2xCached"], t["BM_TextPageCached"]
+    row("text page at 2x (1600x1200 layer, 52 px glyphs), warm cache", f"{o:.3f} ms",
+        f"{p:.3f} ms (1x)", f"{o / p:.2f}x", "<= 1 ms", o <= 1)
     ratio_row("script classification, 10,000 lines", "BM_ClassifyOurs", "BM_ClassifyOpenPerTest",
               "open() per test", 0.2, 50)
 
@@ -190,12 +241,30 @@ def main():
 
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")
     idle_cost(env, True, "headless")
+    # Headless runs pretend a 1920x1080 desktop: 1600x1200 and 1440x1080 frames.
+    idle_cost(env, True, "headless --scale 2", ["--scale", "2"])
+    idle_cost(env, True, "headless --fullscreen", ["--fullscreen"])
     server, xenv = start_xvfb()
     if server is not None:
         xenv["SDL_AUDIODRIVER"] = "dummy"
         try:
             idle_cost(xenv, False, "Xvfb")
             start_up(xenv)
+        finally:
+            server.terminate()
+    # A screen that holds a 1600x1200 window; fullscreen there composes 1600x1200.
+    server, xenv = start_xvfb("1920x1200x24")
+    if server is not None:
+        xenv["SDL_AUDIODRIVER"] = "dummy"
+        try:
+            idle_cost(xenv, False, "Xvfb 1920x1200 --scale 2", ["--scale", "2"])
+            idle_cost(xenv, False, "Xvfb 1920x1200 --fullscreen", ["--fullscreen"])
+        finally:
+            server.terminate()
+    server, xenv = start_xvfb("1920x1080x24")
+    if server is not None:
+        try:
+            present_cost(xenv)
         finally:
             server.terminate()
 
