@@ -15,12 +15,13 @@ constexpr bool isTrailByte(unsigned char byte) {
     return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
-// One converter for the process; iconv descriptors carry state, so calls are serialised.
+// One converter per direction for the process; iconv descriptors carry state, so calls are
+// serialised.
 struct Converter {
     iconv_t handle = reinterpret_cast<iconv_t>(-1);
     std::mutex mutex;
 
-    Converter() { handle = iconv_open("UTF-8", "CP932"); }
+    Converter(const char* to, const char* from) { handle = iconv_open(to, from); }
     ~Converter() {
         if (handle != reinterpret_cast<iconv_t>(-1)) {
             iconv_close(handle);
@@ -29,8 +30,18 @@ struct Converter {
 };
 
 Converter& converter() {
-    static Converter instance;
+    static Converter instance("UTF-8", "CP932");
     return instance;
+}
+
+Converter& toSjisConverter() {
+    static Converter instance("CP932", "UTF-8");
+    return instance;
+}
+
+// Bytes in a UTF-8 sequence that starts with `lead`; 1 for a byte that starts none.
+size_t utf8SequenceLength(unsigned char lead) {
+    return (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 1;
 }
 
 // Converts `sjis`; on an invalid or incomplete sequence either gives up (strict) or emits
@@ -102,6 +113,70 @@ std::string sjisToUtf8ForDisplay(std::string_view sjis) {
 
 std::optional<std::string> sjisToUtf8Strict(std::string_view sjis) {
     return convert(sjis, true);
+}
+
+bool isValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = utf8SequenceLength(lead);
+        if (length == 1 || i + length > text.size()) {
+            return false;
+        }
+        char32_t code = lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const auto byte = static_cast<unsigned char>(text[i + k]);
+            if ((byte & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (byte & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+        constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kSmallest[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string utf8ToSjisForDisplay(std::string_view utf8) {
+    Converter& conv = toSjisConverter();
+    std::lock_guard lock(conv.mutex);
+    std::string out;
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    if (conv.handle == reinterpret_cast<iconv_t>(-1)) {
+        inLeft = 0;
+    } else {
+        iconv(conv.handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    char chunk[256];
+    while (inLeft > 0) {
+        char* outPtr = chunk;
+        size_t outLeft = sizeof chunk;
+        const size_t result = iconv(conv.handle, &in, &inLeft, &outPtr, &outLeft);
+        out.append(chunk, static_cast<size_t>(outPtr - chunk));
+        if (result != static_cast<size_t>(-1) || errno == E2BIG) {
+            continue;
+        }
+        // A character Shift-JIS lacks, or a broken sequence: one '?' for it.
+        out += '?';
+        const size_t skip = std::min(inLeft, utf8SequenceLength(static_cast<unsigned char>(*in)));
+        in += skip;
+        inLeft -= skip;
+        iconv(conv.handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+std::string fileNameToSjis(std::string_view name) {
+    return isValidUtf8(name) ? utf8ToSjisForDisplay(name) : std::string(name);
 }
 
 std::optional<char32_t> sjisCharToCodePoint(std::string_view character) {

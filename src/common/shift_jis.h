@@ -21,6 +21,17 @@ std::string sjisToUtf8ForDisplay(std::string_view sjis);
 // where a guessed name would be worse than none.
 std::optional<std::string> sjisToUtf8Strict(std::string_view sjis);
 
+// Whether the bytes are well-formed UTF-8 (plain ASCII is).
+bool isValidUtf8(std::string_view text);
+
+// Converts UTF-8 to Shift-JIS for showing with the engine's own text: characters Shift-JIS
+// lacks, and broken sequences, become '?'. Never fails.
+std::string utf8ToSjisForDisplay(std::string_view utf8);
+
+// A file name's bytes as Shift-JIS text: a name that is valid UTF-8 (what Linux desktops
+// write) is converted, any other is taken to be Shift-JIS already (as copied from a game disc).
+std::string fileNameToSjis(std::string_view name);
+
 // The Unicode code point of one Shift-JIS character (one byte, or a lead byte and its trail
 // byte), or nothing when the code has no mapping.
 std::optional<char32_t> sjisCharToCodePoint(std::string_view character);

@@ -157,6 +157,15 @@ FramePlacement wantedOutput() {
 
 }  // namespace
 
+bool fitOutputToWindow() {
+    const int width = renderState.outputWidth;
+    const int height = renderState.outputHeight;
+    const FramePlacement output = wantedOutput();
+    // Should memory run out for the new size, the old one is shown, centred as well as it fits.
+    setOutputSize(output.width, output.height);
+    return width != renderState.outputWidth || height != renderState.outputHeight;
+}
+
 bool setOutputSize(int width, int height) {
     if (width == renderState.outputWidth && height == renderState.outputHeight &&
         !renderState.frame.empty()) {
@@ -257,9 +266,7 @@ std::int32_t renderFrame(const FrameScene& scene) {
         return 0;
     }
     const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
-    const FramePlacement output = wantedOutput();
-    // Should memory run out for the new size, the old one is shown, centred as well as it fits.
-    setOutputSize(output.width, output.height);
+    fitOutputToWindow();
     const FrameInputs inputs = currentFrameInputs(scene);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame(scene);

@@ -70,4 +70,9 @@ void composeFrame(const FrameScene& scene);
 // old size then stays.
 bool setOutputSize(int width, int height);
 
+// Sets the output size for the window's drawable area as it is now; answers whether it changed
+// (the text layer is then new, holding only what drawTextPage drew into it since it was last
+// cleared).
+bool fitOutputToWindow();
+
 }  // namespace tsuzuri

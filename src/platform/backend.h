@@ -70,6 +70,14 @@ struct BackendOps {
                                                       const std::string& label,
                                                       const std::string& pattern)>
         showOpenFileDialog;
+    // Asks for a folder; nothing on cancel.
+    BackendEntry<std::optional<std::filesystem::path>(const std::filesystem::path& startFolder,
+                                                      const std::string& utf8Title)>
+        showFolderDialog;
+    // Whether the dialogs can be shown.
+    BackendEntry<bool()> isFileDialogAvailable;
+    // Pass counting and scripted time start afresh.
+    BackendEntry<void()> restartInputClock;
     // Milliseconds on a monotonic clock, wrapping at 32 bits.
     BackendEntry<std::uint32_t()> timeGetTime;
     // Sleeps for at least the given milliseconds.
@@ -124,6 +132,10 @@ void closeSdlAudioOutput();
 std::optional<std::filesystem::path> runDesktopFileDialog(const std::filesystem::path& startFolder,
                                                           const std::string& label,
                                                           const std::string& pattern);
+std::optional<std::filesystem::path> runDesktopFolderDialog(
+    const std::filesystem::path& startFolder, const std::string& utf8Title);
+// Whether zenity or kdialog is installed.
+bool hasDesktopDialog();
 
 // Makes a lost display connection end the run through the display-lost handler; called once
 // SDL's video is up.

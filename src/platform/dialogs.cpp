@@ -15,27 +15,6 @@ void showUtf8MessageBox(const std::string& caption, const std::string& text) {
     selectedBackend().showMessageBox(caption, text);
 }
 
-bool isValidUtf8(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const size_t length = byte < 0x80             ? 1
-                              : (byte & 0xE0) == 0xC0 ? 2
-                              : (byte & 0xF0) == 0xE0 ? 3
-                              : (byte & 0xF8) == 0xF0 ? 4
-                                                      : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 // File names on disk are UTF-8 here, or raw Shift-JIS bytes for names that were copied from
 // Windows as they were; each folder name is shown in whichever it is.
 std::string displayablePath(const std::filesystem::path& file) {
@@ -70,6 +49,15 @@ std::optional<std::filesystem::path> showOpenFileDialog(const std::filesystem::p
                                                         const std::string& label,
                                                         const std::string& pattern) {
     return selectedBackend().showOpenFileDialog(startFolder, label, pattern);
+}
+
+std::optional<std::filesystem::path> showFolderDialog(const std::filesystem::path& startFolder,
+                                                      const std::string& utf8Title) {
+    return selectedBackend().showFolderDialog(startFolder, utf8Title);
+}
+
+bool isFileDialogAvailable() {
+    return selectedBackend().isFileDialogAvailable();
 }
 
 }  // namespace tsuzuri::platform

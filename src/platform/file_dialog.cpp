@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -85,7 +84,39 @@ std::optional<std::string> runForOutput(const std::vector<std::string>& argv) {
     return output;
 }
 
+// The program's answer without its line end; nothing when it was cancelled or failed.
+std::optional<std::filesystem::path> answerOf(const std::vector<std::string>& argv) {
+    std::optional<std::string> output = runForOutput(argv);
+    if (!output) {
+        return std::nullopt;
+    }
+    while (!output->empty() && (output->back() == '\n' || output->back() == '\r')) {
+        output->pop_back();
+    }
+    if (output->empty()) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(*output);
+}
+
 }  // namespace
+
+bool hasDesktopDialog() {
+    return isOnPath("zenity") || isOnPath("kdialog");
+}
+
+std::optional<std::filesystem::path> runDesktopFolderDialog(
+    const std::filesystem::path& startFolder, const std::string& utf8Title) {
+    const std::string folder = startFolder.string() + "/";
+    if (isOnPath("zenity")) {
+        return answerOf({"zenity", "--file-selection", "--directory", "--title=" + utf8Title,
+                         "--filename=" + folder});
+    }
+    if (isOnPath("kdialog")) {
+        return answerOf({"kdialog", "--title", utf8Title, "--getexistingdirectory", folder});
+    }
+    return std::nullopt;
+}
 
 std::optional<std::filesystem::path> runDesktopFileDialog(const std::filesystem::path& startFolder,
                                                           const std::string& label,
@@ -99,22 +130,9 @@ std::optional<std::filesystem::path> runDesktopFileDialog(const std::filesystem:
     } else if (isOnPath("kdialog")) {
         argv = {"kdialog", "--getopenfilename", folder, pattern + "|" + label};
     } else {
-        std::fprintf(stderr,
-                     "tsuzuri: no file dialog is available (install zenity or kdialog); "
-                     "the script chooser is taken as cancelled\n");
         return std::nullopt;
     }
-    std::optional<std::string> output = runForOutput(argv);
-    if (!output) {
-        return std::nullopt;
-    }
-    while (!output->empty() && (output->back() == '\n' || output->back() == '\r')) {
-        output->pop_back();
-    }
-    if (output->empty()) {
-        return std::nullopt;
-    }
-    return std::filesystem::path(*output);
+    return answerOf(argv);
 }
 
 }  // namespace tsuzuri::platform

@@ -13,8 +13,7 @@ namespace {
 struct HeadlessState {
     std::vector<ScriptedEvent> pending;  // not yet applied, in script order
     std::deque<std::optional<std::filesystem::path>> chooserAnswers;
-    bool loopStarted = false;
-    std::uint32_t loopStart = 0;
+    std::uint32_t inputOrigin = 0;  // what `ms` counts from: the player's start, then the loop's
     int cursorX = 0, cursorY = 0;
     std::uint64_t idlePasses = 0;
     std::uint64_t presentedFrames = 0;
@@ -95,6 +94,7 @@ void apply(const ScriptedEvent& event) {
 void setHeadlessInput(ScriptedInput input) {
     HeadlessState& s = state();
     s = HeadlessState{};
+    s.inputOrigin = timeGetTime();
     for (ScriptedEvent& event : input.events) {
         if (event.action == ScriptedEvent::Action::Choose) {
             s.chooserAnswers.emplace_back(std::filesystem::path(event.path));
@@ -156,11 +156,7 @@ void setWindowTitle(const std::string& /*utf8Title*/) {}
 
 void pumpEvents(std::uint64_t nextIdlePass) {
     HeadlessState& s = state();
-    if (!s.loopStarted) {
-        s.loopStarted = true;
-        s.loopStart = timeGetTime();
-    }
-    std::uint32_t elapsed = timeGetTime() - s.loopStart;
+    std::uint32_t elapsed = timeGetTime() - s.inputOrigin;
     std::vector<ScriptedEvent> later;
     for (ScriptedEvent& event : s.pending) {
         if (isDue(event, nextIdlePass, elapsed)) {
@@ -212,7 +208,7 @@ void recordMessageBox(const std::string& utf8Caption, const std::string& utf8Tex
     state().messageLog.push_back(utf8Caption + "\n" + utf8Text);
 }
 
-// The answers are the script's `choose` lines, in order.
+// The answers are the script's `choose` lines, in order, for the file and folder dialogs.
 std::optional<std::filesystem::path> nextChooserAnswer(const std::filesystem::path& /*startFolder*/,
                                                        const std::string& /*label*/,
                                                        const std::string& /*pattern*/) {
@@ -226,6 +222,19 @@ std::optional<std::filesystem::path> nextChooserAnswer(const std::filesystem::pa
     std::optional<std::filesystem::path> answer = s.chooserAnswers.front();
     s.chooserAnswers.pop_front();
     return answer;
+}
+
+std::optional<std::filesystem::path> nextFolderAnswer(const std::filesystem::path& startFolder,
+                                                      const std::string& title) {
+    return nextChooserAnswer(startFolder, title, "");
+}
+
+bool hasChooserAnswer() {
+    return !state().chooserAnswers.empty();
+}
+
+void restartInputClock() {
+    state().inputOrigin = timeGetTime();
 }
 
 }  // namespace
@@ -249,6 +258,9 @@ constinit const BackendOps headlessBackend{
     .takeRedrawRequest = headless::takeRedrawRequest,
     .showMessageBox = headless::recordMessageBox,
     .showOpenFileDialog = headless::nextChooserAnswer,
+    .showFolderDialog = headless::nextFolderAnswer,
+    .isFileDialogAvailable = headless::hasChooserAnswer,
+    .restartInputClock = headless::restartInputClock,
     .timeGetTime = steadyClockMs,
     .sleepMs = steadySleepMs,
     .openAudioOutput = openSdlAudioOutput,

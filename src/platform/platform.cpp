@@ -173,6 +173,11 @@ void getKeyboardState(std::uint8_t keys[256], std::uint8_t pressedSince[256]) {
     std::memset(input.pressedSince, 0, sizeof input.pressedSince);
 }
 
+void restartInputClock() {
+    state().idlePasses = 0;
+    selectedBackend().restartInputClock();
+}
+
 int takeWheelNotches() {
     InputTracker& input = state().input;
     const int notches = input.wheelNotches;

@@ -165,6 +165,15 @@ std::optional<std::filesystem::path> showOpenFileDialog(const std::filesystem::p
                                                         const std::string& label,
                                                         const std::string& pattern);
 
+// The desktop's folder dialog with a UTF-8 title, starting in `startFolder`. Answers the chosen
+// folder, or nothing on cancel.
+std::optional<std::filesystem::path> showFolderDialog(const std::filesystem::path& startFolder,
+                                                      const std::string& utf8Title);
+
+// Whether the two dialogs above can be shown (a desktop dialog program is installed; headless:
+// the input file has a `choose` answer left). Without, the player offers its own chooser.
+bool isFileDialogAvailable();
+
 // ---------------------------------------------------------------------------------------------
 // Versions
 
@@ -174,6 +183,10 @@ std::string sdlVersion();
 
 // ---------------------------------------------------------------------------------------------
 // Clock
+
+// Starts counting passes and scripted input time afresh: the main loop calls it as it begins,
+// after anything that ran a loop of its own before it (the in-window chooser).
+void restartInputClock();
 
 // Milliseconds on a monotonic clock as a wrapping 32-bit value; compare by unsigned difference.
 std::uint32_t timeGetTime();

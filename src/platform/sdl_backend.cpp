@@ -403,6 +403,9 @@ bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchB
 
 void countIdlePass() {}
 
+// SDL's events carry their own timing: there is no input clock to restart.
+void restartInputClock() {}
+
 bool takeRedrawRequest() {
     const bool requested = state().redrawRequested;
     state().redrawRequested = false;
@@ -441,6 +444,9 @@ constinit const BackendOps sdlBackend{
     .takeRedrawRequest = sdl::takeRedrawRequest,
     .showMessageBox = sdl::showMessageBox,
     .showOpenFileDialog = runDesktopFileDialog,
+    .showFolderDialog = runDesktopFolderDialog,
+    .isFileDialogAvailable = hasDesktopDialog,
+    .restartInputClock = sdl::restartInputClock,
     .timeGetTime = steadyClockMs,
     .sleepMs = steadySleepMs,
     .openAudioOutput = openSdlAudioOutput,

@@ -18,8 +18,8 @@ struct CommandLine {
     Action action = Action::Play;
     std::string error;                 // for UsageError: what is wrong
     std::filesystem::path gameFolder;  // empty: the current directory
-    // --choose-game, what the desktop's menu entry runs; without GAME_DIR the current
-    // directory is played, as without the option.
+    // --choose-game, what the desktop's menu entry runs: without GAME_DIR the game's folder is
+    // asked for.
     bool chooseGame = false;
     bool headless = false;
     std::filesystem::path inputScript;  // headless input; empty: none

@@ -3,6 +3,7 @@
 #include "common/file_buffer.h"
 #include "common/game_path.h"
 #include "platform/platform.h"
+#include "shell/in_window_chooser.h"
 
 namespace tsuzuri {
 namespace {
@@ -114,8 +115,10 @@ bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem:
     std::error_code error;
     const std::filesystem::path saved = std::filesystem::current_path(error);
     std::filesystem::path folder = std::filesystem::absolute(startFolder, error);
+    // Without a desktop dialog the player's window offers the files itself.
     std::optional<std::filesystem::path> chosen =
-        platform::showOpenFileDialog(folder, "(.txt)", "*.txt");
+        platform::isFileDialogAvailable() ? platform::showOpenFileDialog(folder, "(.txt)", "*.txt")
+                                          : chooseInWindow(folder, ChooserKind::ScriptFile);
     if (!saved.empty()) {
         std::filesystem::current_path(saved, error);
     }

@@ -81,16 +81,37 @@ int main(int argc, char** argv) {
     }
 
     const std::filesystem::path recordFolder = fromStartFolder(commandLine.recordFolder);
-    if (!commandLine.gameFolder.empty()) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(commandLine.gameFolder, error)) {
-            std::fprintf(stderr, "tsuzuri: '%s' is not a folder\nTry 'tsuzuri --help'.\n",
-                         commandLine.gameFolder.c_str());
+    std::filesystem::path gameFolder = commandLine.gameFolder;
+    bool chooseGameInWindow = false;
+    if (commandLine.chooseGame && gameFolder.empty() && !commandLine.check) {
+        if (!commandLine.startScript.empty()) {
+            std::fprintf(stderr,
+                         "tsuzuri: --start-at needs a GAME_DIR with --choose-game\nTry 'tsuzuri "
+                         "--help'.\n");
             return 2;
         }
-        std::filesystem::current_path(commandLine.gameFolder, error);
+        if (platform::isFileDialogAvailable()) {
+            std::error_code error;
+            const std::optional<std::filesystem::path> chosen = platform::showFolderDialog(
+                std::filesystem::current_path(error), "Tsuzuri: choose a game folder");
+            if (!chosen) {
+                return 0;  // cancelled: the reader changed their mind
+            }
+            gameFolder = *chosen;
+        } else {
+            chooseGameInWindow = true;  // the window opens first and offers the folders
+        }
+    }
+    if (!gameFolder.empty()) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(gameFolder, error)) {
+            std::fprintf(stderr, "tsuzuri: '%s' is not a folder\nTry 'tsuzuri --help'.\n",
+                         gameFolder.c_str());
+            return 2;
+        }
+        std::filesystem::current_path(gameFolder, error);
         if (error) {
-            std::fprintf(stderr, "tsuzuri: cannot enter '%s': %s\n", commandLine.gameFolder.c_str(),
+            std::fprintf(stderr, "tsuzuri: cannot enter '%s': %s\n", gameFolder.c_str(),
                          error.message().c_str());
             return 2;
         }
@@ -120,6 +141,7 @@ int main(int argc, char** argv) {
     options.recordFolder = recordFolder;
     options.maxPasses = commandLine.maxPasses;
     options.maxSeconds = commandLine.maxSeconds;
+    options.chooseGameInWindow = chooseGameInWindow;
     options.windowScale = commandLine.windowScale;
     options.scaleToFit = commandLine.scaleToFit;
     options.fullscreen = commandLine.fullscreen;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "common/file_buffer.h"
@@ -16,6 +17,7 @@
 #include "shell/autoplay.h"
 #include "shell/cue_worker.h"
 #include "shell/game_settings.h"
+#include "shell/in_window_chooser.h"
 #include "shell/main_window.h"
 #include "shell/messages.h"
 #include "shell/recorder.h"
@@ -100,6 +102,7 @@ void traceLine(std::int32_t index) {
 void runMainLoop(const PlayerOptions& options) {
     platform::Message message{};
     bool guarded = true;
+    platform::restartInputClock();
     const std::uint32_t loopStart = platform::timeGetTime();
     std::uint64_t idlePass = 0;
     bool firstFrameReported = false;
@@ -234,8 +237,10 @@ int runPlayer(const PlayerOptions& options) {
     std::string scriptName;
     std::string title;
     const std::string empty;
-    readGameSetting("DefaultScriptFileName", empty, scriptName);
-    readGameSetting("WindowTitle", empty, title);
+    if (!options.chooseGameInWindow) {
+        readGameSetting("DefaultScriptFileName", empty, scriptName);
+        readGameSetting("WindowTitle", empty, title);
+    }
 
     startedSoFar = Started::Nothing;
     platform::setDisplayLostHandler(endAfterLosingTheDisplay);
@@ -252,6 +257,23 @@ int runPlayer(const PlayerOptions& options) {
         return endRun(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
     }
     startedSoFar = Started::RenderDevice;
+    if (options.chooseGameInWindow) {
+        std::error_code error;
+        const std::optional<fs::path> game =
+            chooseInWindow(fs::current_path(error), ChooserKind::GameFolder);
+        if (!game) {
+            return endRun(nullptr);  // the reader changed their mind: nothing to report
+        }
+        fs::current_path(*game, error);
+        if (error) {
+            std::fprintf(stderr, "tsuzuri: cannot enter '%s': %s\n", game->c_str(),
+                         error.message().c_str());
+            return endRun(nullptr);
+        }
+        readGameSetting("DefaultScriptFileName", empty, scriptName);
+        readGameSetting("WindowTitle", empty, title);
+        platform::setWindowTitle(mainWindow, title);
+    }
     if (failed(SoundInit())) {
         return endRun(kSoundFailedText);
     }

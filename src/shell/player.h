@@ -26,6 +26,9 @@ struct PlayerOptions {
     double maxSeconds = 0.0;
     // The window: N times 800x600 (0: the plain fixed window), as large as the desktop allows,
     // or fullscreen. With any of them it can be resized and maximised.
+    // Open the window first and let the reader pick the game's folder in it (from the current
+    // directory); the run then plays that folder. Cancelling ends the run quietly.
+    bool chooseGameInWindow = false;
     int windowScale = 0;
     bool scaleToFit = false;
     bool fullscreen = false;

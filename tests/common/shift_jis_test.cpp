@@ -57,3 +57,20 @@ TEST(ShiftJisTest, LongInvalidInputNeitherFailsNorLoops) {
 
 }  // namespace
 }  // namespace tsuzuri
+
+namespace tsuzuri {
+namespace {
+
+TEST(ShiftJisTest, FileNamesInUtf8OrShiftJisBecomeShiftJis) {
+    // 日本.txt in UTF-8 and in Shift-JIS; a character Shift-JIS lacks becomes '?'.
+    EXPECT_EQ(fileNameToSjis("\xE6\x97\xA5\xE6\x9C\xAC.txt"), "\x93\xFA\x96\x7B.txt");
+    EXPECT_EQ(fileNameToSjis("\x93\xFA\x96\x7B.txt"), "\x93\xFA\x96\x7B.txt");
+    EXPECT_EQ(utf8ToSjisForDisplay("a\xF0\x9F\x98\x80z"), "a?z");
+    EXPECT_TRUE(isValidUtf8("plain \xC3\xA9"));
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));      // an overlong '/'
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));  // a surrogate
+    EXPECT_FALSE(isValidUtf8("\xE6\x97"));      // cut off
+}
+
+}  // namespace
+}  // namespace tsuzuri

@@ -24,28 +24,6 @@ std::string lowerAscii(std::string text) {
 
 }  // namespace
 
-bool isValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const std::size_t length = byte < 0x80    ? 1
-                                   : byte >= 0xF5 ? 0
-                                   : byte >= 0xF0 ? 4
-                                   : byte >= 0xE0 ? 3
-                                   : byte >= 0xC2 ? 2
-                                                  : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
-}
-
 std::string quotedText(std::string_view sjis, std::size_t maxChars) {
     std::string text = sjisToUtf8ForDisplay(sjis);
     std::size_t chars = 0;

@@ -43,9 +43,6 @@ struct CheckRun {
                           std::int32_t line);
 };
 
-// Whether the bytes are well-formed UTF-8 (plain ASCII is).
-bool isValidUtf8(std::string_view text);
-
 // A Shift-JIS text quoted for a message (UTF-8), cut after `maxChars` characters.
 std::string quotedText(std::string_view sjis, std::size_t maxChars = 60);
 

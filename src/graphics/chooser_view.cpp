@@ -1,0 +1,111 @@
+#include "graphics/chooser_view.h"
+
+#include <optional>
+#include <string_view>
+
+#include "common/shift_jis.h"
+#include "graphics/compositor.h"
+#include "graphics/render_device.h"
+#include "graphics/text_layer.h"
+#include "platform/main_window.h"
+#include "platform/platform.h"
+
+namespace tsuzuri {
+namespace {
+
+constexpr int kTextLeft = 20;
+constexpr int kTextRight = 780;
+constexpr int kColumnWidth = 13;  // half a full-width character, as on a page
+constexpr std::uint32_t kFramePauseMs = 10;
+// ▲ and ▼, marking rows scrolled off above and below.
+constexpr char kMoreAboveMark[] = "\x81\xA3";
+constexpr char kMoreBelowMark[] = "\x81\xA5";
+
+std::optional<ChooserView> shownView;
+
+// Draws one line of Shift-JIS text from 800x600 position (left, top), cut where the next
+// character would pass kTextRight.
+void drawLine(const LockedRect& lock, std::string_view text, int left, int top) {
+    int x = left;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const int bytes = isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+        if (x + bytes * kColumnWidth > kTextRight) {
+            break;
+        }
+        drawGlyph(lock, frameToOutput(x, lock.width, kScreenWidth),
+                  frameToOutput(top, lock.height, kScreenHeight), text.data() + i, text.size() - i);
+        x += bytes * kColumnWidth;
+        i += static_cast<std::size_t>(bytes);
+    }
+}
+
+int rowTop(int row) {
+    return kChooserFirstRowTop + kChooserRowHeight * row;
+}
+
+bool drawText(const ChooserView& view) {
+    if (failed(clearTextLayer()) || !renderState.textTexture) {
+        return false;
+    }
+    Texture* layer = renderState.textTexture.get();
+    LockedRect lock;
+    if (failed(lockTexture(layer, lock))) {
+        return false;
+    }
+    drawLine(lock, view.title, kTextLeft, kChooserTitleTop);
+    for (std::size_t row = 0; row < view.rows.size(); ++row) {
+        drawLine(lock, view.rows[row], kTextLeft + 2 * kColumnWidth, rowTop(static_cast<int>(row)));
+    }
+    if (view.moreAbove) {
+        drawLine(lock, kMoreAboveMark, kTextLeft, rowTop(0));
+    }
+    if (view.moreBelow && !view.rows.empty()) {
+        drawLine(lock, kMoreBelowMark, kTextLeft, rowTop(static_cast<int>(view.rows.size()) - 1));
+    }
+    unlockTexture(layer);
+    return true;
+}
+
+void compose(const ChooserView& view) {
+    const FrameView frame{renderState.frame.data(), renderState.outputWidth,
+                          renderState.outputHeight, renderState.outputWidth};
+    clearFrame(frame, kClearColor);
+    blendTextureCentred(frame, *renderState.textTexture);
+    if (view.highlighted >= 0 && view.highlighted < static_cast<int>(view.rows.size())) {
+        const int top = rowTop(view.highlighted);
+        invertBand(frame, 0, frameToOutput(top, frame.height, kScreenHeight), frame.width,
+                   frameToOutput(top + kChooserRowHeight, frame.height, kScreenHeight));
+    }
+}
+
+}  // namespace
+
+bool renderChooser(const ChooserView& view) {
+    if (renderState.frame.empty() || !renderState.textTexture) {
+        return false;
+    }
+    const bool redraw = platform::takeRedrawRequest(mainWindow);
+    const bool resized = fitOutputToWindow();
+    if (redraw || resized || !shownView || *shownView != view) {
+        if (!drawText(view)) {
+            return false;
+        }
+        compose(view);
+        if (!platform::presentFrame(mainWindow, renderState.frame.data(), renderState.outputWidth,
+                                    renderState.outputHeight, renderState.outputWidth * 4)) {
+            shownView.reset();
+            return false;
+        }
+        shownView = view;
+        ++renderState.framesPresented;
+    }
+    platform::sleepMs(kFramePauseMs);
+    return true;
+}
+
+void resetChooserView() {
+    shownView.reset();
+}
+
+}  // namespace tsuzuri
