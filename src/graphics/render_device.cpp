@@ -7,6 +7,7 @@
 #include <string>
 
 #include "graphics/compositor.h"
+#include "graphics/corner_note.h"
 #include "graphics/resample.h"
 #include "graphics/text_font.h"
 #include "graphics/text_layer.h"
@@ -43,6 +44,7 @@ struct FrameInputs {
     std::int32_t hoverRow = 0;
     std::int32_t flashActive = 0;
     std::uint8_t flashLevel = 0;
+    std::uint64_t cornerNote = 0;
 
     bool operator==(const FrameInputs&) const = default;
 };
@@ -137,7 +139,8 @@ FrameInputs currentFrameInputs(const FrameScene& scene) {
                        scene.choiceHover,
                        scene.hoverRow,
                        renderState.flashActive,
-                       renderState.flashLevel};
+                       renderState.flashLevel,
+                       cornerNoteVersion()};
 }
 
 FrameView frameView() {
@@ -224,6 +227,7 @@ Status shutdownRenderDevice() {
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     renderState.scenePath = GamePath{};
+    clearCornerNote();
     lastPresented.reset();
     return S_OK;
 }
@@ -250,6 +254,7 @@ void composeFrame(const FrameScene& scene) {
     if (renderState.flashActive != 0) {
         addFlash(frame, renderState.flashLevel);
     }
+    drawCornerNote(frame);
 }
 
 std::int32_t renderFrame(const FrameScene& scene) {
@@ -260,6 +265,7 @@ std::int32_t renderFrame(const FrameScene& scene) {
     const FramePlacement output = wantedOutput();
     // Should memory run out for the new size, the old one is shown, centred as well as it fits.
     setOutputSize(output.width, output.height);
+    expireCornerNote(platform::timeGetTime());
     const FrameInputs inputs = currentFrameInputs(scene);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame(scene);

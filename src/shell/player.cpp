@@ -252,6 +252,9 @@ int runPlayer(const PlayerOptions& options) {
         return endRun(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
     }
     startedSoFar = Started::RenderDevice;
+    // Set before the output opens, so the first sound is already at this volume.
+    SoundSetVolume(options.volume);
+    SoundSetMuted(options.muted);
     if (failed(SoundInit())) {
         return endRun(kSoundFailedText);
     }
