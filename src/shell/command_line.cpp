@@ -228,7 +228,8 @@ std::string usageText() {
            "Controls: left click or Enter turns the page and picks a choice; right click or\n"
            "Space hides and shows the message window; Ctrl held skips; F11 or Alt+Enter\n"
            "switches fullscreen; M mutes and unmutes; + and - change the volume in steps of 10;\n"
-           "F5 reloads the script and goes on at the same line; Escape quits.\n";
+           "F12 saves the screen as a PNG file in the pictures folder; F5 reloads the script\n"
+           "and goes on at the same line; Escape quits.\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {

@@ -5,6 +5,7 @@
 
 #include "graphics/corner_note.h"
 #include "graphics/render_device.h"
+#include "shell/screenshot.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri {
@@ -70,6 +71,8 @@ void mainWindowProc(const Message& message) {
             } else if (message.key == platform::VK_M || message.key == platform::VK_OEM_PLUS ||
                        message.key == platform::VK_OEM_MINUS) {
                 changeVolume(message.key);
+            } else if (message.key == platform::VK_F12) {
+                saveScreenshot();
             }
             defaultWindowProc(message);
             return;
