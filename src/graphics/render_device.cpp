@@ -7,6 +7,7 @@
 #include <string>
 
 #include "graphics/compositor.h"
+#include "graphics/corner_note.h"
 #include "graphics/resample.h"
 #include "graphics/text_font.h"
 #include "graphics/text_layer.h"
@@ -43,6 +44,7 @@ struct FrameInputs {
     std::int32_t hoverRow = 0;
     std::int32_t flashActive = 0;
     std::uint8_t flashLevel = 0;
+    std::uint64_t cornerNote = 0;
 
     bool operator==(const FrameInputs&) const = default;
 };
@@ -137,7 +139,8 @@ FrameInputs currentFrameInputs(const FrameScene& scene) {
                        scene.choiceHover,
                        scene.hoverRow,
                        renderState.flashActive,
-                       renderState.flashLevel};
+                       renderState.flashLevel,
+                       cornerNoteVersion()};
 }
 
 FrameView frameView() {
@@ -233,6 +236,7 @@ Status shutdownRenderDevice() {
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     renderState.scenePath = GamePath{};
+    clearCornerNote();
     lastPresented.reset();
     return S_OK;
 }
@@ -259,6 +263,7 @@ void composeFrame(const FrameScene& scene) {
     if (renderState.flashActive != 0) {
         addFlash(frame, renderState.flashLevel);
     }
+    drawCornerNote(frame);
 }
 
 std::int32_t renderFrame(const FrameScene& scene) {
@@ -267,6 +272,7 @@ std::int32_t renderFrame(const FrameScene& scene) {
     }
     const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
     fitOutputToWindow();
+    expireCornerNote(platform::timeGetTime());
     const FrameInputs inputs = currentFrameInputs(scene);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame(scene);

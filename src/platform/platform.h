@@ -42,6 +42,7 @@ struct Message {
     MessageKind kind = MessageKind::None;
     WindowHandle window = 0;
     int key = 0;
+    bool repeat = false;  // KeyDown: the key is held and this is its repeat
 };
 
 // Brings up the window system (the "window class"). On failure `reason` says why in words a

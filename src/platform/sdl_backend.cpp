@@ -110,7 +110,7 @@ void handleKey(const SDL_KeyboardEvent& event, bool down) {
     if (down) {
         input.press(key);
         if (liveWindow() != 0) {
-            enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), key});
+            enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), key, event.repeat != 0});
         }
     } else {
         input.release(key);

@@ -55,6 +55,7 @@ constexpr Switch kSwitches[] = {
     {"--fullscreen", &CommandLine::fullscreen},
     {"--check", &CommandLine::check},
     {"--json", &CommandLine::json},
+    {"--mute", &CommandLine::muted},
 };
 
 // Options that name a file or folder, with what a missing name is reported as.
@@ -105,6 +106,24 @@ std::string takeScale(const std::vector<std::string>& arguments, size_t& i, Comm
     }
     result.windowScale = scale;
     result.scaleToFit = false;
+    return {};
+}
+
+// "--volume N" with N from 0 to 100.
+std::string takeVolume(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
+    std::string value;
+    int volume = -1;
+    if (takeValue(arguments, i, "--volume", value)) {
+        const char* end = value.data() + value.size();
+        auto [ptr, ec] = std::from_chars(value.data(), end, volume);
+        if (ec != std::errc() || ptr != end) {
+            volume = -1;
+        }
+    }
+    if (volume < 0 || volume > 100) {
+        return "--volume needs a whole number from 0 to 100";
+    }
+    result.volume = volume;
     return {};
 }
 
@@ -166,6 +185,9 @@ std::string applyOption(const std::vector<std::string>& arguments, size_t& i, Co
     if (isOption(argument, "--start-at")) {
         return takeStartAt(arguments, i, result);
     }
+    if (isOption(argument, "--volume")) {
+        return takeVolume(arguments, i, result);
+    }
     return "unknown option '" + argument + "'";
 }
 
@@ -184,6 +206,8 @@ std::string usageText() {
            "  --scale N|fit   open the window N times 800x600 (1-8), or as large as fits the\n"
            "                  desktop; the window can then be resized and maximised\n"
            "  --fullscreen    start in fullscreen (F11 or Alt+Enter switch it at any time)\n"
+           "  --volume N      play everything at N percent of its volume (0-100; 100)\n"
+           "  --mute          start muted (M unmutes)\n"
            "  --autoplay[=MS] turn each page after MS milliseconds (1500) and pick the\n"
            "                  first row of each menu\n"
            "  --record DIR    write each new frame, an index and the sound into DIR\n"
@@ -203,8 +227,9 @@ std::string usageText() {
            "\n"
            "Controls: left click or Enter turns the page and picks a choice; right click or\n"
            "Space hides and shows the message window; Ctrl held skips; F11 or Alt+Enter\n"
-           "switches fullscreen; F5 reloads the script and goes on at the same line; Escape\n"
-           "quits.\n";
+           "switches fullscreen; M mutes and unmutes; + and - change the volume in steps of 10;\n"
+           "F12 saves the screen as a PNG file in the pictures folder; F5 reloads the script\n"
+           "and goes on at the same line; Escape quits.\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {

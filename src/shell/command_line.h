@@ -34,6 +34,8 @@ struct CommandLine {
     int windowScale = 0;                      // --scale N (1-8); 0: not given
     bool scaleToFit = false;                  // --scale fit
     bool fullscreen = false;                  // --fullscreen
+    int volume = 100;                         // --volume 0-100
+    bool muted = false;                       // --mute
     bool check = false;                       // --check: check the game instead of playing
     bool json = false;                        // --json: the check's findings as JSON
     std::string startScript;                  // --start-at SCRIPT[:LINE]; empty: Game.INI's

@@ -189,8 +189,8 @@ std::optional<fs::path> chooseInWindow(const fs::path& startFolder, ChooserKind 
             } else if (message.key == platform::VK_RETURN) {
                 answer = pick(chooser, chooser.highlighted);
                 open = !answer;
-            } else if (message.key == platform::VK_F11) {
-                mainWindowProc(message);
+            } else {
+                mainWindowProc(message);  // fullscreen, volume, screenshot
             }
         }
         if (!open || !platform::isWindowAlive(mainWindow)) {

@@ -145,6 +145,8 @@ int main(int argc, char** argv) {
     options.windowScale = commandLine.windowScale;
     options.scaleToFit = commandLine.scaleToFit;
     options.fullscreen = commandLine.fullscreen;
+    options.volume = commandLine.volume;
+    options.muted = commandLine.muted;
     options.startScript = commandLine.startScript;
     options.startLine = commandLine.startLine;
     return tsuzuri::runPlayer(options);

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "graphics/corner_note.h"
 #include "graphics/render_device.h"
+#include "shell/screenshot.h"
+#include "sound/sound_layer.h"
 
 namespace tsuzuri {
 
@@ -19,6 +22,22 @@ void defaultWindowProc(const Message& message) {
         platform::destroyWindow(message.window);
         mainWindowProc(Message{MessageKind::Destroy, message.window, 0});
     }
+}
+
+// The volume steps of + and -.
+constexpr int kVolumeStep = 10;
+
+// M mutes and unmutes; + and - move the volume a step (and unmute). The new state shows in
+// the frame's corner for a moment.
+void changeVolume(int key) {
+    if (key == platform::VK_M) {
+        SoundSetMuted(!SoundMuted());
+    } else {
+        SoundSetVolume(SoundVolume() + (key == platform::VK_OEM_PLUS ? kVolumeStep : -kVolumeStep));
+        SoundSetMuted(false);
+    }
+    showCornerNote(SoundMuted() ? "Muted" : "Volume " + std::to_string(SoundVolume()),
+                   platform::timeGetTime());
 }
 
 }  // namespace
@@ -49,6 +68,12 @@ void mainWindowProc(const Message& message) {
                 platform::postMessage(message.window, MessageKind::Close);
             } else if (message.key == platform::VK_F11) {
                 platform::setFullscreen(message.window, !platform::isFullscreen(message.window));
+            } else if (message.key == platform::VK_OEM_PLUS ||
+                       message.key == platform::VK_OEM_MINUS ||
+                       (message.key == platform::VK_M && !message.repeat)) {
+                changeVolume(message.key);
+            } else if (message.key == platform::VK_F12 && !message.repeat) {
+                saveScreenshot();
             }
             defaultWindowProc(message);
             return;

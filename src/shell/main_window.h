@@ -12,8 +12,9 @@ namespace tsuzuri {
 // on stderr.
 bool createMainWindow(int scale = 0, bool fitDesktop = false, bool fullscreen = false);
 
-// Handles one message: Escape asks to close, F11 (and Alt+Enter) switch fullscreen, a close
-// request destroys the window, and the window's destruction ends the main loop.
+// Handles one message: Escape asks to close, F11 (and Alt+Enter) switch fullscreen, M mutes
+// and unmutes, + and - change the volume, F12 saves a screenshot, a close request destroys
+// the window, and the window's destruction ends the main loop.
 void mainWindowProc(const platform::Message& message);
 
 // Takes the window system down again (the end of the run and the late failure paths).

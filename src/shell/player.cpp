@@ -274,6 +274,9 @@ int runPlayer(const PlayerOptions& options) {
         readGameSetting("WindowTitle", empty, title);
         platform::setWindowTitle(mainWindow, title);
     }
+    // Set before the output opens, so the first sound is already at this volume.
+    SoundSetVolume(options.volume);
+    SoundSetMuted(options.muted);
     if (failed(SoundInit())) {
         return endRun(kSoundFailedText);
     }

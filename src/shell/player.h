@@ -32,6 +32,9 @@ struct PlayerOptions {
     int windowScale = 0;
     bool scaleToFit = false;
     bool fullscreen = false;
+    // The master volume (0-100) and whether the run starts muted.
+    int volume = 100;
+    bool muted = false;
     // Start the story in this script of the "script" folder (as a script line names it), at
     // this file line, instead of in the start script of Game.INI (empty: from Game.INI).
     std::string startScript;

@@ -1,7 +1,5 @@
 #include "shell/recorder.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "platform/audio.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
+#include "shell/frame_png.h"
 #include "sound/mixer.h"
 
 namespace tsuzuri {
@@ -36,7 +35,6 @@ struct Recorder {
     bool mixesOnClock = false;
     std::uint64_t lastFrame = 0;             // renderState.framesPresented when last looked at
     std::vector<std::uint32_t> lastWritten;  // the pixels of the last frame written
-    std::vector<std::uint8_t> rgb;           // the frame as libpng takes it
     // Filled on the thread that mixed, emptied on the main thread.
     std::mutex captureLock;
     std::vector<std::int16_t> captured;
@@ -152,28 +150,6 @@ void flushAudio() {
     r.writingParts.clear();
 }
 
-bool writeFramePng(const fs::path& file) {
-    Recorder& r = recorder();
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    // The frame as presented: at the output size, without the bars around it.
-    image.width = static_cast<png_uint_32>(renderState.outputWidth);
-    image.height = static_cast<png_uint_32>(renderState.outputHeight);
-    image.format = PNG_FORMAT_BGR;  // the frame's alpha byte carries nothing
-    if (renderState.frame.size() != std::size_t{image.width} * image.height) {
-        return false;
-    }
-    r.rgb.resize(renderState.frame.size() * 3);
-    std::uint8_t* out = r.rgb.data();
-    for (std::size_t i = 0; i < renderState.frame.size(); ++i) {
-        const std::uint32_t pixel = renderState.frame[i];
-        out[i * 3] = static_cast<std::uint8_t>(pixel);
-        out[i * 3 + 1] = static_cast<std::uint8_t>(pixel >> 8);
-        out[i * 3 + 2] = static_cast<std::uint8_t>(pixel >> 16);
-    }
-    return png_image_write_to_file(&image, file.c_str(), 0, out, 0, nullptr) != 0;
-}
-
 // The names a recording writes into its folder.
 bool isRecordingFile(const fs::path& name) {
     const std::string text = name.string();
@@ -259,8 +235,9 @@ void recordPass(std::uint64_t pass) {
     }
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(pass));
-    if (!writeFramePng(r.folder / name)) {
-        std::fprintf(stderr, "tsuzuri: cannot write %s\n", (r.folder / name).c_str());
+    std::string error;
+    if (writeFramePng(r.folder / name, true, error) != PngWrite::Written) {
+        std::fprintf(stderr, "tsuzuri: cannot write %s\n", error.c_str());
         return;
     }
     r.lastWritten.assign(renderState.frame.begin(), renderState.frame.end());

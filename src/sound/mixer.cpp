@@ -14,6 +14,8 @@ namespace {
 constexpr int kChannels = platform::kOutputChannels;
 // A lead-in never exceeds the buffer it is placed in; this only bounds the arithmetic.
 constexpr std::int64_t kMaxLeadIn = platform::kOutputRate;
+// The mix's gain is kept in 1/65536ths.
+constexpr std::int32_t kUnityGain = 1 << 16;
 
 struct MixerState {
     std::mutex voiceLock;
@@ -29,6 +31,12 @@ struct MixerState {
     std::uint32_t clockOriginMs = 0;
     std::uint64_t clockFramesMixed = 0;
     std::vector<std::int16_t> clockBuffer;
+    // The gain on the mix: where it stands, where it goes, and where its glide began, with the
+    // frames of the glide still to go (see setMixGain).
+    std::int32_t gain = kUnityGain;
+    std::int32_t gainTarget = kUnityGain;
+    std::int32_t gainFrom = kUnityGain;
+    int gainRampLeft = 0;
 };
 
 MixerState& mixer() {
@@ -144,6 +152,27 @@ void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, i
     }
 }
 
+// Scales `frameCount` summed frames by the mix's gain, gliding it a step each frame while a
+// change is under way. At unity and at rest the sum is left untouched.
+void applyGain(MixerState& state, std::int32_t* sum, int frameCount) {
+    if (state.gainRampLeft == 0 && state.gain == kUnityGain) {
+        return;
+    }
+    for (int frame = 0; frame < frameCount; ++frame) {
+        if (state.gainRampLeft > 0) {
+            --state.gainRampLeft;
+            state.gain = state.gainTarget +
+                         static_cast<std::int32_t>(std::int64_t{state.gainFrom - state.gainTarget} *
+                                                   state.gainRampLeft / kGainRampFrames);
+        }
+        std::int32_t* samples = sum + static_cast<std::size_t>(frame) * kChannels;
+        for (int channel = 0; channel < kChannels; ++channel) {
+            samples[channel] = static_cast<std::int32_t>(
+                (std::int64_t{samples[channel]} * state.gain + kUnityGain / 2) >> 16);
+        }
+    }
+}
+
 // The clock takes over (or hands over) from where each voice stands now.
 void handOver(MixerState& state, std::uint32_t at) {
     for (Voice* voice : state.voices) {
@@ -174,6 +203,7 @@ void mixFill(MixerState& state, std::int16_t* frames, int frameCount, std::uint3
                 mixVoice(*voice, sum, frameCount, done, count);
             }
         }
+        applyGain(state, sum, count);
         std::int16_t* out = frames + static_cast<std::size_t>(done) * kChannels;
         for (int i = 0; i < count * kChannels; ++i) {
             out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
@@ -319,6 +349,23 @@ VoiceState voiceStateNow(Voice& voice) {
     VoiceState copy = voice.state;
     settle(state.attached, voice.frameCount, copy, now());
     return copy;
+}
+
+void setMixGain(int hundredths) {
+    MixerState& state = mixer();
+    std::lock_guard lock(state.voiceLock);
+    const std::int32_t target = std::clamp(hundredths, 0, 100) * kUnityGain / 100;
+    if (target == state.gainTarget) {
+        return;
+    }
+    state.gainTarget = target;
+    if (state.attached) {
+        state.gainFrom = state.gain;
+        state.gainRampLeft = kGainRampFrames;
+    } else {
+        state.gain = target;
+        state.gainRampLeft = 0;
+    }
 }
 
 void setMixTap(MixTap tap) {

@@ -10,6 +10,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/audio.h"
 #include "sound/voice_resampler.h"
 
 namespace tsuzuri {
@@ -90,6 +91,13 @@ VoiceState voiceStateNow(Voice& voice);
 // never wait on the engine's locks. Null: none.
 using MixTap = void (*)(const std::int16_t* frames, int frameCount, std::uint32_t startMs);
 void setMixTap(MixTap tap);
+
+// The gain on the whole mix, in hundredths (0 to 100; 100, the default, leaves the mix exactly
+// as summed). What the device plays and what a recording captures both pass through it. A
+// change made while mixing is attached glides there over kGainRampFrames, so that it does not
+// click; before that it holds from the first frame.
+constexpr int kGainRampFrames = platform::kOutputRate / 200;  // 5 ms
+void setMixGain(int hundredths);
 
 // Fills `frameCount` output frames with the sum of the playing voices, saturating at the
 // limits of the sample range. This is what the output device's thread calls.

@@ -48,6 +48,9 @@ std::mutex SoundLock;
 std::map<SoundId, std::unique_ptr<SoundRecord>> SoundTable;
 SoundId NextSoundId = 0;
 bool outputOpen = false;
+// The master volume and muting (main thread only); the mixer holds the gain they make.
+int masterVolume = 100;
+bool masterMuted = false;
 
 // Bytes read for the header: enough for any header the reader accepts (the data chunk's header
 // can stand up to 64 KiB in).
@@ -320,6 +323,24 @@ Status SoundStop(SoundId id) {
     }
     stopVoice(*record->buffer);
     return S_OK;
+}
+
+void SoundSetVolume(int volume) {
+    masterVolume = std::clamp(volume, 0, 100);
+    setMixGain(masterMuted ? 0 : masterVolume);
+}
+
+int SoundVolume() {
+    return masterVolume;
+}
+
+void SoundSetMuted(bool muted) {
+    masterMuted = muted;
+    setMixGain(masterMuted ? 0 : masterVolume);
+}
+
+bool SoundMuted() {
+    return masterMuted;
 }
 
 double SoundLength(SoundId id) {

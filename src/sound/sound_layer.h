@@ -39,6 +39,14 @@ Status SoundRelease(SoundId id);
 Status SoundPlay(SoundId id, std::int32_t loop);
 // Stops the sound without rewinding. E_FAIL for an id not loaded.
 Status SoundStop(SoundId id);
+// The master volume of everything heard and recorded, 0 to 100 (100, the default, plays the
+// sounds as they are); values outside are clamped. Muting silences the output and keeps the
+// volume for when it is unmuted. A change while sound plays glides over a few milliseconds.
+void SoundSetVolume(int volume);
+int SoundVolume();
+void SoundSetMuted(bool muted);
+bool SoundMuted();
+
 // The sound's length in seconds from its WAV header, or 0.0 for an id not loaded. Main thread.
 double SoundLength(SoundId id);
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace tsuzuri {
@@ -220,6 +222,36 @@ TEST_F(MixerTest, PlaysBetweenFillsStartAtTheirDistanceFromTheLastFill) {
     fakeNow = 1015;
     playVoice(c, false);
     EXPECT_EQ(mixLeft(3), range(5000, 5002));
+}
+
+TEST_F(MixerTest, AGainChangeGlidesWithoutAJumpAndThenHolds) {
+    Voice& tone = hook(constantVoice(1000, 20000));
+    playVoice(tone, true);
+    std::vector<std::int16_t> out(2 * 960);  // 20 ms
+    const auto mixLeftOf = [&](std::vector<int>& left) {
+        mixVoices(out.data(), 960);
+        for (std::size_t i = 0; i < out.size(); i += 2) {
+            left.push_back(out[i]);
+        }
+    };
+    std::vector<int> left;
+    mixLeftOf(left);
+    setMixGain(50);
+    mixLeftOf(left);
+    setMixGain(100);
+    mixLeftOf(left);
+    setMixerOutputAttached(false);
+    setMixGain(100);
+
+    int largestStep = 0;
+    for (std::size_t i = 1; i < left.size(); ++i) {
+        largestStep = std::max(largestStep, std::abs(left[i] - left[i - 1]));
+    }
+    // A step of the whole change in one sample is a click; 1 % of the level is not heard.
+    EXPECT_LE(largestStep, 200);
+    EXPECT_EQ(left[959], 20000);
+    EXPECT_EQ(left[960 + 479], 10000) << "half the level 10 ms after the change";
+    EXPECT_EQ(left.back(), 20000) << "the whole level again, bit for bit";
 }
 
 TEST_F(MixerTest, ALeadInStaysWithinItsFill) {
