@@ -11,29 +11,14 @@
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
 #include "shell/main_window.h"
+#include "support/headless_device.h"
 
 namespace tsuzuri {
 namespace {
 
-class OutputScaleTest : public ::testing::Test {
+class OutputScaleTest : public test::HeadlessDeviceTest {
 protected:
-    void SetUp() override {
-        platform::selectBackend(platform::Backend::Headless);
-        platform::setHeadlessInput({});
-        resetSceneState();
-        ASSERT_TRUE(createMainWindow());
-        const Status status = initRenderDevice();
-        if (status == E_NO_TEXT_FONT) {
-            GTEST_SKIP() << "no Japanese font installed";
-        }
-        ASSERT_EQ(status, S_OK);
-    }
-    void TearDown() override {
-        shutdownRenderDevice();
-        unregisterMainWindowClass();
-        resetSceneState();
-        platform::selectBackend(platform::Backend::Sdl);
-    }
+    void SetUp() override { startDevice(); }
 
     static std::uint32_t pixel(int x, int y) {
         return renderState.frame[static_cast<size_t>(y) * renderState.outputWidth + x];

@@ -1,0 +1,35 @@
+#include "support/headless_device.h"
+
+#include "graphics/render_device.h"
+#include "platform/platform.h"
+#include "script_engine/scene_state.h"
+#include "shell/main_window.h"
+
+namespace tsuzuri::test {
+
+void HeadlessDeviceTest::startDevice(platform::ScriptedInput input, int windowScale) {
+    platform::selectBackend(platform::Backend::Headless);
+    platform::setHeadlessInput(std::move(input));
+    resetSceneState();
+    started_ = true;
+    ASSERT_TRUE(createMainWindow(windowScale));
+    const Status status = initRenderDevice();
+    if (status == E_NO_TEXT_FONT) {
+        GTEST_SKIP() << "no Japanese font installed (tools/install-deps.sh installs "
+                        "fonts-ipafont-gothic)";
+    }
+    ASSERT_EQ(status, S_OK);
+}
+
+void HeadlessDeviceTest::stopDevice() {
+    if (!started_) {
+        return;
+    }
+    started_ = false;
+    shutdownRenderDevice();
+    unregisterMainWindowClass();
+    resetSceneState();
+    platform::selectBackend(platform::Backend::Sdl);
+}
+
+}  // namespace tsuzuri::test
