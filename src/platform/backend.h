@@ -13,6 +13,8 @@
 #include "platform/audio.h"
 #include "platform/platform.h"
 
+union SDL_Event;  // SDL's event, for the backend's own files that include SDL
+
 namespace tsuzuri::platform {
 
 // One entry of a backend table: a function that must be given. An entry left out of a table's
@@ -136,6 +138,12 @@ std::optional<std::filesystem::path> runDesktopFolderDialog(
     const std::filesystem::path& startFolder, const std::string& utf8Title);
 // Whether zenity or kdialog is installed.
 bool hasDesktopDialog();
+
+// Gamepads over SDL (sdl_gamepad.cpp): started with the window system and stopped with it;
+// the SDL backend hands each event to handleGamepadEvent, which answers whether it took it.
+void startGamepads();
+void stopGamepads();
+bool handleGamepadEvent(const SDL_Event& event);
 
 // Makes a lost display connection end the run through the display-lost handler; called once
 // SDL's video is up.

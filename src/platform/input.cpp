@@ -43,19 +43,42 @@ void resetKeyboardState() {
 }
 
 bool isAdvanceReleased() {
-    return isReleased(platform::VK_LBUTTON) || isReleased(platform::VK_RETURN);
+    return isReleased(platform::VK_LBUTTON) || isReleased(platform::VK_RETURN) ||
+           isReleased(platform::VK_PAD_A);
 }
 
 bool isToggleReleased() {
-    return isReleased(platform::VK_RBUTTON) || isReleased(platform::VK_SPACE);
+    return isReleased(platform::VK_RBUTTON) || isReleased(platform::VK_SPACE) ||
+           isReleased(platform::VK_PAD_B);
 }
 
 bool isReloadReleased() {
     return isReleased(platform::VK_F5);
 }
 
+bool isClickReleased() {
+    return isReleased(platform::VK_LBUTTON);
+}
+
+bool isEnterReleased() {
+    return isReleased(platform::VK_RETURN) || isReleased(platform::VK_PAD_A);
+}
+
+bool isUpReleased() {
+    return isReleased(platform::VK_UP) || isReleased(platform::VK_PAD_UP);
+}
+
+bool isDownReleased() {
+    return isReleased(platform::VK_DOWN) || isReleased(platform::VK_PAD_DOWN);
+}
+
+bool cursorFramePos(int& x, int& y) {
+    return platform::getCursorFramePos(mainWindow, x, y);
+}
+
 bool isSkipKeyDown() {
-    return (keyState[platform::VK_CONTROL] & kDown) != 0;
+    return (keyState[platform::VK_CONTROL] & kDown) != 0 ||
+           (keyState[platform::VK_PAD_RT] & kDown) != 0;
 }
 
 bool isCursorInRect(const Rect* rect) {

@@ -26,13 +26,23 @@ void discardKeyboardPresses();
 // Puts both arrays back to all up.
 void resetKeyboardState();
 
-// Left button or Enter released on this pass.
+// Left button, Enter or the gamepad's A released on this pass.
 bool isAdvanceReleased();
-// Right button or Space released on this pass.
+// Right button, Space or the gamepad's B released on this pass.
 bool isToggleReleased();
 // F5 (reload the script) released on this pass.
 bool isReloadReleased();
-// Ctrl held now.
+// The left button released on this pass (a click).
+bool isClickReleased();
+// Enter or the gamepad's A released on this pass.
+bool isEnterReleased();
+// Up or the gamepad's D-pad up, and Down or D-pad down, released on this pass.
+bool isUpReleased();
+bool isDownReleased();
+// The cursor, taken live and mapped into the frame's space; false when it cannot be taken.
+bool cursorFramePos(int& x, int& y);
+
+// Ctrl or the gamepad's right trigger held now.
 bool isSkipKeyDown();
 // The cursor, taken live and mapped into the frame's space, lies in the rectangle (borders
 // included); false for a null rect.

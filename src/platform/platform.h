@@ -111,6 +111,19 @@ constexpr int VK_F11 = 0x7A;
 constexpr int VK_F12 = 0x7B;
 constexpr int VK_OEM_PLUS = 0xBB;   // + (also = and the keypad's +)
 constexpr int VK_OEM_MINUS = 0xBD;  // - (also the keypad's -)
+// A gamepad's buttons, as keys of their own (the controller in control: the first one to
+// press a button). The right trigger counts as a button, down when pulled past half way.
+constexpr int VK_PAD_A = 0xC3;
+constexpr int VK_PAD_B = 0xC4;
+constexpr int VK_PAD_X = 0xC5;
+constexpr int VK_PAD_Y = 0xC6;
+constexpr int VK_PAD_RB = 0xC7;
+constexpr int VK_PAD_LB = 0xC8;
+constexpr int VK_PAD_RT = 0xCA;
+constexpr int VK_PAD_UP = 0xCB;
+constexpr int VK_PAD_DOWN = 0xCC;
+constexpr int VK_PAD_START = 0xCF;
+constexpr int VK_PAD_BACK = 0xD0;
 
 // Every key going down (repeats of a held key included) is also queued as a KeyDown message
 // with its virtual-key code, for the window's own keys (Escape, F11, ...). Alt+Enter comes

@@ -39,12 +39,34 @@ bool parseKey(std::string_view word, int& key) {
     static constexpr struct {
         std::string_view name;
         int key;
-    } kKeys[] = {{"left", VK_LBUTTON},  {"right", VK_RBUTTON}, {"enter", VK_RETURN},
-                 {"space", VK_SPACE},   {"ctrl", VK_CONTROL},  {"escape", VK_ESCAPE},
-                 {"up", VK_UP},         {"down", VK_DOWN},     {"pageup", VK_PRIOR},
-                 {"pagedown", VK_NEXT}, {"plus", VK_OEM_PLUS}, {"minus", VK_OEM_MINUS},
-                 {"a", VK_A},           {"m", VK_M},           {"f5", VK_F5},
-                 {"f11", VK_F11},       {"f12", VK_F12}};
+    } kKeys[] = {{"left", VK_LBUTTON},
+                 {"right", VK_RBUTTON},
+                 {"enter", VK_RETURN},
+                 {"space", VK_SPACE},
+                 {"ctrl", VK_CONTROL},
+                 {"escape", VK_ESCAPE},
+                 {"up", VK_UP},
+                 {"down", VK_DOWN},
+                 {"pageup", VK_PRIOR},
+                 {"pagedown", VK_NEXT},
+                 {"plus", VK_OEM_PLUS},
+                 {"minus", VK_OEM_MINUS},
+                 {"a", VK_A},
+                 {"m", VK_M},
+                 {"f5", VK_F5},
+                 {"f11", VK_F11},
+                 {"f12", VK_F12},
+                 {"pad-a", VK_PAD_A},
+                 {"pad-b", VK_PAD_B},
+                 {"pad-x", VK_PAD_X},
+                 {"pad-y", VK_PAD_Y},
+                 {"pad-up", VK_PAD_UP},
+                 {"pad-down", VK_PAD_DOWN},
+                 {"pad-start", VK_PAD_START},
+                 {"pad-back", VK_PAD_BACK},
+                 {"pad-lb", VK_PAD_LB},
+                 {"pad-rb", VK_PAD_RB},
+                 {"pad-rt", VK_PAD_RT}};
     for (const auto& entry : kKeys) {
         if (entry.name == word) {
             key = entry.key;
@@ -84,7 +106,8 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
             std::string problem = "'";
             problem.append(action).append(
                 "' needs one key: left, right, enter, space, ctrl, escape, up, down, pageup, "
-                "pagedown, plus, minus, a, m, f5, f11 or f12");
+                "pagedown, plus, minus, a, m, f5, f11, f12, pad-a, pad-b, pad-x, pad-y, "
+                "pad-up, pad-down, pad-start, pad-back, pad-lb, pad-rb or pad-rt");
             return problem;
         }
     } else if (action == "move") {

@@ -150,6 +150,7 @@ bool initWindowSystem(std::string& reason) {
     }
     s.videoUp = true;
     watchForDisplayLoss();
+    startGamepads();
     return true;
 }
 
@@ -164,6 +165,7 @@ void destroyWindow() {
 void shutdownWindowSystem() {
     SdlState& s = state();
     destroyWindow();
+    stopGamepads();
     if (s.videoUp) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         s.videoUp = false;
@@ -276,6 +278,13 @@ void pumpEvents(std::uint64_t /*nextIdlePass*/) {
                 break;
             case SDL_MOUSEBUTTONUP:
                 handleButton(event.button, false);
+                break;
+            case SDL_CONTROLLERDEVICEADDED:
+            case SDL_CONTROLLERDEVICEREMOVED:
+            case SDL_CONTROLLERBUTTONDOWN:
+            case SDL_CONTROLLERBUTTONUP:
+            case SDL_CONTROLLERAXISMOTION:
+                handleGamepadEvent(event);
                 break;
             case SDL_MOUSEWHEEL:
                 inputTracker().wheelNotches += event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED

@@ -1,5 +1,6 @@
 #include "script_engine/choices.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/shift_jis.h"
@@ -73,7 +74,31 @@ void pickRow(const ChoiceMenu& menu, std::int32_t row, std::int32_t lineIndex) {
     sceneState.textDirty = 1;
     sceneState.choiceHover = 0;
     sceneState.hoverRow = -1;
+    sceneState.keyRow = -1;
     clearCueTrack(0);
+}
+
+// Up and Down move the highlight from where it is (the first Down from nowhere lights the
+// first row, the first Up the last), within the rows there are. Answers whether they did.
+bool moveHighlightByKeys(const ChoiceMenu& menu, std::int32_t pointerRow) {
+    const bool up = isUpReleased();
+    const bool down = isDownReleased();
+    if ((!up && !down) || menu.count == 0) {
+        return false;
+    }
+    const std::int32_t from = sceneState.keyRow >= 0 ? sceneState.keyRow : pointerRow;
+    std::int32_t row = from < 0 ? (down ? 0 : menu.count - 1) : from + (down ? 1 : -1);
+    row = std::clamp(row, std::int32_t{0}, menu.count - 1);
+    sceneState.keyRow = row;
+    cursorFramePos(sceneState.keyCursorX, sceneState.keyCursorY);
+    return true;
+}
+
+// Whether the pointer has moved since the keys took the highlight.
+bool pointerMovedSinceKeys() {
+    int x = 0;
+    int y = 0;
+    return cursorFramePos(x, y) && (x != sceneState.keyCursorX || y != sceneState.keyCursorY);
 }
 
 }  // namespace
@@ -139,6 +164,7 @@ void showChoiceMenu(std::int32_t lineIndex) {
         clearTextLayer();
         drawTextPage(menuText);
         sceneState.textDirty = 0;
+        sceneState.keyRow = -1;
     }
 
     const bool advance = isAdvanceReleased();
@@ -156,16 +182,28 @@ void showChoiceMenu(std::int32_t lineIndex) {
 
     // Rows share their borders, so the cursor can lie in two of them; the later row is the
     // one highlighted, and the one a click picks.
-    sceneState.choiceHover = 0;
-    sceneState.hoverRow = -1;
+    std::int32_t pointerRow = -1;
     for (std::int32_t j = 0; j < menu.count; ++j) {
         if (isCursorInRect(&menu.rows[j])) {
-            sceneState.choiceHover = 1;
-            sceneState.hoverRow = j;
+            pointerRow = j;
         }
     }
-    if (sceneState.choiceHover != 0 && advance) {
-        pickRow(menu, sceneState.hoverRow, lineIndex);
+    if (sceneState.keyRow >= 0 && pointerMovedSinceKeys()) {
+        sceneState.keyRow = -1;  // the pointer takes the highlight back
+    }
+    moveHighlightByKeys(menu, pointerRow);
+    const std::int32_t lit = sceneState.keyRow >= 0 ? sceneState.keyRow : pointerRow;
+    sceneState.choiceHover = lit >= 0 ? 1 : 0;
+    sceneState.hoverRow = lit;
+    if (!advance) {
+        return;
+    }
+    // A click always picks the row under the pointer; Enter picks the keys' row while they
+    // hold the highlight.
+    if (sceneState.keyRow >= 0 && !isClickReleased()) {
+        pickRow(menu, sceneState.keyRow, lineIndex);
+    } else if (pointerRow >= 0) {
+        pickRow(menu, pointerRow, lineIndex);
     }
 }
 

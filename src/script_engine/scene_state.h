@@ -24,6 +24,12 @@ struct SceneState : FrameScene {
     SoundId loopSeChannel = 0;
     SoundId bgmChannel = 0;
     std::filesystem::path scriptFile;  // the file the lines were loaded from
+    // A menu row highlighted with Up and Down (or the D-pad) rather than the pointer: -1 while
+    // the pointer has the highlight. keyCursorX/Y: where the pointer was when the keys took
+    // it; moving the pointer from there hands the highlight back.
+    std::int32_t keyRow = -1;
+    int keyCursorX = 0;
+    int keyCursorY = 0;
 };
 
 extern SceneState sceneState;

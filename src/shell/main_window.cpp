@@ -66,7 +66,8 @@ void mainWindowProc(const Message& message) {
         case MessageKind::KeyDown:
             if (message.key == platform::VK_ESCAPE) {
                 platform::postMessage(message.window, MessageKind::Close);
-            } else if (message.key == platform::VK_F11) {
+            } else if (message.key == platform::VK_F11 ||
+                       (message.key == platform::VK_PAD_START && !message.repeat)) {
                 platform::setFullscreen(message.window, !platform::isFullscreen(message.window));
             } else if (message.key == platform::VK_OEM_PLUS ||
                        message.key == platform::VK_OEM_MINUS ||

@@ -87,6 +87,28 @@ void traceInput(std::uint64_t pass) {
     }
 }
 
+// Holding the gamepad's Back for this long quits; a shorter press does nothing, so that a
+// stray touch does not end the story.
+constexpr std::uint32_t kQuitHoldMs = 1000;
+
+// When the gamepad's Back went down, while it is held.
+struct QuitHold {
+    bool held = false;
+    std::uint32_t since = 0;
+};
+
+// Whether Back has now been held for kQuitHoldMs.
+bool isQuitHoldComplete(QuitHold& hold, std::uint32_t now) {
+    if ((keyState[platform::VK_PAD_BACK] & 0x80) == 0) {
+        hold.held = false;
+        return false;
+    }
+    if (!hold.held) {
+        hold = QuitHold{true, now};
+    }
+    return now - hold.since >= kQuitHoldMs;
+}
+
 // Whether a limit of the run (--frames, --seconds) has been reached.
 bool runLimitReached(const PlayerOptions& options, std::uint64_t pass, std::uint32_t elapsedMs) {
     return (options.maxPasses != 0 && pass >= options.maxPasses) ||
@@ -106,6 +128,7 @@ void runMainLoop(const PlayerOptions& options) {
     const std::uint32_t loopStart = platform::timeGetTime();
     std::uint64_t idlePass = 0;
     bool firstFrameReported = false;
+    QuitHold backHeld;
     if (!options.recordFolder.empty()) {
         std::string error;
         if (!startRecording(options.recordFolder, loopStart, error)) {
@@ -139,6 +162,9 @@ void runMainLoop(const PlayerOptions& options) {
             }
             if (isReloadReleased()) {
                 reloadFromDisk();
+            }
+            if (isQuitHoldComplete(backHeld, platform::timeGetTime()) && mainWindow != 0) {
+                platform::postMessage(mainWindow, platform::MessageKind::Close);
             }
         }
         stepScene();

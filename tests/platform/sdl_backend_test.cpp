@@ -169,3 +169,72 @@ TEST_F(SdlBackendTest, PointerThatLeftTheWindowCountsAsOutside) {
 
 }  // namespace
 }  // namespace tsuzuri::platform
+
+namespace tsuzuri::platform {
+namespace {
+
+// A controller plugged in mid-run (SDL's virtual joystick, seen as a game controller) works at
+// once; a second one is ignored while the first is in control; unplugging the one in control
+// lets go of its buttons and hands control to whichever presses next.
+TEST_F(SdlBackendTest, GamepadsArePluggedInAndOutWhileRunning) {
+    env.set("SDL_VIDEODRIVER", "dummy");
+    // The dummy window never has the focus, without which SDL holds a controller's input back.
+    env.set("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1");
+    std::string reason;
+    ASSERT_TRUE(initWindowSystem(reason)) << reason;
+    const WindowHandle window = createWindow(800, 600);
+    ASSERT_NE(window, 0u);
+    auto attach = [] {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        return SDL_JoystickAttachVirtualEx(&desc);
+    };
+    auto pass = [] {
+        Message message;
+        while (peekMessage(message)) {
+        }
+    };
+    std::uint8_t keys[256];
+    std::uint8_t pressed[256];
+    const int first = attach();
+    const int second = attach();
+    ASSERT_GE(first, 0) << SDL_GetError();
+    ASSERT_GE(second, 0) << SDL_GetError();
+    pass();
+    SDL_Joystick* one = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(first));
+    SDL_Joystick* two = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(second));
+    ASSERT_NE(one, nullptr) << "the controller was not opened";
+    ASSERT_NE(two, nullptr);
+
+    SDL_JoystickSetVirtualButton(one, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualAxis(one, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    SDL_JoystickUpdate();
+    pass();
+    SDL_JoystickSetVirtualButton(two, SDL_CONTROLLER_BUTTON_B, 1);
+    SDL_JoystickUpdate();
+    pass();
+    getKeyboardState(keys, pressed);
+    EXPECT_EQ(keys[VK_PAD_A], 0x80);
+    EXPECT_EQ(keys[VK_PAD_RT], 0x80);
+    EXPECT_EQ(keys[VK_PAD_B], 0) << "the second controller is not in control";
+
+    SDL_JoystickDetachVirtual(first);
+    pass();
+    getKeyboardState(keys, pressed);
+    EXPECT_EQ(keys[VK_PAD_A], 0);
+    EXPECT_EQ(keys[VK_PAD_RT], 0);
+    SDL_JoystickSetVirtualButton(two, SDL_CONTROLLER_BUTTON_B, 0);
+    SDL_JoystickUpdate();
+    SDL_JoystickSetVirtualButton(two, SDL_CONTROLLER_BUTTON_B, 1);
+    SDL_JoystickUpdate();
+    pass();
+    getKeyboardState(keys, pressed);
+    EXPECT_EQ(keys[VK_PAD_B], 0x80) << "the remaining controller takes control";
+    SDL_JoystickDetachVirtual(second);
+}
+
+}  // namespace
+}  // namespace tsuzuri::platform
