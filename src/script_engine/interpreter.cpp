@@ -98,6 +98,12 @@ Outcome startSequence(std::int32_t track, const std::string& name, std::int32_t 
     return goOn(index + 1);
 }
 
+// Keeps the name of what a lasting line started, or none when it started nothing.
+Outcome keepName(std::string& slot, std::string name, Outcome outcome) {
+    slot = outcome.kind == Outcome::GoOn ? std::move(name) : std::string();
+    return outcome;
+}
+
 Outcome runTextPage(std::int32_t index) {
     if (sceneState.textDirty != 0) {
         clearTextLayer();
@@ -159,25 +165,32 @@ Outcome runLine(std::int32_t index) {
             if (failed(showScenePicture(gamePath("cg", textOf(index, 0))))) {
                 return makeText();
             }
+            sceneState.scenePicture = textOf(index, 0);
             return goOn(index + 1);
         case SE:
             return playOnChannel(sceneState.seChannel, textOf(index, 0), false, index);
         case LoopSE:
-            return playOnChannel(sceneState.loopSeChannel, textOf(index, 1), true, index);
+            return keepName(sceneState.loopSeName, textOf(index, 1),
+                            playOnChannel(sceneState.loopSeChannel, textOf(index, 1), true, index));
         case StopLoopSE:
             SoundStop(sceneState.loopSeChannel);
+            sceneState.loopSeName.clear();
             return goOn(index + 1);
         case BGM:
-            return playOnChannel(sceneState.bgmChannel, textOf(index, 1), true, index);
+            return keepName(sceneState.bgmName, textOf(index, 1),
+                            playOnChannel(sceneState.bgmChannel, textOf(index, 1), true, index));
         case StopBGM:
             SoundStop(sceneState.bgmChannel);
+            sceneState.bgmName.clear();
             return goOn(index + 1);
         case Wao:
             return startSequence(0, textOf(index, 0), index);
         case LoopWao:
-            return startSequence(1, textOf(index, 1), index);
+            return keepName(sceneState.loopWaoName, isSkipKeyDown() ? "" : textOf(index, 1),
+                            startSequence(1, textOf(index, 1), index));
         case StopLoopWao:
             clearCueTrack(1);
+            sceneState.loopWaoName.clear();
             return goOn(index + 1);
         case Text:
             return runTextPage(index);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "graphics/render_device.h"
@@ -30,6 +31,13 @@ struct SceneState : FrameScene {
     std::int32_t keyRow = -1;
     int keyCursorX = 0;
     int keyCursorY = 0;
+    // What lasts of the scene, named as its lines name it (Shift-JIS, without the prefix
+    // character); empty for none: the picture shown last, and the BGM, looping sound effect and
+    // repeating sequence now playing. Kept so that a place in the story can be remembered.
+    std::string scenePicture;
+    std::string bgmName;
+    std::string loopSeName;
+    std::string loopWaoName;
 };
 
 extern SceneState sceneState;

@@ -56,6 +56,7 @@ constexpr Switch kSwitches[] = {
     {"--check", &CommandLine::check},
     {"--json", &CommandLine::json},
     {"--mute", &CommandLine::muted},
+    {"--continue", &CommandLine::continueStory},
 };
 
 // Options that name a file or folder, with what a missing name is reported as.
@@ -68,6 +69,7 @@ constexpr PathOption kPathOptions[] = {
     {"--input", &CommandLine::inputScript, "--input needs a file"},
     {"--font", &CommandLine::fontFile, "--font needs a file"},
     {"--record", &CommandLine::recordFolder, "--record needs a folder"},
+    {"--state-dir", &CommandLine::stateFolder, "--state-dir needs a folder"},
 };
 
 // A number above 0 given as "--name N" or "--name=N"; answers `invalid` when it is not one,
@@ -218,6 +220,11 @@ std::string usageText() {
            "  --exit-after-first-frame  close after the first frame (measures start-up)\n"
            "  --start-at SCRIPT[:LINE]  start the story at file line LINE (1) of SCRIPT in\n"
            "                  script/, with the scene the lines before it set up\n"
+           "  --continue      start where the story stopped last time (in GAME_DIR; without\n"
+           "                  it, outside a game folder, in the game played last)\n"
+           "  --state-dir DIR remember the place where the story stops in DIR (default:\n"
+           "                  $XDG_STATE_HOME/tsuzuri); runs with --headless, --record,\n"
+           "                  --autoplay, --frames or --seconds remember only with it\n"
            "  --check         check the game's scripts and media, report what would go\n"
            "                  wrong as FILE:LINE: SEVERITY: MESSAGE [CODE], and exit (1 with\n"
            "                  errors)\n"
@@ -265,6 +272,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (result.check && !result.startScript.empty()) {
         return usageError("--start-at plays the game; it does not go with --check");
+    }
+    if (result.continueStory && result.check) {
+        return usageError("--continue plays the game; it does not go with --check");
+    }
+    if (result.continueStory && !result.startScript.empty()) {
+        return usageError("--continue and --start-at each choose where the story starts");
     }
     return result;
 }

@@ -40,6 +40,8 @@ struct CommandLine {
     bool json = false;                        // --json: the check's findings as JSON
     std::string startScript;                  // --start-at SCRIPT[:LINE]; empty: Game.INI's
     std::int32_t startLine = 1;               // the file line of SCRIPT to start at
+    bool continueStory = false;               // --continue: from the remembered place
+    std::filesystem::path stateFolder;        // --state-dir DIR; empty: the default folder
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);

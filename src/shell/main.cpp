@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/game_path.h"
 #include "graphics/library_versions.h"
 #include "graphics/text_font.h"
 #include "platform/headless.h"
@@ -13,6 +14,7 @@
 #include "shell/command_line.h"
 #include "shell/player.h"
 #include "shell/recorder.h"
+#include "shell/remembered_place.h"
 #include "sound/sound_layer.h"
 
 #ifndef TSUZURI_VERSION
@@ -81,9 +83,26 @@ int main(int argc, char** argv) {
     }
 
     const std::filesystem::path recordFolder = fromStartFolder(commandLine.recordFolder);
+    const std::filesystem::path stateFolder = commandLine.stateFolder.empty()
+                                                  ? tsuzuri::defaultStateFolder()
+                                                  : fromStartFolder(commandLine.stateFolder);
     std::filesystem::path gameFolder = commandLine.gameFolder;
+    bool chooseGame = commandLine.chooseGame;
+    if (commandLine.continueStory && gameFolder.empty()) {
+        std::error_code error;
+        const std::filesystem::path here = std::filesystem::current_path(error);
+        if (error || !tsuzuri::gameFileExists(here, "Game.INI")) {
+            // Outside a game folder: the game played last, or else the game is asked for.
+            if (const auto last = tsuzuri::lastGameFolder(stateFolder)) {
+                gameFolder = *last;
+            } else {
+                std::fprintf(stderr, "tsuzuri: no game was played last to continue\n");
+                chooseGame = true;
+            }
+        }
+    }
     bool chooseGameInWindow = false;
-    if (commandLine.chooseGame && gameFolder.empty() && !commandLine.check) {
+    if (chooseGame && gameFolder.empty() && !commandLine.check) {
         if (!commandLine.startScript.empty()) {
             std::fprintf(stderr,
                          "tsuzuri: --start-at needs a GAME_DIR with --choose-game\nTry 'tsuzuri "
@@ -149,5 +168,12 @@ int main(int argc, char** argv) {
     options.muted = commandLine.muted;
     options.startScript = commandLine.startScript;
     options.startLine = commandLine.startLine;
+    options.continueStory = commandLine.continueStory;
+    options.stateFolder = stateFolder;
+    // Tests and unattended runs leave nothing behind unless they name the folder.
+    options.rememberPlace = !commandLine.stateFolder.empty() ||
+                            !(commandLine.headless || !recordFolder.empty() ||
+                              commandLine.autoplayMs || commandLine.maxPasses != 0 ||
+                              commandLine.maxSeconds > 0.0 || commandLine.exitAfterFirstFrame);
     return tsuzuri::runPlayer(options);
 }

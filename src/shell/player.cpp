@@ -14,6 +14,7 @@
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
+#include "script_engine/story_place.h"
 #include "shell/autoplay.h"
 #include "shell/cue_worker.h"
 #include "shell/game_settings.h"
@@ -21,6 +22,7 @@
 #include "shell/main_window.h"
 #include "shell/messages.h"
 #include "shell/recorder.h"
+#include "shell/remembered_place.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri {
@@ -69,6 +71,66 @@ void reloadFromDisk() {
     }
     loadWindowPicture(sceneState.gameFolder);
     std::fprintf(stderr, "tsuzuri: reloaded %s\n", name.c_str());
+}
+
+// Where this run remembers its place: set once the game is known; an empty state folder
+// remembers nothing.
+struct PlaceKeeping {
+    fs::path stateFolder;
+    fs::path gameFolder;
+    std::string title;
+};
+PlaceKeeping placeKeeping;
+
+// At the end of a run: the place where the story stands is remembered, or forgotten once the
+// story has ended.
+void keepPlace() {
+    if (placeKeeping.stateFolder.empty()) {
+        return;
+    }
+    const std::optional<StoryPlace> place = storyPlaceNow();
+    if (!place) {
+        forgetPlace(placeKeeping.stateFolder, placeKeeping.gameFolder, placeKeeping.title);
+        return;
+    }
+    std::string error;
+    if (!rememberPlace(placeKeeping.stateFolder, placeKeeping.gameFolder, placeKeeping.title,
+                       *place, error)) {
+        std::fprintf(stderr, "tsuzuri: cannot remember where the story stopped: %s\n",
+                     error.c_str());
+    }
+}
+
+// --continue: starts the story at the remembered place. When there is none, or it cannot be
+// used, says so in one line and answers false; the story then starts from the beginning.
+bool continueFromRememberedPlace(const fs::path& stateFolder, const std::string& title) {
+    std::error_code error;
+    const fs::path gameFolder = fs::current_path(error);
+    StoryPlace place;
+    std::string reason;
+    const fs::path file = stateFolder / placeFileName(gameFolder, title);
+    switch (recallPlace(stateFolder, gameFolder, title, place, reason)) {
+        case RecalledPlace::None:
+            std::fprintf(stderr,
+                         "tsuzuri: no remembered place for this game; starting from the "
+                         "beginning\n");
+            return false;
+        case RecalledPlace::Unusable:
+            break;
+        case RecalledPlace::Found:
+            if (startStoryAtPlace(place, reason)) {
+                std::fprintf(
+                    stderr, "tsuzuri: continuing at line %d of %s\n",
+                    static_cast<int>(place.fileLine),
+                    sjisToUtf8ForDisplay(place.scriptFile.lexically_relative(gameFolder).string())
+                        .c_str());
+                return true;
+            }
+            break;
+    }
+    std::fprintf(stderr, "tsuzuri: cannot continue from %s: %s; starting from the beginning\n",
+                 file.c_str(), reason.c_str());
+    return false;
 }
 
 GamePath startAtPath(const std::string& script) {
@@ -213,6 +275,7 @@ void stopCuesAndSound() {
 // With the display gone the window cannot be taken down; everything beside it is, so that
 // the recording is complete and no thread is left running while the process ends.
 void endAfterLosingTheDisplay() {
+    keepPlace();
     stopAutoplay();
     stopRecording();
     stopCuesAndSound();
@@ -269,6 +332,7 @@ int runPlayer(const PlayerOptions& options) {
     }
 
     startedSoFar = Started::Nothing;
+    placeKeeping = PlaceKeeping{};
     platform::setDisplayLostHandler(endAfterLosingTheDisplay);
     // The font search reads the system's font configuration while the window is being made.
     startTextFontSearch();
@@ -311,8 +375,12 @@ int runPlayer(const PlayerOptions& options) {
         return endRun(kThreadFailedText);
     }
     startedSoFar = Started::CueWorker;
-    const bool loaded = options.startScript.empty() ? findStartScript(scriptName)
-                                                    : loadScript(startAtPath(options.startScript));
+    const bool continued =
+        options.continueStory && continueFromRememberedPlace(options.stateFolder, title);
+    const bool loaded = continued ? true
+                        : options.startScript.empty()
+                            ? findStartScript(scriptName)
+                            : loadScript(startAtPath(options.startScript));
     if (!loaded) {
         return endRun(kScenarioFailedText);
     }
@@ -320,8 +388,14 @@ int runPlayer(const PlayerOptions& options) {
     if (!options.startScript.empty()) {
         startStoryAt(lineIndexAtFileLine(options.startLine));
     }
+    if (options.rememberPlace) {
+        std::error_code error;
+        placeKeeping = PlaceKeeping{options.stateFolder, fs::current_path(error), title};
+    }
 
     runMainLoop(options);
+    keepPlace();
+    placeKeeping = PlaceKeeping{};
 
     clearScript();
     return endRun(nullptr);

@@ -39,6 +39,13 @@ struct PlayerOptions {
     // this file line, instead of in the start script of Game.INI (empty: from Game.INI).
     std::string startScript;
     std::int32_t startLine = 1;
+    // Start the story at the place remembered in `stateFolder` (said on stderr when there is
+    // none or it cannot be used; the story then starts from the beginning).
+    bool continueStory = false;
+    // Remember the place in `stateFolder` when the run ends while the story is under way, and
+    // forget it when the story has ended.
+    bool rememberPlace = false;
+    std::filesystem::path stateFolder;  // empty: nothing is remembered or recalled
 };
 
 // Whether the story can start at file line `line` of `script` in the game of the current

@@ -26,6 +26,7 @@ done
 
 desktop=$P/share/applications/tsuzuri.desktop
 grep -qx 'Exec=tsuzuri --choose-game' "$desktop" || fail "the menu entry runs something else"
+grep -qx 'Exec=tsuzuri --continue' "$desktop" || fail "the menu entry has no Continue action"
 if command -v desktop-file-validate >/dev/null 2>&1; then
     desktop-file-validate "$desktop" >"$WORK/validate" 2>&1 ||
         fail "desktop-file-validate: $(cat "$WORK/validate")"

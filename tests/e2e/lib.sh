@@ -3,6 +3,9 @@
 TSUZURI=$1
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tsuzuri-e2e-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
+# Windowed runs remember where the story stopped: in the test's own folder, never the user's.
+XDG_STATE_HOME="$WORK/state-home"
+export XDG_STATE_HOME
 
 fail() {
     echo "FAIL: $*" >&2

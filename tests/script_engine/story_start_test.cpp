@@ -7,6 +7,7 @@
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
+#include "script_engine/story_place.h"
 #include "support/scene_fixture.h"
 
 namespace tsuzuri {
@@ -14,6 +15,7 @@ namespace {
 
 using test::Calls;
 using test::kClick;
+using test::kToggle;
 
 class StoryStartTest : public test::SceneTest {};
 
@@ -71,6 +73,50 @@ TEST_F(StoryStartTest, ReloadGoesOnAtTheSameFileLineOrKeepsTheOldScript) {
     EXPECT_FALSE(problem.empty());
     EXPECT_EQ(sceneState.lines.size(), 4u);
     EXPECT_EQ(currentLine(), 2);
+}
+
+TEST_F(StoryStartTest, APlaceKeepsWhatLastsOfTheSceneAndStartsFromIt) {
+    writePicture("a.bmp");
+    writeSound("bgm.wav");
+    writeSound("loop.wav");
+    game.write("wave/seq.wao", "title\r\nloop.wav\r\n");
+    writeScript("s.txt", {"a.bmp", "*bgm.wav", "#loop.wav", "$seq.wao", "Page one", "StopLoopSE",
+                          "", "Page two", "Page three"});
+    ASSERT_TRUE(loadScript(GamePath{game.path(), "script\\s.txt"}));
+    step();
+    step(kClick);
+    step(kToggle);
+    const std::optional<StoryPlace> place = storyPlaceNow();
+    ASSERT_TRUE(place);
+    EXPECT_EQ(place->scriptFile, game.path() / "script" / "s.txt");
+    EXPECT_EQ(place->fileLine, 8);
+    EXPECT_FALSE(place->windowShown);
+    EXPECT_EQ(place->picture, "a.bmp");
+    EXPECT_EQ(place->bgm, "bgm.wav");
+    EXPECT_EQ(place->loopSe, "") << "stopped";
+    EXPECT_EQ(place->loopWao, "seq.wao");
+
+    // A new run: the scene comes back before the first step draws the page.
+    resetSceneState();
+    calls.take();
+    std::string problem;
+    ASSERT_TRUE(startStoryAtPlace(*place, problem)) << problem;
+    EXPECT_EQ(calls.take(),
+              (Calls{"showScenePicture cg\\a.bmp", "SoundRelease 0", "SoundLoad wave\\bgm.wav -> 4",
+                     "SoundPlay 4 loop", "clearCueTrack 1", "loadCueTrack wave\\seq.wao 1 -> ok"}));
+    EXPECT_EQ(sceneState.windowShown, 0);
+    step();
+    EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage Page two"}));
+    EXPECT_EQ(storyPlaceNow()->bgm, "bgm.wav");
+
+    // A line that no longer stores anything (now empty) or lies past the end is refused.
+    for (const int line : {7, 10}) {
+        StoryPlace gone = *place;
+        gone.fileLine = line;
+        problem.clear();
+        EXPECT_FALSE(startStoryAtPlace(gone, problem));
+        EXPECT_NE(problem.find("no line " + std::to_string(line)), std::string::npos) << problem;
+    }
 }
 
 }  // namespace

@@ -91,7 +91,10 @@ TEST(CommandLineTest, MistakesAreUsageErrors) {
                                                {"--start-at"},
                                                {"--start-at", "a.txt:0"},
                                                {"--start-at", ":3"},
-                                               {"--check", "--start-at", "a.txt"}}) {
+                                               {"--check", "--start-at", "a.txt"},
+                                               {"--state-dir"},
+                                               {"--continue", "--check"},
+                                               {"--continue", "--start-at", "a.txt"}}) {
         CommandLine result = parseCommandLine(arguments);
         EXPECT_EQ(result.action, Action::UsageError) << arguments.front();
         EXPECT_FALSE(result.error.empty());

@@ -1,0 +1,34 @@
+// A place in the story with what lasts of its scene: taken where the story waits, and started
+// from again in a later run.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tsuzuri {
+
+struct StoryPlace {
+    std::filesystem::path scriptFile;  // the script's file, as loaded
+    std::int32_t fileLine = 1;         // the file line of the line the story stands on
+    bool windowShown = true;
+    // Names in the game's folders as the script lines give them (Shift-JIS); empty for none.
+    std::string picture;  // in "cg": the scene picture
+    std::string bgm;      // in "wave": the BGM playing
+    std::string loopSe;   // in "wave": the looping sound effect playing
+    std::string loopWao;  // in "wave": the repeating sequence playing
+};
+
+// Where the story stands now (the page, menu or flash it waits on), with its scene. Nothing
+// once the story has ended.
+std::optional<StoryPlace> storyPlaceNow();
+
+// Loads the place's script and starts the story at its line: the scene picture is shown, the
+// window state set, and the BGM, looping sound effect and repeating sequence started, so the
+// first step draws the page as it was. A picture or sound that no longer loads is left out.
+// When the script cannot be loaded or has no stored line at that file line any more, answers
+// false with the reason in `problem`, having started nothing of the scene.
+bool startStoryAtPlace(const StoryPlace& place, std::string& problem);
+
+}  // namespace tsuzuri
