@@ -114,6 +114,15 @@ struct InputTracker {
 };
 
 InputTracker& inputTracker();
+// A tap of a finger at (x, y) of the frame's 800x600 space: the pointer is taken to be there
+// (until the mouse moves) and the left button is pressed and released. A tap with two fingers
+// is the right button's click instead.
+void tapAt(int x, int y);
+void tapWithTwoFingers();
+// The mouse moved: the pointer is the mouse's again.
+void forgetTapPoint();
+// Client pixel -> frame coordinates through where the last frame was presented.
+void clientToFrame(int clientX, int clientY, int& x, int& y);
 // Appends a message to the shared queue (no liveness check).
 void enqueueMessage(const Message& message);
 // The one window of the run, or 0.

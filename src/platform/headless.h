@@ -26,7 +26,8 @@ struct ScriptedEvent {
         LoseDisplay,
         AltEnter,
         Resize,
-        Wheel
+        Wheel,
+        Touch
     };
 
     When when = When::Pass;
@@ -34,7 +35,7 @@ struct ScriptedEvent {
     Action action = Action::Down;
     int key = 0;       // virtual-key code for Down, Up, Tap
     int x = 0, y = 0;  // client pixels for Move; the new size for Resize; notches (up
-                       // positive) in x for Wheel
+                       // positive) in x for Wheel; the 800x600 frame's point for Touch
     std::string path;  // the chooser's answer for Choose
 };
 

@@ -64,6 +64,9 @@ void apply(const ScriptedEvent& event) {
         case ScriptedEvent::Action::AltEnter:
             announceKey(VK_F11);  // the fullscreen toggle; the Enter itself is not pressed
             break;
+        case ScriptedEvent::Action::Touch:
+            tapAt(event.x, event.y);
+            break;
         case ScriptedEvent::Action::Wheel:
             input.wheelNotches += event.x;
             break;
@@ -74,6 +77,7 @@ void apply(const ScriptedEvent& event) {
         case ScriptedEvent::Action::Move:
             s.cursorX = event.x;
             s.cursorY = event.y;
+            forgetTapPoint();
             break;
         case ScriptedEvent::Action::Close:
             if (liveWindow() != 0) {

@@ -24,6 +24,8 @@ struct PlatformState {
     InputTracker input;
     std::uint64_t idlePasses = 0;
     std::optional<std::pair<int, int>> cursorOverride;
+    std::optional<std::pair<int, int>>
+        tapPoint;              // frame space; the last tap, until the mouse moves
     FramePlacement presented;  // where the last frame was shown, for mapping the cursor back
 };
 
@@ -76,6 +78,7 @@ bool initWindowSystem(std::string& reason) {
     s.input = InputTracker{};
     s.idlePasses = 0;
     s.cursorOverride.reset();
+    s.tapPoint.reset();
     return selectedBackend().initWindowSystem(reason);
 }
 
@@ -197,9 +200,11 @@ bool getCursorFramePos(WindowHandle window, int& x, int& y) {
     if (!isWindowAlive(window)) {
         return false;
     }
-    if (state().cursorOverride) {
-        x = state().cursorOverride->first;
-        y = state().cursorOverride->second;
+    const std::optional<std::pair<int, int>>& fixed =
+        state().cursorOverride ? state().cursorOverride : state().tapPoint;
+    if (fixed) {
+        x = fixed->first;
+        y = fixed->second;
         return true;
     }
     int clientX = 0;
@@ -207,10 +212,29 @@ bool getCursorFramePos(WindowHandle window, int& x, int& y) {
     if (!selectedBackend().getCursorClientPos(clientX, clientY)) {
         return false;
     }
+    clientToFrame(clientX, clientY, x, y);
+    return true;
+}
+
+void clientToFrame(int clientX, int clientY, int& x, int& y) {
     const FramePlacement& at = state().presented;
     x = outputToFrame(clientX - at.x, at.width, kScreenWidth);
     y = outputToFrame(clientY - at.y, at.height, kScreenHeight);
-    return true;
+}
+
+void tapAt(int x, int y) {
+    state().tapPoint = std::pair(x, y);
+    state().input.press(VK_LBUTTON);
+    state().input.release(VK_LBUTTON);
+}
+
+void tapWithTwoFingers() {
+    state().input.press(VK_RBUTTON);
+    state().input.release(VK_RBUTTON);
+}
+
+void forgetTapPoint() {
+    state().tapPoint.reset();
 }
 
 bool presentFrame(WindowHandle window, const std::uint32_t* pixels, int width, int height,

@@ -115,6 +115,11 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         if (args != 2 || !parseNumber(words[3], event.x) || !parseNumber(words[4], event.y)) {
             return "'move' needs two whole numbers X Y";
         }
+    } else if (action == "touch") {
+        event.action = ScriptedEvent::Action::Touch;
+        if (args != 2 || !parseNumber(words[3], event.x) || !parseNumber(words[4], event.y)) {
+            return "'touch' needs two whole numbers X Y (in the 800x600 frame)";
+        }
     } else if (action == "resize") {
         event.action = ScriptedEvent::Action::Resize;
         if (args != 2 || !parseNumber(words[3], event.x) || !parseNumber(words[4], event.y) ||
@@ -162,7 +167,7 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         }
     } else {
         return "unknown ACTION '" + std::string(action) +
-               "' (use down, up, tap, move, wheel, resize, alt-enter, close, choose or "
+               "' (use down, up, tap, move, touch, wheel, resize, alt-enter, close, choose or "
                "lose-display)";
     }
     return {};

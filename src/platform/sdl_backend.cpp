@@ -24,6 +24,12 @@ struct SdlState {
     // The pointer has left the window and not come back; SDL's global position may then be
     // a stale one from inside (X11 refreshes it only on some events, Wayland has none).
     bool pointerLeft = false;
+    // The touch gesture under way: fingers down now, whether a second one joined, and where
+    // the first went down (normalised to the window).
+    int fingers = 0;
+    bool twoFingers = false;
+    float tapX = 0;
+    float tapY = 0;
 };
 
 SdlState& state() {
@@ -117,7 +123,39 @@ void handleKey(const SDL_KeyboardEvent& event, bool down) {
     }
 }
 
+// A tap is a finger put down and lifted; a second finger joining makes it a two-finger tap. The
+// action comes when the last finger is lifted.
+void handleFinger(const SDL_TouchFingerEvent& event, bool down) {
+    SdlState& s = state();
+    if (down) {
+        if (s.fingers++ == 0) {
+            s.twoFingers = false;
+            s.tapX = event.x;
+            s.tapY = event.y;
+        } else {
+            s.twoFingers = true;
+        }
+        return;
+    }
+    if (s.fingers == 0 || --s.fingers > 0) {
+        return;
+    }
+    if (s.twoFingers) {
+        tapWithTwoFingers();
+        return;
+    }
+    int width = 0, height = 0;
+    SDL_GetWindowSizeInPixels(s.window, &width, &height);
+    int x = 0, y = 0;
+    clientToFrame(static_cast<int>(s.tapX * static_cast<float>(width)),
+                  static_cast<int>(s.tapY * static_cast<float>(height)), x, y);
+    tapAt(x, y);
+}
+
 void handleButton(const SDL_MouseButtonEvent& event, bool down) {
+    if (event.which == SDL_TOUCH_MOUSEID) {
+        return;  // made up from a touch, which is handled as a tap already
+    }
     int key = event.button == SDL_BUTTON_LEFT    ? VK_LBUTTON
               : event.button == SDL_BUTTON_RIGHT ? VK_RBUTTON
                                                  : 0;
@@ -144,6 +182,8 @@ bool initWindowSystem(std::string& reason) {
     }
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // A touch is one tap, not also a mouse click.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         reason = std::string("the window system could not be started: ") + SDL_GetError();
         return false;
@@ -278,6 +318,17 @@ void pumpEvents(std::uint64_t /*nextIdlePass*/) {
                 break;
             case SDL_MOUSEBUTTONUP:
                 handleButton(event.button, false);
+                break;
+            case SDL_MOUSEMOTION:
+                if (event.motion.which != SDL_TOUCH_MOUSEID) {
+                    forgetTapPoint();
+                }
+                break;
+            case SDL_FINGERDOWN:
+            case SDL_FINGERUP:
+                if (s.window != nullptr) {
+                    handleFinger(event.tfinger, event.type == SDL_FINGERDOWN);
+                }
                 break;
             case SDL_CONTROLLERDEVICEADDED:
             case SDL_CONTROLLERDEVICEREMOVED:

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Playing without a mouse, headless: a story with a three-row menu played to its end with the
-# gamepad alone and with the keyboard alone, picking the third row; the highlight handed
-# between keys and pointer; holding Back for 300 ms does not quit, for 1,100 ms does.
+# gamepad alone, with the keyboard alone and with taps, picking the third row; the highlight
+# handed between keys and pointer; holding Back for 300 ms does not quit, for 1,100 ms does.
 set -eu
 . "$(dirname "$0")/lib.sh"
 
@@ -63,6 +63,21 @@ pass 60 tap left
 EOF2
 run_story "$WORK/input.txt" "$game"
 [ "$(pages)" = "Intro A page " ] || fail "the click did not pick the pointer's row: '$(pages)'"
+
+# Touch at 2x, in the frame's 800x600 space: a tap turns the page, a tap on row 2 (y 532-558)
+# picks it.
+cat >"$WORK/input.txt" <<'EOF2'
+pass 40 touch 700 100
+pass 45 touch 400 545
+pass 50 touch 10 10
+EOF2
+set +e
+timeout 60 "$TSUZURI" --headless --scale 2 --input "$WORK/input.txt" --trace-lines "$game" \
+    >"$WORK/out" 2>"$WORK/err"
+rc=$?
+set -e
+expect_rc 0
+[ "$(pages)" = "Intro C page " ] || fail "with taps the pages were '$(pages)'"
 
 # Back held 300 ms does nothing; held from 1 s on it quits at about 2 s, long before the
 # 8-second limit.

@@ -238,3 +238,60 @@ TEST_F(SdlBackendTest, GamepadsArePluggedInAndOutWhileRunning) {
 
 }  // namespace
 }  // namespace tsuzuri::platform
+
+namespace tsuzuri::platform {
+namespace {
+
+void pushFinger(Uint32 type, SDL_FingerID finger, float x, float y) {
+    SDL_Event event{};
+    event.type = type;
+    event.tfinger.fingerId = finger;
+    event.tfinger.x = x;
+    event.tfinger.y = y;
+    SDL_PushEvent(&event);
+}
+
+// A one-finger tap is a click where the finger was (in the frame's space), a two-finger tap
+// the right button's click, and the mouse clicks SDL makes up from touches count for nothing.
+TEST_F(SdlBackendTest, TapsAreClicksWhereTheFingerWas) {
+    env.set("SDL_VIDEODRIVER", "dummy");
+    std::string reason;
+    ASSERT_TRUE(initWindowSystem(reason)) << reason;
+    const WindowHandle window = createWindow(800, 600);
+    ASSERT_NE(window, 0u);
+    std::uint8_t keys[256];
+    std::uint8_t pressed[256];
+    Message message;
+    auto pass = [&] {
+        while (peekMessage(message)) {
+        }
+        getKeyboardState(keys, pressed);
+    };
+    pass();
+
+    pushFinger(SDL_FINGERDOWN, 1, 0.5f, 0.91f);
+    pushFinger(SDL_FINGERUP, 1, 0.5f, 0.91f);
+    SDL_Event madeUp{};
+    madeUp.type = SDL_MOUSEBUTTONDOWN;
+    madeUp.button.which = SDL_TOUCH_MOUSEID;
+    madeUp.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&madeUp);
+    pass();
+    EXPECT_EQ(pressed[VK_LBUTTON], 0x80);
+    EXPECT_EQ(keys[VK_LBUTTON], 0) << "the made-up press is ignored";
+    int x = 0, y = 0;
+    ASSERT_TRUE(getCursorFramePos(window, x, y));
+    EXPECT_EQ(x, 400);
+    EXPECT_EQ(y, 546);
+
+    pushFinger(SDL_FINGERDOWN, 1, 0.2f, 0.2f);
+    pushFinger(SDL_FINGERDOWN, 2, 0.6f, 0.2f);
+    pushFinger(SDL_FINGERUP, 1, 0.2f, 0.2f);
+    pushFinger(SDL_FINGERUP, 2, 0.6f, 0.2f);
+    pass();
+    EXPECT_EQ(pressed[VK_RBUTTON], 0x80);
+    EXPECT_EQ(pressed[VK_LBUTTON], 0);
+}
+
+}  // namespace
+}  // namespace tsuzuri::platform
