@@ -54,6 +54,10 @@ bool isReloadReleased() {
     return isReleased(platform::VK_F5);
 }
 
+bool isAutoModeKeyReleased() {
+    return isReleased(platform::VK_A);
+}
+
 bool isSkipKeyDown() {
     return (keyState[platform::VK_CONTROL] & kDown) != 0;
 }

@@ -32,6 +32,8 @@ bool isAdvanceReleased();
 bool isToggleReleased();
 // F5 (reload the script) released on this pass.
 bool isReloadReleased();
+// A (auto mode on or off) released on this pass.
+bool isAutoModeKeyReleased();
 // Ctrl held now.
 bool isSkipKeyDown();
 // The cursor, taken live and mapped into the frame's space, lies in the rectangle (borders
