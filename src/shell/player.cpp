@@ -171,9 +171,9 @@ void runMainLoop(const PlayerOptions& options) {
         }
     }
     stopAutoplay();
+    stopRecording();
     resetBacklog();
     resetAutoMode();
-    stopRecording();
     if (options.traceLines) {
         setLineTrace(nullptr);
     }
