@@ -20,10 +20,42 @@ struct CornerNote {
     std::string text;  // empty: no note
     std::uint32_t shownAtMs = 0;
     std::uint64_t version = 0;
-    Texture box;  // made afresh for each frame composed with the note
+    Texture box;       // made afresh for each frame composed with the note
+    std::string mark;  // empty: no mark
+    Texture markBox;
 };
 
 CornerNote note;
+
+// Draws `text` in a box 10 pixels in from the top left or top right corner.
+void drawBox(const FrameView& frame, const std::string& text, bool atLeft, Texture& box) {
+    const int width = kTextColumnWidth * static_cast<int>(text.size()) + 2 * kMargin;
+    const int left = atLeft ? kInset : kScreenWidth - kInset - width;
+    const int x0 = frameToOutput(left, frame.width, kScreenWidth);
+    const int y0 = frameToOutput(kInset, frame.height, kScreenHeight);
+    const int x1 = frameToOutput(left + width, frame.width, kScreenWidth);
+    const int y1 = frameToOutput(kInset + kBoxHeight, frame.height, kScreenHeight);
+    if (x1 <= x0 || y1 <= y0) {
+        return;
+    }
+    // A texture of its own rather than one from createTexture, whose edits would count as a
+    // change of the frame's inputs and have the frame composed again.
+    box.width = static_cast<std::uint32_t>(x1 - x0);
+    box.height = static_cast<std::uint32_t>(y1 - y0);
+    box.pitch = static_cast<std::int32_t>(box.width * 4);
+    box.pixels.assign(std::size_t{box.width} * box.height, kBoxColor);
+    const LockedRect pixels{box.pitch, reinterpret_cast<std::uint8_t*>(box.pixels.data()),
+                            static_cast<std::int32_t>(box.width),
+                            static_cast<std::int32_t>(box.height)};
+    const int penY = frameToOutput(kInset + kTextTop, frame.height, kScreenHeight) - y0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int penX = frameToOutput(left + kMargin + kTextColumnWidth * static_cast<int>(i),
+                                       frame.width, kScreenWidth) -
+                         x0;
+        drawGlyph(pixels, penX, penY, text.data() + i, 1);
+    }
+    blendTextureAt(frame, box, x0, y0);
+}
 
 }  // namespace
 
@@ -50,37 +82,20 @@ std::uint64_t cornerNoteVersion() {
     return note.version;
 }
 
+void setCornerMark(const std::string& text) {
+    if (text != note.mark) {
+        note.mark = text;
+        ++note.version;
+    }
+}
+
 void drawCornerNote(const FrameView& frame) {
-    if (note.text.empty()) {
-        return;
+    if (!note.text.empty()) {
+        drawBox(frame, note.text, false, note.box);
     }
-    const int width = kTextColumnWidth * static_cast<int>(note.text.size()) + 2 * kMargin;
-    const int left = kScreenWidth - kInset - width;
-    const int x0 = frameToOutput(left, frame.width, kScreenWidth);
-    const int y0 = frameToOutput(kInset, frame.height, kScreenHeight);
-    const int x1 = frameToOutput(kScreenWidth - kInset, frame.width, kScreenWidth);
-    const int y1 = frameToOutput(kInset + kBoxHeight, frame.height, kScreenHeight);
-    if (x1 <= x0 || y1 <= y0) {
-        return;
+    if (!note.mark.empty()) {
+        drawBox(frame, note.mark, true, note.markBox);
     }
-    // A texture of its own rather than one from createTexture, whose edits would count as a
-    // change of the frame's inputs and have the frame composed again.
-    Texture& box = note.box;
-    box.width = static_cast<std::uint32_t>(x1 - x0);
-    box.height = static_cast<std::uint32_t>(y1 - y0);
-    box.pitch = static_cast<std::int32_t>(box.width * 4);
-    box.pixels.assign(std::size_t{box.width} * box.height, kBoxColor);
-    const LockedRect pixels{box.pitch, reinterpret_cast<std::uint8_t*>(box.pixels.data()),
-                            static_cast<std::int32_t>(box.width),
-                            static_cast<std::int32_t>(box.height)};
-    const int penY = frameToOutput(kInset + kTextTop, frame.height, kScreenHeight) - y0;
-    for (std::size_t i = 0; i < note.text.size(); ++i) {
-        const int penX = frameToOutput(left + kMargin + kTextColumnWidth * static_cast<int>(i),
-                                       frame.width, kScreenWidth) -
-                         x0;
-        drawGlyph(pixels, penX, penY, note.text.data() + i, 1);
-    }
-    blendTextureAt(frame, box, x0, y0);
 }
 
 }  // namespace tsuzuri

@@ -237,6 +237,7 @@ Status shutdownRenderDevice() {
     renderState.flashLevel = 0;
     renderState.scenePath = GamePath{};
     clearCornerNote();
+    setCornerMark("");
     lastPresented.reset();
     return S_OK;
 }

@@ -37,11 +37,8 @@ int outlineReach() {
 
 // The pages drawn into the layer since it was last cleared, so that the layer can be drawn
 // again at another size.
-struct DrawnPage {
-    std::string text;
-    bool skipping = false;
-};
 std::vector<DrawnPage> drawnPages;
+std::uint64_t pagesDrawn = 0;
 
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
@@ -214,6 +211,7 @@ Status drawTextPage(const char* text) {
     drawPageInto(lock, text, skipping);
     unlockTexture(layer);
     drawnPages.push_back({text, skipping});
+    ++pagesDrawn;
     return S_OK;
 }
 
@@ -229,6 +227,19 @@ Status redrawTextLayer() {
     }
     unlockTexture(layer);
     return S_OK;
+}
+
+const std::vector<DrawnPage>& drawnTextPages() {
+    return drawnPages;
+}
+
+Status showDrawnPages(const std::vector<DrawnPage>& pages) {
+    drawnPages = pages;
+    return redrawTextLayer();
+}
+
+std::uint64_t textPagesDrawn() {
+    return pagesDrawn;
 }
 
 }  // namespace tsuzuri

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "common/status.h"
 #include "graphics/text_layout.h"
@@ -22,6 +25,20 @@ Status drawTextPage(const char* text);
 // Draws the pages drawn since the layer was last cleared again, into a cleared layer: after
 // the layer has been made anew at another size.
 Status redrawTextLayer();
+
+// A page as drawTextPage drew it: its text, and whether the skipping outline was used.
+struct DrawnPage {
+    std::string text;
+    bool skipping = false;
+};
+
+// The pages drawn into the layer since it was last cleared, in order.
+const std::vector<DrawnPage>& drawnTextPages();
+// Clears the layer and draws `pages` into it exactly as they were drawn (the same pixels);
+// they become the layer's drawn pages.
+Status showDrawnPages(const std::vector<DrawnPage>& pages);
+// Counts the pages drawTextPage has drawn; changes with every page drawn.
+std::uint64_t textPagesDrawn();
 
 // Draws the character starting at `bytes` (at most `available` bytes may be read) with the
 // pen at (x, y) of the layer's pixels: outline first, then body. Answers how many bytes the

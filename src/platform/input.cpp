@@ -76,6 +76,10 @@ bool cursorFramePos(int& x, int& y) {
     return platform::getCursorFramePos(mainWindow, x, y);
 }
 
+bool isAutoModeKeyReleased() {
+    return isReleased(platform::VK_A) || isReleased(platform::VK_PAD_X);
+}
+
 bool isSkipKeyDown() {
     return (keyState[platform::VK_CONTROL] & kDown) != 0 ||
            (keyState[platform::VK_PAD_RT] & kDown) != 0;

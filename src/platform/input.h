@@ -41,7 +41,8 @@ bool isUpReleased();
 bool isDownReleased();
 // The cursor, taken live and mapped into the frame's space; false when it cannot be taken.
 bool cursorFramePos(int& x, int& y);
-
+// A or the gamepad's X (auto mode on or off) released on this pass.
+bool isAutoModeKeyReleased();
 // Ctrl or the gamepad's right trigger held now.
 bool isSkipKeyDown();
 // The cursor, taken live and mapped into the frame's space, lies in the rectangle (borders

@@ -6,6 +6,7 @@
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "graphics/text_layer.h"
+#include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "script_engine/wao_sequence.h"
@@ -70,6 +71,7 @@ void pickRow(const ChoiceMenu& menu, std::int32_t row, std::int32_t lineIndex) {
     const std::optional<std::string>& label = menu.label[row];
     const std::int32_t target = label ? findLabel(label->c_str()) : -1;
     sceneState.currentLine = target != -1 ? target : lineIndex + 1;
+    keepReadPage(row);
     clearTextLayer();
     sceneState.textDirty = 1;
     sceneState.choiceHover = 0;

@@ -11,6 +11,7 @@
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/choices.h"
+#include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "script_engine/wao_sequence.h"
@@ -113,6 +114,7 @@ Outcome runTextPage(std::int32_t index) {
     std::int32_t next = index;
     if (isAdvanceReleased() || isSkipKeyDown()) {
         if (sceneState.windowShown != 0) {
+            keepReadPage(-1);
             sceneState.textDirty = 1;
             SoundStop(sceneState.seChannel);
             clearCueTrack(0);

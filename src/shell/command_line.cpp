@@ -233,10 +233,12 @@ std::string usageText() {
            "  --version       show the version and exit\n"
            "\n"
            "Controls: left click or Enter turns the page and picks a choice; right click or\n"
-           "Space hides and shows the message window; Ctrl held skips; F11 or Alt+Enter\n"
-           "switches fullscreen; M mutes and unmutes; + and - change the volume in steps of 10;\n"
-           "F12 saves the screen as a PNG file in the pictures folder; F5 reloads the script\n"
-           "and goes on at the same line; Escape quits.\n";
+           "Space hides and shows the message window; Ctrl held skips; the wheel up or Page Up\n"
+           "looks back at earlier pages (the wheel down, Page Down, a click, Enter or Escape\n"
+           "return); A switches auto mode; F11 or Alt+Enter switches fullscreen; M mutes and\n"
+           "unmutes; + and - change the volume in steps of 10; F12 saves the screen as a PNG\n"
+           "file in the pictures folder; F5 reloads the script and goes on at the same line;\n"
+           "Escape quits.\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {

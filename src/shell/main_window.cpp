@@ -5,6 +5,7 @@
 
 #include "graphics/corner_note.h"
 #include "graphics/render_device.h"
+#include "shell/backlog.h"
 #include "shell/screenshot.h"
 #include "sound/sound_layer.h"
 
@@ -64,6 +65,10 @@ void mainWindowProc(const Message& message) {
             platform::postQuitMessage();
             return;
         case MessageKind::KeyDown:
+            if (takeBacklogKey(message)) {
+                defaultWindowProc(message);
+                return;
+            }
             if (message.key == platform::VK_ESCAPE) {
                 platform::postMessage(message.window, MessageKind::Close);
             } else if (message.key == platform::VK_F11 ||

@@ -12,7 +12,8 @@ namespace tsuzuri {
 // on stderr.
 bool createMainWindow(int scale = 0, bool fitDesktop = false, bool fullscreen = false);
 
-// Handles one message: Escape asks to close, F11 (and Alt+Enter) switch fullscreen, M mutes
+// Handles one message: Page Up and Page Down go to the backlog, and so does Escape while the
+// backlog is open; otherwise Escape asks to close, F11 (and Alt+Enter) switch fullscreen, M mutes
 // and unmutes, + and - change the volume, F12 saves a screenshot, a close request destroys
 // the window, and the window's destruction ends the main loop.
 void mainWindowProc(const platform::Message& message);

@@ -12,10 +12,13 @@
 #include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
+#include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "script_engine/story_place.h"
+#include "shell/auto_mode.h"
 #include "shell/autoplay.h"
+#include "shell/backlog.h"
 #include "shell/cue_worker.h"
 #include "shell/game_settings.h"
 #include "shell/in_window_chooser.h"
@@ -211,6 +214,7 @@ void runMainLoop(const PlayerOptions& options) {
             continue;
         }
         ++idlePass;
+        bool readingBack = false;
         if (guarded) {
             if (platform::timeGetTime() - loopStart >= kStartupGuardMs) {
                 guarded = false;
@@ -228,12 +232,17 @@ void runMainLoop(const PlayerOptions& options) {
             if (isQuitHoldComplete(backHeld, platform::timeGetTime()) && mainWindow != 0) {
                 platform::postMessage(mainWindow, platform::MessageKind::Close);
             }
+            readingBack = stepBacklog();
+            applyAutoMode(readingBack);
         }
-        stepScene();
+        if (!readingBack) {
+            stepScene();
+            watchAutoModePage();
+        }
         if (isSceneFinished() && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
-        if (renderFrame(sceneState) == 0 && mainWindow != 0) {
+        if (renderFrame(isBacklogOpen() ? backlogScene() : sceneState) == 0 && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
         const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
@@ -251,6 +260,8 @@ void runMainLoop(const PlayerOptions& options) {
     }
     stopAutoplay();
     stopRecording();
+    resetBacklog();
+    resetAutoMode();
     if (options.traceLines) {
         setLineTrace(nullptr);
     }
@@ -322,6 +333,9 @@ int runPlayer(const PlayerOptions& options) {
     // Every run starts from the state a fresh process has (tests run several in one process).
     resetKeyboardState();
     resetSceneState();
+    clearReadPages();
+    resetBacklog();
+    resetAutoMode();
 
     std::string scriptName;
     std::string title;

@@ -349,4 +349,10 @@ double SoundLength(SoundId id) {
     return record != nullptr && record->buffer != nullptr ? record->lengthSeconds : 0.0;
 }
 
+bool SoundIsPlaying(SoundId id) {
+    std::lock_guard lock(SoundLock);
+    SoundRecord* record = findSound(id);
+    return record != nullptr && record->buffer != nullptr && voiceStateNow(*record->buffer).playing;
+}
+
 }  // namespace tsuzuri

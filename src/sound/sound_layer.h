@@ -49,5 +49,8 @@ bool SoundMuted();
 
 // The sound's length in seconds from its WAV header, or 0.0 for an id not loaded. Main thread.
 double SoundLength(SoundId id);
+// Whether the sound is playing now; a one-shot that has played to its end is not. False for an
+// id not loaded.
+bool SoundIsPlaying(SoundId id);
 
 }  // namespace tsuzuri

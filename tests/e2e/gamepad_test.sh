@@ -26,6 +26,17 @@ EOF2
 run_story "$WORK/input.txt" "$game"
 [ "$(pages)" = "Intro C page " ] || fail "with the gamepad the pages were '$(pages)'"
 
+# Y opens the backlog on the last page, the left shoulder goes further back, A leaves it without
+# turning the page: the story still waits on "C page" when the run stops.
+sed 's/^pass 60 tap pad-a$/pass 60 tap pad-y/' "$WORK/input.txt" >"$WORK/backlog.txt"
+printf 'pass 62 tap pad-lb\npass 64 tap pad-a\n' >>"$WORK/backlog.txt"
+run --headless --input "$WORK/backlog.txt" --trace-lines --frames 120 "$game"
+expect_rc 0
+if grep -q '^tsuzuri: line 10 ' "$WORK/err"; then
+    fail "the A that left the backlog also turned the page"
+fi
+grep -q '^tsuzuri: line 9 Text: C page' "$WORK/err" || fail "the third row was not picked"
+
 sed 's/pad-a/enter/; s/pad-down/down/' "$WORK/input.txt" >"$WORK/keys.txt"
 run_story "$WORK/keys.txt" "$game"
 [ "$(pages)" = "Intro C page " ] || fail "with the keyboard the pages were '$(pages)'"
