@@ -42,6 +42,11 @@ void resetKeyboardState() {
     std::memset(prevKeyState, 0, sizeof prevKeyState);
 }
 
+void releaseClickNow() {
+    prevKeyState[platform::VK_LBUTTON] |= kDown;
+    keyState[platform::VK_LBUTTON] &= static_cast<std::uint8_t>(~kDown);
+}
+
 bool isAdvanceReleased() {
     return isReleased(platform::VK_LBUTTON) || isReleased(platform::VK_RETURN) ||
            isReleased(platform::VK_PAD_A);

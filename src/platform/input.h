@@ -26,6 +26,10 @@ void discardKeyboardPresses();
 // Puts both arrays back to all up.
 void resetKeyboardState();
 
+// Makes this pass's sample hold a left click released, as the reader's would (for the
+// features that turn pages by themselves).
+void releaseClickNow();
+
 // Left button, Enter or the gamepad's A released on this pass.
 bool isAdvanceReleased();
 // Right button, Space or the gamepad's B released on this pass.

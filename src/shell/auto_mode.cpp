@@ -33,12 +33,6 @@ bool isStoryInput() {
     return isAdvanceReleased() || isToggleReleased() || isSkipKeyDown();
 }
 
-// A click released on this pass, as the reader's would be.
-void clickNow() {
-    prevKeyState[platform::VK_LBUTTON] |= 0x80;
-    keyState[platform::VK_LBUTTON] &= 0x7F;
-}
-
 }  // namespace
 
 std::uint32_t drawnCharacterCount(std::string_view text) {
@@ -70,7 +64,7 @@ void applyAutoMode(bool readingBack) {
         return;
     }
     a.onPage = false;
-    clickNow();
+    releaseClickNow();
 }
 
 void watchAutoModePage() {

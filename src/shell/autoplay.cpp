@@ -60,9 +60,7 @@ void applyAutoplay() {
     platform::setCursorOverride(menu ? std::optional<std::pair<int, int>>({kFirstRowX, kFirstRowY})
                                      : std::nullopt);
     if ((line->kind == Text || menu) && now - a.since >= a.pageMs) {
-        // A left click released on this pass.
-        prevKeyState[platform::VK_LBUTTON] |= 0x80;
-        keyState[platform::VK_LBUTTON] &= 0x7F;
+        releaseClickNow();
         a.since = now;
     }
 }

@@ -6,10 +6,6 @@
 set -eu
 . "$(dirname "$0")/lib.sh"
 
-pages() {
-    sed -n 's/^tsuzuri: line [0-9]* Text: \(.*\)/\1/p' "$WORK/err" | tr '\n' ' '
-}
-
 make_game "$WORK/games/first" "[GameState]" "DefaultScriptFileName=start.txt"
 printf 'First game\r\n' >"$WORK/games/first/script/start.txt"
 make_game "$WORK/games/more/third" "[GameState]"

@@ -10,10 +10,6 @@ make_game "$game" "[GameState]" "DefaultScriptFileName=start.txt"
 printf '%s\r\n' 'Intro' 'choices||A\a||B\b||C\c' '\\a' 'A page' '\end' '\\b' 'B page' '\end' \
     '\\c' 'C page' '\\end' >"$game/script/start.txt"
 
-pages() {
-    sed -n 's/^tsuzuri: line [0-9]* Text: \(.*\)/\1/p' "$WORK/err" | tr '\n' ' '
-}
-
 cat >"$WORK/input.txt" <<'EOF2'
 pass 40 tap pad-a
 pass 45 tap pad-down
@@ -82,12 +78,7 @@ pass 40 touch 700 100
 pass 45 touch 400 545
 pass 50 touch 10 10
 EOF2
-set +e
-timeout 60 "$TSUZURI" --headless --scale 2 --input "$WORK/input.txt" --trace-lines "$game" \
-    >"$WORK/out" 2>"$WORK/err"
-rc=$?
-set -e
-expect_rc 0
+run_story "$WORK/input.txt" "$game" --scale 2
 [ "$(pages)" = "Intro C page " ] || fail "with taps the pages were '$(pages)'"
 
 # Back held 300 ms does nothing; held from 1 s on it quits at about 2 s, long before the

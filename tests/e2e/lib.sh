@@ -96,14 +96,24 @@ find_window() {
     fail "no window appeared: $(cat "$WORK/err")"
 }
 
-# Plays the game headless under the input script $1 with --trace-lines; the story must end the
-# program by itself with exit code 0. Leaves "INDEX KIND" of each line visited in $WORK/visited.
+# Plays the game $2 headless under the input script $1 with --trace-lines and any further
+# options; the story must end the program by itself with exit code 0. Leaves "INDEX KIND" of
+# each line visited in $WORK/visited.
 run_story() {
+    story_input=$1
+    story_game=$2
+    shift 2
     set +e
-    timeout 60 "$TSUZURI" --headless --input "$1" --trace-lines "$2" >"$WORK/out" 2>"$WORK/err"
+    timeout 60 "$TSUZURI" --headless --input "$story_input" --trace-lines "$@" "$story_game" \
+        >"$WORK/out" 2>"$WORK/err"
     rc=$?
     set -e
     [ "$rc" -ne 124 ] || fail "the story did not end the program: $(cat "$WORK/err")"
     expect_rc 0
     sed -n 's/^tsuzuri: line \([0-9]*\) \([A-Za-z]*\):.*/\1 \2/p' "$WORK/err" >"$WORK/visited"
+}
+
+# The texts of the pages the last traced run showed, in order, each followed by a space.
+pages() {
+    sed -n 's/^tsuzuri: line [0-9]* Text: \(.*\)/\1/p' "$WORK/err" | tr '\n' ' '
 }

@@ -11,23 +11,13 @@ make_game "$game" "[GameState]" "DefaultScriptFileName=start.txt"
 printf '%s\r\n' 'choices||A\a||B\b||C\c' '\\a' 'A page' '\\b' 'B page' '\\c' 'C page' \
     >"$game/script/start.txt"
 
-# The texts of the pages the last run showed, in order.
-pages() {
-    sed -n 's/^tsuzuri: line [0-9]* Text: \(.*\)/\1/p' "$WORK/err" | tr '\n' ' '
-}
-
 # --scale 2: the window is 1600x1200; row 2 (frame y 532-558) is at y 1064-1116.
 cat >"$WORK/input.txt" <<'EOF2'
 pass 40 move 1200 1090
 pass 45 tap left
 pass 50 tap left
 EOF2
-set +e
-timeout 60 "$TSUZURI" --headless --scale 2 --input "$WORK/input.txt" --trace-lines "$game" \
-    >"$WORK/out" 2>"$WORK/err"
-rc=$?
-set -e
-expect_rc 0
+run_story "$WORK/input.txt" "$game" --scale 2
 [ "$(pages)" = "C page " ] || fail "at --scale 2 the pages shown were '$(pages)', not 'C page'"
 
 # Fullscreen on the 1920x1080 desktop: the frame is 1440x1080 from x 240, 1.8 times 800x600;
@@ -40,12 +30,7 @@ pass 55 tap left
 pass 60 tap left
 pass 65 tap left
 EOF2
-set +e
-timeout 60 "$TSUZURI" --headless --fullscreen --input "$WORK/input.txt" --trace-lines "$game" \
-    >"$WORK/out" 2>"$WORK/err"
-rc=$?
-set -e
-expect_rc 0
+run_story "$WORK/input.txt" "$game" --fullscreen
 [ "$(pages)" = "B page C page " ] ||
     fail "in fullscreen the pages shown were '$(pages)', not 'B page C page'"
 
@@ -59,12 +44,7 @@ pass 60 tap left
 pass 65 tap left
 pass 70 tap left
 EOF2
-set +e
-timeout 60 "$TSUZURI" --headless --scale 2 --input "$WORK/input.txt" --trace-lines \
-    --record "$WORK/run" "$game" >"$WORK/out" 2>"$WORK/err"
-rc=$?
-set -e
-expect_rc 0
+run_story "$WORK/input.txt" "$game" --scale 2 --record "$WORK/run"
 [ "$(pages)" = "A page B page C page " ] ||
     fail "after resizing the pages shown were '$(pages)', not 'A page B page C page'"
 sizes=$(python3 - "$WORK/run" <<'PY'

@@ -29,30 +29,17 @@ find_window
 size() {
     xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
 }
-wait_for_size() {
+# The menus shown so far.
+menus() {
+    grep -c ' Choices: ' "$WORK/err"
+}
+# Waits up to 10 s for the command $1 (size, pages or menus) to answer $2.
+wait_for() {
     for _ in $(seq 200); do
-        [ "$(size)" = "$1" ] && return 0
+        [ "$($1)" = "$2" ] && return 0
         sleep 0.05
     done
-    fail "the window is $(size), not $1"
-}
-# The pages shown so far.
-pages() {
-    sed -n 's/^tsuzuri: line [0-9]* Text: \(.*\)/\1/p' "$WORK/err" | tr '\n' ' '
-}
-wait_for_pages() {
-    for _ in $(seq 200); do
-        [ "$(pages)" = "$1" ] && return 0
-        sleep 0.05
-    done
-    fail "the pages shown are '$(pages)', not '$1'"
-}
-wait_for_menu() {
-    for _ in $(seq 200); do
-        [ "$(grep -c ' Choices: ' "$WORK/err")" -ge "$1" ] && return 0
-        sleep 0.05
-    done
-    fail "menu $1 did not come"
+    fail "$1 is '$($1)', not '$2'"
 }
 
 # The rows lit in the window as shown now, for a frame at scale $1 from x $2: a lit row's band
@@ -90,19 +77,19 @@ point_at() {
     fail "with the pointer at $1,$2 the lit rows are '$(lit_rows "$3" "$4")', not '$5'"
 }
 
-wait_for_size 1600x1200
-wait_for_menu 1
+wait_for size 1600x1200
+wait_for menus 1
 # Row 2 of the menu is frame y 532-558: y 1064-1116 at 2x.
 point_at 1200 600 2 0 none
 point_at 1200 1090 2 0 2
 xdotool click 1
-wait_for_pages "C page "
+wait_for pages "C page "
 xdotool click 1
-wait_for_menu 2
+wait_for menus 2
 
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool key F11
-wait_for_size 2400x1350
+wait_for size 2400x1350
 # Row 1 is frame y 506-532: y 1139-1197 at 2.25. On the left bar nothing lights or is picked.
 point_at 150 1168 2.25 300 none
 xdotool click 1
@@ -110,13 +97,13 @@ sleep 0.5
 [ "$(pages)" = "C page " ] || fail "a click on the bar picked a row: $(pages)"
 point_at 1200 1168 2.25 300 1
 xdotool click 1
-wait_for_pages "C page B page "
+wait_for pages "C page B page "
 
 # Alt+Enter leaves fullscreen; its Enter does not turn the page.
 xdotool key alt+Return
-wait_for_size 1600x1200
+wait_for size 1600x1200
 sleep 0.5
-[ "$(grep -c ' Choices: ' "$WORK/err")" -eq 2 ] || fail "the Enter of Alt+Enter turned the page"
+[ "$(menus)" -eq 2 ] || fail "the Enter of Alt+Enter turned the page"
 
 xdotool key Escape
 wait_for_player_end "Escape did not end the program"
@@ -132,7 +119,7 @@ for _ in $(seq 200); do
     sleep 0.05
 done
 expected=$(echo "$extents" | awk -F, '{h = 1350 - $3 - $4; printf "%dx%d", int(h * 4 / 3 + 0.5), h}')
-wait_for_size "$expected"
+wait_for size "$expected"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool key Escape
 wait_for_player_end "Escape did not end the program"
