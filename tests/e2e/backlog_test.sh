@@ -92,8 +92,11 @@ printf 'pass 30 tap a\n' >"$WORK/auto.txt"
 run --headless --input "$WORK/auto.txt" --record "$WORK/auto" --seconds 7 "$game"
 expect_rc 0
 python3 - "$WORK/auto" <<'PY' || fail "auto mode does not keep its timing"
+import os
 import sys
 
+# Sanitizer builds run slower; CI allows them this much more.
+slack = int(os.environ.get("TSUZURI_TIMING_SLACK_MS", "0"))
 rows = [line.rstrip("\n").split("\t") for line in open(f"{sys.argv[1]}/index.tsv")][1:]
 shown = {}
 for _, _, ms, _, line in rows:
@@ -103,6 +106,6 @@ assert sorted(shown) == [0, 1, 3, 4], "auto mode went past the menu or missed a 
 # A page turns on the first pass after its time; passes are about 10 ms.
 for page, turn, wait in ((0, 1, 1500 + 60 * 5), (1, 3, 1500 + 60 * 10), (3, 4, 2500)):
     took = shown[turn] - shown[page]
-    assert wait <= took <= wait + 60, f"line {page} turned after {took} ms, not {wait}"
+    assert wait <= took <= wait + 60 + slack, f"line {page} turned after {took} ms, not {wait}"
 PY
 echo "backlog: all checks passed"
