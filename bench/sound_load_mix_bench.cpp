@@ -17,11 +17,11 @@
 #include <ctime>
 #include <string>
 
-#include "shell/main_window.h"
 #include "sound/mixer.h"
 #include "sound/sound_layer.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri {
 namespace {

@@ -1,5 +1,5 @@
 // Remembered places: the state file --continue reads back.
-#include "shell/remembered_place.h"
+#include "app/remembered_place.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tsuzuri::StoryPlace place;

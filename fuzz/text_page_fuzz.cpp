@@ -3,7 +3,6 @@
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "graphics/text_layer.h"
-#include "platform/input.h"
 
 using namespace tsuzuri;
 
@@ -21,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         renderState.textTexture = createTexture(kScreenWidth, kScreenHeight);
     }
     // The first byte chooses whether Ctrl is held (the outline set).
-    keyState[0x11] = size > 0 && (data[0] & 1) ? 0x80 : 0;
+    const bool skipping = size > 0 && (data[0] & 1) != 0;
     const std::string page = fuzz::asText(data, size);
     clearTextLayer();
-    drawTextPage(page.c_str());
+    drawTextPage(page.c_str(), skipping);
     return 0;
 }

@@ -8,8 +8,8 @@
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/wao_sequence.h"
-#include "shell/main_window.h"
 #include "sound/sound_layer.h"
+#include "ui/main_window.h"
 
 using namespace tsuzuri;
 

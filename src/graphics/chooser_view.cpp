@@ -16,7 +16,6 @@ namespace {
 constexpr int kTextLeft = 20;
 constexpr int kTextRight = 780;
 constexpr int kColumnWidth = 13;  // half a full-width character, as on a page
-constexpr std::uint32_t kFramePauseMs = 10;
 // ▲ and ▼, marking rows scrolled off above and below.
 constexpr char kMoreAboveMark[] = "\x81\xA3";
 constexpr char kMoreBelowMark[] = "\x81\xA5";
@@ -100,7 +99,6 @@ bool renderChooser(const ChooserView& view) {
         shownView = view;
         ++renderState.framesPresented;
     }
-    platform::sleepMs(kFramePauseMs);
     return true;
 }
 

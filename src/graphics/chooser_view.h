@@ -26,7 +26,7 @@ struct ChooserView {
 };
 
 // Shows the view: draws and presents it when it differs from the one shown last (or the window
-// asks for its content again or changed size), then pauses for 10 ms. Answers false when the
+// asks for its content again or changed size); never waits. Answers false when the
 // display cannot go on. The text layer is left holding the chooser's text; the caller clears it
 // when the chooser closes.
 bool renderChooser(const ChooserView& view);

@@ -12,7 +12,6 @@
 #include "graphics/text_font.h"
 #include "graphics/text_layer.h"
 #include "graphics/texture_loader.h"
-#include "platform/input.h"
 #include "platform/main_window.h"
 #include "platform/platform.h"
 
@@ -22,8 +21,6 @@ RenderState renderState;
 
 namespace {
 
-// Pause after each presented frame, so that waiting for the reader does not spin a core.
-constexpr std::uint32_t kFramePauseMs = 10;
 // The choice highlight: a band 30 pixels high from 478 + 30 * row.
 constexpr int kBandTop = 478;
 constexpr int kBandHeight = 30;
@@ -267,13 +264,13 @@ void composeFrame(const FrameScene& scene) {
     drawCornerNote(frame);
 }
 
-std::int32_t renderFrame(const FrameScene& scene) {
+std::int32_t renderFrame(const FrameScene& scene, std::uint32_t nowMs) {
     if (renderState.frame.empty()) {
         return 0;
     }
     const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
     fitOutputToWindow();
-    expireCornerNote(platform::timeGetTime());
+    expireCornerNote(nowMs);
     const FrameInputs inputs = currentFrameInputs(scene);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame(scene);
@@ -285,9 +282,6 @@ std::int32_t renderFrame(const FrameScene& scene) {
         }
         lastPresented = inputs;
         ++renderState.framesPresented;
-    }
-    if (!isAdvanceReleased() && !isSkipKeyDown()) {
-        platform::sleepMs(kFramePauseMs);
     }
     return 1;
 }

@@ -51,9 +51,10 @@ extern RenderState renderState;
 Status initRenderDevice();
 // Releases the scene, text and window layers and the frame. Answers 0.
 Status shutdownRenderDevice();
-// Composes and presents one frame and paces the loop. Answers 1 to go on, 0 when the display
-// cannot go on.
-std::int32_t renderFrame(const FrameScene& scene);
+// Composes and presents the frame when anything it shows has changed since the last one (a
+// corner note past its time at clock `nowMs` goes first). Never waits: the main loop paces
+// itself. Answers 1 to go on, 0 when the display cannot go on.
+std::int32_t renderFrame(const FrameScene& scene, std::uint32_t nowMs);
 // Loads a picture and makes it the scene picture; on failure the old one stays.
 Status showScenePicture(const GamePath& path);
 // Loads "playwindow.bmp" of the game's "cg" folder as the message window picture.

@@ -13,7 +13,6 @@
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "platform/frame_geometry.h"
-#include "platform/input.h"
 
 namespace tsuzuri {
 namespace {
@@ -194,11 +193,12 @@ void drawPageInto(const LockedRect& lock, const char* text, bool skipping) {
 
 }  // namespace
 
-int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available) {
-    return drawGlyphAs(lock, x, y, bytes, available, isSkipKeyDown());
+int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available,
+              bool skipping) {
+    return drawGlyphAs(lock, x, y, bytes, available, skipping);
 }
 
-Status drawTextPage(const char* text) {
+Status drawTextPage(const char* text, bool skipping) {
     Texture* layer = renderState.textTexture.get();
     if (layer == nullptr || text == nullptr) {
         return S_OK;
@@ -207,7 +207,6 @@ Status drawTextPage(const char* text) {
     if (failed(lockTexture(layer, lock))) {
         return S_OK;
     }
-    const bool skipping = isSkipKeyDown();
     drawPageInto(lock, text, skipping);
     unlockTexture(layer);
     drawnPages.push_back({text, skipping});

@@ -19,8 +19,9 @@ Status clearTextLayer();
 
 // Draws a page ("\n" breaks lines) into the text layer without clearing it first. Answers 0.
 // The layout is always on the 800x600 grid; a larger or smaller layer gets each character at
-// its place scaled, rasterised at the font's current scale (see setTextFontScale).
-Status drawTextPage(const char* text);
+// its place scaled, rasterised at the font's current scale (see setTextFontScale). While the
+// reader skips, `skipping` draws a cheaper outline that looks almost the same.
+Status drawTextPage(const char* text, bool skipping = false);
 
 // Draws the pages drawn since the layer was last cleared again, into a cleared layer: after
 // the layer has been made anew at another size.
@@ -43,6 +44,7 @@ std::uint64_t textPagesDrawn();
 // Draws the character starting at `bytes` (at most `available` bytes may be read) with the
 // pen at (x, y) of the layer's pixels: outline first, then body. Answers how many bytes the
 // character takes.
-int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available);
+int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size_t available,
+              bool skipping = false);
 
 }  // namespace tsuzuri

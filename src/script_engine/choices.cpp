@@ -82,9 +82,9 @@ void pickRow(const ChoiceMenu& menu, std::int32_t row, std::int32_t lineIndex) {
 
 // Up and Down move the highlight from where it is (the first Down from nowhere lights the
 // first row, the first Up the last), within the rows there are. Answers whether they did.
-bool moveHighlightByKeys(const ChoiceMenu& menu, std::int32_t pointerRow) {
-    const bool up = isUpReleased();
-    const bool down = isDownReleased();
+bool moveHighlightByKeys(const ChoiceMenu& menu, std::int32_t pointerRow, const StoryInput& input) {
+    const bool up = isUpReleased(input);
+    const bool down = isDownReleased(input);
     if ((!up && !down) || menu.count == 0) {
         return false;
     }
@@ -92,15 +92,17 @@ bool moveHighlightByKeys(const ChoiceMenu& menu, std::int32_t pointerRow) {
     std::int32_t row = from < 0 ? (down ? 0 : menu.count - 1) : from + (down ? 1 : -1);
     row = std::clamp(row, std::int32_t{0}, menu.count - 1);
     sceneState.keyRow = row;
-    cursorFramePos(sceneState.keyCursorX, sceneState.keyCursorY);
+    if (input.pointerKnown) {
+        sceneState.keyCursorX = input.pointerX;
+        sceneState.keyCursorY = input.pointerY;
+    }
     return true;
 }
 
 // Whether the pointer has moved since the keys took the highlight.
-bool pointerMovedSinceKeys() {
-    int x = 0;
-    int y = 0;
-    return cursorFramePos(x, y) && (x != sceneState.keyCursorX || y != sceneState.keyCursorY);
+bool pointerMovedSinceKeys(const StoryInput& input) {
+    return input.pointerKnown &&
+           (input.pointerX != sceneState.keyCursorX || input.pointerY != sceneState.keyCursorY);
 }
 
 }  // namespace
@@ -153,7 +155,7 @@ void buildMenuText(const ChoiceMenu& menu, char (&out)[kMenuTextBytes]) {
     }
 }
 
-void showChoiceMenu(std::int32_t lineIndex) {
+void showChoiceMenu(std::int32_t lineIndex, const StoryInput& input) {
     if (lineIndex < 0 || lineIndex >= static_cast<std::int32_t>(sceneState.lines.size())) {
         return;
     }
@@ -164,20 +166,20 @@ void showChoiceMenu(std::int32_t lineIndex) {
         char menuText[kMenuTextBytes];
         buildMenuText(menu, menuText);
         clearTextLayer();
-        drawTextPage(menuText);
+        drawTextPage(menuText, isSkipKeyDown(input));
         sceneState.textDirty = 0;
         sceneState.keyRow = -1;
     }
 
-    const bool advance = isAdvanceReleased();
+    const bool advance = isAdvanceReleased(input);
     if (sceneState.windowShown == 0) {
         // The first input after hiding only brings the window back.
-        if (advance || isToggleReleased() || isSkipKeyDown()) {
+        if (advance || isToggleReleased(input) || isSkipKeyDown(input)) {
             sceneState.windowShown = 1;
         }
         return;
     }
-    if (isToggleReleased()) {
+    if (isToggleReleased(input)) {
         sceneState.windowShown = 0;
         return;
     }
@@ -186,14 +188,14 @@ void showChoiceMenu(std::int32_t lineIndex) {
     // one highlighted, and the one a click picks.
     std::int32_t pointerRow = -1;
     for (std::int32_t j = 0; j < menu.count; ++j) {
-        if (isCursorInRect(&menu.rows[j])) {
+        if (isCursorInRect(input, &menu.rows[j])) {
             pointerRow = j;
         }
     }
-    if (sceneState.keyRow >= 0 && pointerMovedSinceKeys()) {
+    if (sceneState.keyRow >= 0 && pointerMovedSinceKeys(input)) {
         sceneState.keyRow = -1;  // the pointer takes the highlight back
     }
-    moveHighlightByKeys(menu, pointerRow);
+    moveHighlightByKeys(menu, pointerRow, input);
     const std::int32_t lit = sceneState.keyRow >= 0 ? sceneState.keyRow : pointerRow;
     sceneState.choiceHover = lit >= 0 ? 1 : 0;
     sceneState.hoverRow = lit;
@@ -202,7 +204,7 @@ void showChoiceMenu(std::int32_t lineIndex) {
     }
     // A click always picks the row under the pointer; Enter picks the keys' row while they
     // hold the highlight.
-    if (sceneState.keyRow >= 0 && !isClickReleased()) {
+    if (sceneState.keyRow >= 0 && !isClickReleased(input)) {
         pickRow(menu, sceneState.keyRow, lineIndex);
     } else if (pointerRow >= 0) {
         pickRow(menu, pointerRow, lineIndex);

@@ -8,12 +8,12 @@
 #include "common/game_path.h"
 #include "graphics/render_device.h"
 #include "graphics/text_layer.h"
-#include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/choices.h"
 #include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
+#include "script_engine/story_input.h"
 #include "script_engine/wao_sequence.h"
 #include "sound/sound_layer.h"
 
@@ -88,9 +88,10 @@ Outcome playOnChannel(SoundId& channel, const std::string& name, bool looping, s
 }
 
 // Wao and LoopWao: the track is cleared; unless skipping, the sequence is read into it.
-Outcome startSequence(std::int32_t track, const std::string& name, std::int32_t index) {
+Outcome startSequence(std::int32_t track, const std::string& name, std::int32_t index,
+                      const StoryInput& input) {
     clearCueTrack(track);
-    if (isSkipKeyDown()) {
+    if (isSkipKeyDown(input)) {
         return goOn(index + 1);
     }
     if (failed(loadCueTrack(gamePath("wave", name), track))) {
@@ -105,14 +106,14 @@ Outcome keepName(std::string& slot, std::string name, Outcome outcome) {
     return outcome;
 }
 
-Outcome runTextPage(std::int32_t index) {
+Outcome runTextPage(std::int32_t index, const StoryInput& input) {
     if (sceneState.textDirty != 0) {
         clearTextLayer();
-        drawTextPage(lineAt(index).text.c_str());
+        drawTextPage(lineAt(index).text.c_str(), isSkipKeyDown(input));
         sceneState.textDirty = 0;
     }
     std::int32_t next = index;
-    if (isAdvanceReleased() || isSkipKeyDown()) {
+    if (isAdvanceReleased(input) || isSkipKeyDown(input)) {
         if (sceneState.windowShown != 0) {
             keepReadPage(-1);
             sceneState.textDirty = 1;
@@ -124,7 +125,7 @@ Outcome runTextPage(std::int32_t index) {
             sceneState.windowShown = 1;
         }
     }
-    if (isToggleReleased()) {
+    if (isToggleReleased(input)) {
         sceneState.windowShown = sceneState.windowShown != 0 ? 0 : 1;
     }
     return endStep(next);
@@ -135,8 +136,8 @@ void endFlash() {
     renderState.flashLevel = 0;
 }
 
-Outcome runFlash(std::int32_t index) {
-    if (isSkipKeyDown()) {
+Outcome runFlash(std::int32_t index, const StoryInput& input) {
+    if (isSkipKeyDown(input)) {
         endFlash();
         return goOn(index + 1);
     }
@@ -158,7 +159,7 @@ Outcome runNextScript(std::int32_t index) {
     return goOn(0);
 }
 
-Outcome runLine(std::int32_t index) {
+Outcome runLine(std::int32_t index, const StoryInput& input) {
     switch (lineAt(index).kind) {
         case Comment:
         case Label:
@@ -186,26 +187,26 @@ Outcome runLine(std::int32_t index) {
             sceneState.bgmName.clear();
             return goOn(index + 1);
         case Wao:
-            return startSequence(0, textOf(index, 0), index);
+            return startSequence(0, textOf(index, 0), index, input);
         case LoopWao:
-            return keepName(sceneState.loopWaoName, isSkipKeyDown() ? "" : textOf(index, 1),
-                            startSequence(1, textOf(index, 1), index));
+            return keepName(sceneState.loopWaoName, isSkipKeyDown(input) ? "" : textOf(index, 1),
+                            startSequence(1, textOf(index, 1), index, input));
         case StopLoopWao:
             clearCueTrack(1);
             sceneState.loopWaoName.clear();
             return goOn(index + 1);
         case Text:
-            return runTextPage(index);
+            return runTextPage(index, input);
         case Choices:
             sceneState.currentLine = index;
-            showChoiceMenu(index);
+            showChoiceMenu(index, input);
             return endStep(sceneState.currentLine);
         case Jump: {
             const std::int32_t target = findLabel(textOf(index, 1).c_str());
             return goOn(target != -1 ? target : index + 1);
         }
         case Flash:
-            return runFlash(index);
+            return runFlash(index, input);
         case NextScript:
             return runNextScript(index);
     }
@@ -215,7 +216,7 @@ Outcome runLine(std::int32_t index) {
 
 }  // namespace
 
-void stepScene() {
+void stepScene(const StoryInput& input) {
     std::int32_t index = sceneState.currentLine;
     if (index < 0 || index >= lineCount()) {
         return;
@@ -227,11 +228,11 @@ void stepScene() {
     }
     std::int32_t linesRun = 0;
     while (index < lineCount()) {
-        Outcome outcome = runLine(index);
+        Outcome outcome = runLine(index, input);
         if (outcome.kind == Outcome::MakeText) {
             // For good: coming back to this line shows the page without trying again.
             lineAt(index).kind = Text;
-            outcome = runTextPage(index);
+            outcome = runTextPage(index, input);
         }
         ++linesRun;
         if (outcome.kind == Outcome::EndStep) {
@@ -291,7 +292,7 @@ void startStoryAt(std::int32_t line) {
         // A stop needs nothing done: nothing plays yet. A line whose media fails is passed over.
         if (i >= 0 && lineAt(i).kind != StopBGM && lineAt(i).kind != StopLoopSE &&
             lineAt(i).kind != StopLoopWao) {
-            runLine(i);
+            runLine(i, StoryInput{});  // as on arriving there: nothing held
         }
     }
     resumeStoryAt(line);

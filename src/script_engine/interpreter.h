@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "script_engine/story_input.h"
+
 namespace tsuzuri {
 
 // A step ends at the latest after this many lines, or once it has taken longer than
@@ -14,8 +16,9 @@ constexpr std::uint32_t kMaxStepMs = 1000;
 
 // Runs one step of the story from the current line: immediate lines (pictures, sounds,
 // labels, jumps, script changes) run at once, and the step ends at the first page, menu or
-// flash, which is handled again on every pass until it lets the story go on.
-void stepScene();
+// flash, which is handled again on every pass until it lets the story go on. `input` is what
+// this pass's input means to the story.
+void stepScene(const StoryInput& input);
 
 // True when the story has run out of lines (also when none were ever loaded).
 bool isSceneFinished();

@@ -10,8 +10,8 @@
 #include "platform/headless.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
-#include "shell/main_window.h"
 #include "support/headless_device.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri {
 namespace {

@@ -9,7 +9,7 @@
 #include "platform/headless.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
-#include "shell/main_window.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri {
 namespace {
@@ -122,7 +122,7 @@ TEST_F(RenderDeviceTest, ClearTextLayerMakesEveryPixelTransparent) {
 
 TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
     renderState.sceneTexture = filled(2, 2, 0xFF123456);
-    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
     const platform::CapturedFrame& frame = platform::headlessLastFrame();
     ASSERT_EQ(frame.width, 800);
     EXPECT_EQ(frame.pixels[static_cast<size_t>(299) * 800 + 399], 0xFF123456u);
@@ -130,26 +130,26 @@ TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
 }
 
 TEST_F(RenderDeviceTest, UnchangedFramesAreNotComposedOrPresentedAgain) {
-    EXPECT_EQ(renderFrame(sceneState), 1);
-    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 1u);
 
     clearTextLayer();  // the text layer was written
-    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
 
     sceneState.windowShown = 0;
-    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 3u);
 
     stepFlash();
-    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
     stepFlash();
-    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 5u) << "every flash level is shown";
 
     renderState.sceneTexture = filled(4, 4, 0xFF000000);
-    EXPECT_EQ(renderFrame(sceneState), 1);
+    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 6u);
     EXPECT_EQ(platform::headlessLastFrame().pixels[static_cast<size_t>(300) * 800 + 400],
               0xFFF5F5F5u)

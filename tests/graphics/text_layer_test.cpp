@@ -14,11 +14,10 @@
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "platform/headless.h"
-#include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
-#include "shell/main_window.h"
 #include "support/png_file.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri {
 namespace {
@@ -28,7 +27,6 @@ protected:
     void SetUp() override {
         platform::selectBackend(platform::Backend::Headless);
         platform::setHeadlessInput({});
-        resetKeyboardState();
         ASSERT_TRUE(createMainWindow());
         const Status status = initRenderDevice();
         if (status == E_NO_TEXT_FONT) {
@@ -41,7 +39,6 @@ protected:
         setGlyphCacheEnabled(true);
         shutdownRenderDevice();
         unregisterMainWindowClass();
-        resetKeyboardState();
         platform::selectBackend(platform::Backend::Sdl);
     }
 
@@ -230,8 +227,8 @@ TEST_F(TextLayerTest, BodyIsWhiteOverBlackOutlineAcrossNeighbours) {
 }
 
 TEST_F(TextLayerTest, SkippingDrawsOnlyTheDiagonalOutline) {
-    keyState[platform::VK_CONTROL] = 0x80;
-    draw("MW");
+    ASSERT_EQ(clearTextLayer(), S_OK);
+    drawTextPage("MW", true);
     const std::vector<std::uint32_t> expected =
         referencePage({{20, 480}, {33, 480}}, {'M', 'W'}, true);
     const PixelVector& pixels = renderState.textTexture->pixels;

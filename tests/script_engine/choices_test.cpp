@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/cue_worker.h"
 #include "script_engine/scene_state.h"
-#include "shell/cue_worker.h"
 #include "support/scene_fixture.h"
 
 namespace tsuzuri {

@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
+#include "app/cue_worker.h"
 #include "graphics/render_device.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
-#include "shell/cue_worker.h"
 #include "sound/sound_layer.h"
 #include "support/scene_fixture.h"
 

@@ -6,9 +6,9 @@
 
 #include <utility>
 
+#include "app/cue_worker.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
-#include "shell/cue_worker.h"
 #include "sound/sound_layer.h"
 #include "support/scoped_sound.h"
 #include "support/temp_folder.h"

@@ -10,12 +10,12 @@
 #include "platform/audio.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
-#include "shell/main_window.h"
 #include "sound/mixer.h"
 #include "sound/sound_layer.h"
 #include "support/spectrum.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri {
 namespace {

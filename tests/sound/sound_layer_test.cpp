@@ -11,11 +11,11 @@
 
 #include "platform/headless.h"
 #include "platform/platform.h"
-#include "shell/main_window.h"
 #include "sound/mixer.h"
 #include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri {
 namespace {

@@ -81,10 +81,10 @@ std::int32_t wrap_stepFlash() {
 Status wrap_clearTextLayer() {
     return record("clearTextLayer", real_clearTextLayer, nothing);
 }
-Status wrap_drawTextPage(const char* text) {
+Status wrap_drawTextPage(const char* text, bool skipping) {
     return record(
         std::string("drawTextPage ") + (text != nullptr ? text : "(null)"),
-        [&] { return real_drawTextPage(text); }, nothing);
+        [&] { return real_drawTextPage(text, skipping); }, nothing);
 }
 SoundId wrap_SoundLoad(const GamePath& path) {
     return record(

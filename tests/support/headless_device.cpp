@@ -3,7 +3,7 @@
 #include "graphics/render_device.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
-#include "shell/main_window.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri::test {
 

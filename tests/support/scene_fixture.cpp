@@ -1,16 +1,15 @@
 #include "support/scene_fixture.h"
 
+#include "app/cue_worker.h"
 #include "graphics/render_device.h"
 #include "platform/headless.h"
-#include "platform/input.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "script_engine/wao_sequence.h"
-#include "shell/cue_worker.h"
-#include "shell/main_window.h"
 #include "support/wav_builder.h"
+#include "ui/main_window.h"
 
 namespace tsuzuri::test {
 
@@ -31,7 +30,6 @@ void SceneTest::SetUp() {
     ASSERT_TRUE(createMainWindow());
     ASSERT_EQ(sound.start("dummy"), S_OK);
     resetSceneState();
-    resetKeyboardState();
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     clearTracks();
@@ -44,7 +42,6 @@ void SceneTest::TearDown() {
     setSceneClock(nullptr);
     clearTracks();
     resetSceneState();
-    resetKeyboardState();
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     sound.stop();
@@ -83,17 +80,13 @@ void SceneTest::writePicture(const std::string& name) {
 }
 
 void SceneTest::step(Keys keys) {
-    resetKeyboardState();
-    if (keys.advance) {
-        prevKeyState[platform::VK_LBUTTON] = 0x80;
-    }
-    if (keys.toggle) {
-        prevKeyState[platform::VK_RBUTTON] = 0x80;
-    }
-    if (keys.skip) {
-        keyState[platform::VK_CONTROL] = 0x80;
-    }
-    stepScene();
+    StoryInput input;
+    input.advanceReleased = keys.advance;
+    input.clickReleased = keys.advance;
+    input.toggleReleased = keys.toggle;
+    input.skipHeld = keys.skip;
+    input.pointerKnown = platform::getCursorFramePos(mainWindow, input.pointerX, input.pointerY);
+    stepScene(input);
 }
 
 void SceneTest::moveCursor(int x, int y) {

@@ -1,0 +1,101 @@
+#include "app/cue_worker.h"
+
+#include <atomic>
+#include <system_error>
+#include <thread>
+
+#include "platform/platform.h"
+#include "script_engine/wao_sequence.h"
+
+namespace tsuzuri {
+namespace {
+
+constexpr std::uint32_t kWorkerPeriodMs = 10;
+
+std::uint8_t cueWorkerRunning = 0;  // guarded by cueLock
+std::thread cueWorkerThread;        // main thread only
+std::atomic<CueClock> cueClock{nullptr};
+
+std::uint32_t now() {
+    const CueClock clock = cueClock.load();
+    return clock != nullptr ? clock() : platform::timeGetTime();
+}
+
+// Starts at most one due cue of the track, or begins the next run of a repeating track. Times
+// are unsigned differences, so they stay right when the clock wraps around; a start time that
+// happens to read 0 only makes the run begin again on the next pass.
+void advanceTrack(CueTrack& track) {
+    if (track.startTime == 0) {
+        track.startTime = now();
+        track.nextCue = 0;
+    }
+    const auto count = static_cast<std::int32_t>(track.cues.size());
+    const std::uint32_t elapsed = now() - track.startTime;
+    if (track.nextCue < count) {
+        const Cue& cue = *track.cues[static_cast<size_t>(track.nextCue)];
+        if (cue.offsetMs <= elapsed) {
+            SoundPlay(cue.soundId, 0);
+            ++track.nextCue;
+        }
+    } else if (track.loops != 0 && track.periodMs <= elapsed) {
+        track.startTime = 0;
+    }
+}
+
+// One pass; answers whether the worker is to go on. Holds cueLock throughout, so the sounds
+// are started (taking the sound layer's lock inside) in the lock order cueLock, SoundLock.
+bool runPass() {
+    std::lock_guard lock(cueLock);
+    advanceTrack(cueTracks[0]);
+    advanceTrack(cueTracks[1]);
+    return cueWorkerRunning != 0;
+}
+
+// Plays the cues until asked to stop; the pass that sees the flag cleared is the last. The
+// lock is free while the worker sleeps.
+void runCueWorker() {
+    while (runPass()) {
+        platform::sleepMs(kWorkerPeriodMs);
+    }
+}
+
+}  // namespace
+
+void runCueWorkerPass() {
+    runPass();
+}
+
+void setCueWorkerClock(CueClock clock) {
+    cueClock.store(clock);
+}
+
+Status startCueWorker() {
+    if (cueWorkerThread.joinable()) {
+        return E_FAIL;
+    }
+    {
+        std::lock_guard lock(cueLock);
+        cueWorkerRunning = 1;
+    }
+    try {
+        cueWorkerThread = std::thread(runCueWorker);
+    } catch (const std::system_error&) {
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+Status stopCueWorker() {
+    {
+        std::lock_guard lock(cueLock);
+        cueWorkerRunning = 0;
+    }
+    if (cueWorkerThread.joinable()) {
+        cueWorkerThread.join();
+    }
+    clearCueTrack(0);
+    clearCueTrack(1);
+    return S_OK;
+}
+
+}  // namespace tsuzuri

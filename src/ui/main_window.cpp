@@ -1,0 +1,99 @@
+#include "ui/main_window.h"
+
+#include <cstdio>
+#include <string>
+
+#include "capture/screenshot.h"
+#include "graphics/corner_note.h"
+#include "graphics/render_device.h"
+#include "sound/sound_layer.h"
+
+namespace tsuzuri {
+
+namespace {
+
+using platform::Message;
+using platform::MessageKind;
+
+// The volume steps of VolumeUp and VolumeDown.
+constexpr int kVolumeStep = 10;
+
+// The new state of the sound shows in the frame's corner for a moment.
+void showVolume() {
+    showCornerNote(SoundMuted() ? "Muted" : "Volume " + std::to_string(SoundVolume()),
+                   platform::timeGetTime());
+}
+
+}  // namespace
+
+bool createMainWindow(int scale, bool fitDesktop, bool fullscreen) {
+    std::string reason;
+    if (!platform::initWindowSystem(reason)) {
+        std::fprintf(stderr, "tsuzuri: %s\n", reason.c_str());
+        mainWindow = 0;
+        return false;
+    }
+    platform::WindowShape shape;
+    shape.resizable = scale > 0 || fitDesktop || fullscreen;
+    shape.fitDesktop = fitDesktop;
+    shape.fullscreen = fullscreen;
+    const int factor = scale > 0 ? scale : 1;
+    mainWindow = platform::createWindow(kScreenWidth * factor, kScreenHeight * factor, shape);
+    return mainWindow != 0;
+}
+
+bool takeWindowAction(const ActionPress& press) {
+    switch (press.action) {
+        case Action::Quit:
+            platform::postMessage(mainWindow, MessageKind::Close);
+            return true;
+        case Action::Fullscreen:
+            if (!press.repeat) {
+                platform::setFullscreen(mainWindow, !platform::isFullscreen(mainWindow));
+            }
+            return true;
+        case Action::Mute:
+            if (!press.repeat) {
+                SoundSetMuted(!SoundMuted());
+                showVolume();
+            }
+            return true;
+        case Action::VolumeUp:
+        case Action::VolumeDown:
+            SoundSetVolume(SoundVolume() +
+                           (press.action == Action::VolumeUp ? kVolumeStep : -kVolumeStep));
+            SoundSetMuted(false);
+            showVolume();
+            return true;
+        case Action::Screenshot:
+            if (!press.repeat) {
+                saveScreenshot();
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+void mainWindowProc(const Message& message) {
+    switch (message.kind) {
+        case MessageKind::Destroy:
+            platform::postQuitMessage();
+            return;
+        case MessageKind::Close:
+            // No question asked: the window goes, and is told of its destruction at once.
+            if (platform::isWindowAlive(message.window)) {
+                platform::destroyWindow(message.window);
+                mainWindowProc(Message{MessageKind::Destroy, message.window, 0});
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+void unregisterMainWindowClass() {
+    platform::shutdownWindowSystem();
+}
+
+}  // namespace tsuzuri

@@ -1,0 +1,251 @@
+// The cue worker: when cues start (on an injected clock, pass by pass), and its thread's life
+// with real sequences being cleared, rebuilt and stopped while it runs.
+#include "app/cue_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "script_engine/scene_state.h"
+#include "script_engine/wao_sequence.h"
+#include "support/scoped_sound.h"
+#include "support/temp_folder.h"
+#include "support/wav_builder.h"
+
+namespace tsuzuri {
+namespace {
+
+std::uint32_t fakeNow = 0;
+std::uint32_t fakeClock() {
+    return fakeNow;
+}
+
+void addCue(CueTrack& track, SoundId id, std::uint32_t offsetMs) {
+    track.cues.push_back(std::make_unique<Cue>(Cue{id, offsetMs}));
+}
+
+// Runs `passes` passes 10 ms apart from the clock reading `from` and answers the readings at
+// which a cue of the track started: the next cue moved on, or a new run began with its first.
+std::vector<std::uint32_t> runPasses(std::uint32_t from, int passes, int trackIndex) {
+    std::vector<std::uint32_t> started;
+    const CueTrack& track = cueTracks[trackIndex];
+    fakeNow = from;
+    for (int i = 0; i < passes; ++i, fakeNow += 10) {
+        const std::int32_t cueBefore = track.nextCue;
+        const std::uint32_t startBefore = track.startTime;
+        runCueWorkerPass();
+        const bool newRun = track.startTime != startBefore && track.startTime != 0;
+        if (track.nextCue > cueBefore || (newRun && track.nextCue == 1)) {
+            started.push_back(fakeNow);
+        }
+    }
+    return started;
+}
+
+class CueTimingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setCueWorkerClock(fakeClock);
+        cueTracks[0] = CueTrack{};
+        cueTracks[1] = CueTrack{};
+    }
+    void TearDown() override {
+        setCueWorkerClock(nullptr);
+        cueTracks[0] = CueTrack{};
+        cueTracks[1] = CueTrack{};
+    }
+};
+
+TEST_F(CueTimingTest, OneCuePerTrackAndPassOnTheFirstPassAtOrAfterItsTime) {
+    CueTrack& track = cueTracks[0];
+    addCue(track, 1, 0);
+    addCue(track, 2, 0);
+    addCue(track, 3, 15);  // already due when the second starts: one more pass
+    addCue(track, 4, 2505);
+    EXPECT_EQ(runPasses(5000, 400, 0), (std::vector<std::uint32_t>{5000, 5010, 5020, 7510}));
+    EXPECT_EQ(track.nextCue, 4);
+    EXPECT_EQ(track.startTime, 5000u) << "a finished one-shot track stays as it is";
+
+    // Both tracks advance on the same pass.
+    cueTracks[0] = CueTrack{};
+    addCue(cueTracks[0], 1, 0);
+    addCue(cueTracks[1], 2, 0);
+    cueTracks[1].loops = 1;
+    cueTracks[1].periodMs = 60000;
+    fakeNow = 100;
+    runCueWorkerPass();
+    EXPECT_EQ(cueTracks[0].nextCue, 1);
+    EXPECT_EQ(cueTracks[1].nextCue, 1);
+}
+
+TEST_F(CueTimingTest, RepeatingTrackStartsAgainOnePassAfterItsPeriod) {
+    CueTrack& track = cueTracks[1];
+    addCue(track, 1, 0);
+    addCue(track, 2, 500);
+    track.loops = 1;
+    track.periodMs = 2000;
+    // Each run: the cues at its start and 500 ms in; the next run begins a pass after the
+    // period has passed (the pass that sees it only marks the track for a new start).
+    EXPECT_EQ(runPasses(1000, 500, 1),
+              (std::vector<std::uint32_t>{1000, 1500, 3010, 3510, 5020, 5520}));
+}
+
+TEST_F(CueTimingTest, EmptyRepeatingTrackKeepsBeginningRunsAndPlaysNothing) {
+    CueTrack& track = cueTracks[1];
+    track.loops = 1;
+    fakeNow = 100;
+    runCueWorkerPass();
+    EXPECT_EQ(track.startTime, 0u) << "period 0: a new run on every pass";
+    track.periodMs = 50;
+    runCueWorkerPass();
+    EXPECT_EQ(track.startTime, 100u);
+    fakeNow = 150;
+    runCueWorkerPass();
+    EXPECT_EQ(track.startTime, 0u);
+}
+
+TEST_F(CueTimingTest, TimingSurvivesTheClockWrappingAround) {
+    CueTrack& once = cueTracks[0];
+    addCue(once, 1, 0);
+    addCue(once, 2, 500);
+    EXPECT_EQ(runPasses(0xFFFFFF00u, 60, 0),
+              (std::vector<std::uint32_t>{0xFFFFFF00u, 0x000000F4u}));
+
+    CueTrack& repeating = cueTracks[1];
+    addCue(repeating, 3, 0);
+    repeating.loops = 1;
+    repeating.periodMs = 300;
+    EXPECT_EQ(runPasses(0xFFFFFF06u, 40, 1),
+              (std::vector<std::uint32_t>{0xFFFFFF06u, 0x0000003Cu}));
+}
+
+// A run whose start reads exactly 0 looks unstarted, so the next pass starts it again.
+TEST_F(CueTimingTest, AStartTimeReadingZeroRestartsTheRunOnTheNextPass) {
+    CueTrack& track = cueTracks[0];
+    addCue(track, 1, 0);
+    addCue(track, 2, 1000);
+    fakeNow = 0;
+    runCueWorkerPass();
+    EXPECT_EQ(track.nextCue, 1);
+    EXPECT_EQ(track.startTime, 0u);
+    fakeNow = 10;
+    runCueWorkerPass();
+    EXPECT_EQ(track.startTime, 10u);
+    EXPECT_EQ(track.nextCue, 1) << "the first cue started over";
+}
+
+// The worker thread with real sequences on a real (silent) sound output.
+class CueWorkerThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(sound_.start("dummy"), S_OK);
+        sceneState.gameFolder = game_.path();
+        test::WavSpec shortSound;
+        shortSound.samples = std::string(400, '\x90');  // 50 ms
+        game_.write("wave/short.wav", test::buildWav(shortSound));
+        game_.write("wave/loop.wao", "title\r\nshort.wav\r\nshort.wav\r\n");
+        game_.write("wave/far.wao", "title\r\nshort.wav\r\n* 60\r\nshort.wav\r\n");
+    }
+    void TearDown() override {
+        stopCueWorker();
+        cueTracks[0] = CueTrack{};
+        cueTracks[1] = CueTrack{};
+        sound_.stop();
+        sceneState.gameFolder.clear();
+    }
+
+    Status load(const char* name, std::int32_t track) {
+        return loadCueTrack(GamePath{game_.path(), std::string("wave\\") + name}, track);
+    }
+
+    // Waits (up to a generous limit) until the condition holds under cueLock.
+    template <typename Condition>
+    static bool waitFor(Condition condition) {
+        for (int i = 0; i < 1000; ++i) {
+            {
+                std::lock_guard lock(cueLock);
+                if (condition()) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    static std::vector<SoundId> soundsOf(std::int32_t track) {
+        std::lock_guard lock(cueLock);
+        std::vector<SoundId> ids;
+        for (const auto& cue : cueTracks[track].cues) {
+            ids.push_back(cue->soundId);
+        }
+        return ids;
+    }
+
+    static bool allReleased(const std::vector<SoundId>& ids) {
+        for (const SoundId id : ids) {
+            if (SoundLength(id) != 0.0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    test::ScopedSound sound_;
+    test::TempFolder game_;
+};
+
+TEST_F(CueWorkerThreadTest, ClearingARepeatingTrackWhileItRunsEndsIt) {
+    ASSERT_EQ(startCueWorker(), S_OK);
+    EXPECT_LT(startCueWorker(), 0) << "one worker at a time";
+    ASSERT_EQ(load("loop.wao", 1), S_OK);
+    const std::vector<SoundId> ids = soundsOf(1);
+    // Two runs of 100 ms: the second has begun once its start time has moved on.
+    std::uint32_t firstStart = 0;
+    ASSERT_TRUE(waitFor([&] {
+        if (firstStart == 0) {
+            firstStart = cueTracks[1].startTime;
+        }
+        return firstStart != 0 && cueTracks[1].startTime != 0 &&
+               cueTracks[1].startTime != firstStart;
+    }));
+    EXPECT_EQ(clearCueTrack(1), S_OK);
+    EXPECT_TRUE(allReleased(ids));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::lock_guard lock(cueLock);
+    EXPECT_TRUE(cueTracks[1].cues.empty());
+}
+
+TEST_F(CueWorkerThreadTest, RebuildingTrackZeroWhileItRunsStartsTheNewSequenceFromItsStart) {
+    ASSERT_EQ(startCueWorker(), S_OK);
+    ASSERT_EQ(load("far.wao", 0), S_OK);
+    const std::vector<SoundId> old = soundsOf(0);
+    ASSERT_TRUE(waitFor([] { return cueTracks[0].nextCue == 1; }));
+    ASSERT_EQ(load("loop.wao", 0), S_OK);
+    EXPECT_TRUE(allReleased(old));
+    ASSERT_TRUE(waitFor([] { return cueTracks[0].nextCue == 2; }));
+    std::lock_guard lock(cueLock);
+    EXPECT_NE(cueTracks[0].startTime, 0u);
+}
+
+TEST_F(CueWorkerThreadTest, StoppingWhileBothTracksAreBusyReleasesEveryCue) {
+    ASSERT_EQ(startCueWorker(), S_OK);
+    ASSERT_EQ(load("far.wao", 0), S_OK);
+    ASSERT_EQ(load("loop.wao", 1), S_OK);
+    const std::vector<SoundId> once = soundsOf(0);
+    const std::vector<SoundId> repeating = soundsOf(1);
+    ASSERT_TRUE(waitFor([] { return cueTracks[0].nextCue == 1 && cueTracks[1].nextCue >= 1; }));
+    EXPECT_EQ(stopCueWorker(), S_OK);
+    EXPECT_TRUE(cueTracks[0].cues.empty());
+    EXPECT_TRUE(cueTracks[1].cues.empty());
+    EXPECT_TRUE(allReleased(once));
+    EXPECT_TRUE(allReleased(repeating));
+    EXPECT_EQ(cueTracks[1].loops, 1) << "clearing keeps the track's other fields";
+
+    // The worker can be started again afterwards.
+    EXPECT_EQ(startCueWorker(), S_OK);
+}
+
+}  // namespace
+}  // namespace tsuzuri
