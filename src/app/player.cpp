@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,11 +23,12 @@
 #include "sound/sound_layer.h"
 #include "ui/auto_mode.h"
 #include "ui/autoplay.h"
-#include "ui/backlog.h"
 #include "ui/in_window_chooser.h"
 #include "ui/input_reader.h"
 #include "ui/main_window.h"
 #include "ui/messages.h"
+#include "ui/screen.h"
+#include "ui/story_screen.h"
 
 namespace tsuzuri {
 namespace {
@@ -62,21 +64,6 @@ bool findStartScript(const std::string& scriptName) {
     }
     showFatal(kChosenScriptFailedText);
     return false;
-}
-
-// F5: the script is read again from its file and the story goes on at the same file line; the
-// message window picture is read again too. Said on stderr either way.
-void reloadFromDisk() {
-    const std::string name = sjisToUtf8ForDisplay(
-        sceneState.scriptFile.lexically_relative(sceneState.gameFolder).string());
-    std::string problem;
-    if (!reloadScript(problem)) {
-        std::fprintf(stderr, "tsuzuri: cannot reload %s: %s; the loaded script plays on\n",
-                     name.c_str(), problem.c_str());
-        return;
-    }
-    loadWindowPicture(sceneState.gameFolder);
-    std::fprintf(stderr, "tsuzuri: reloaded %s\n", name.c_str());
 }
 
 // Where this run remembers its place: set once the game is known; an empty state folder
@@ -193,6 +180,8 @@ void runMainLoop(const PlayerOptions& options) {
     platform::Message message{};
     bool guarded = true;
     InputReader reader;
+    ScreenStack screens;
+    screens.push(std::make_unique<StoryScreen>());
     platform::restartInputClock();
     const std::uint32_t loopStart = platform::timeGetTime();
     std::uint64_t idlePass = 0;
@@ -214,7 +203,7 @@ void runMainLoop(const PlayerOptions& options) {
         if (platform::peekMessage(message)) {
             if (message.kind != platform::MessageKind::Quit) {
                 for (const ActionPress& press : reader.pressesOf(message)) {
-                    if (!takeBacklogPress(press)) {
+                    if (!screens.takePress(press)) {
                         takeWindowAction(press);
                     }
                 }
@@ -224,38 +213,25 @@ void runMainLoop(const PlayerOptions& options) {
         }
         ++idlePass;
         ActionInput input;
-        bool readingBack = false;
+        std::uint32_t now = platform::timeGetTime();
         if (guarded) {
-            if (platform::timeGetTime() - loopStart >= kStartupGuardMs) {
+            if (now - loopStart >= kStartupGuardMs) {
                 guarded = false;
             }
             reader.discardPresses();
         } else {
             input = reader.sample(mainWindow);
-            const std::uint32_t now = platform::timeGetTime();
+            now = platform::timeGetTime();
             applyAutoplay(input, now);
             if (options.traceInput) {
                 traceInput(input, idlePass);
             }
-            if (input.wasReleased(Action::Reload)) {
-                reloadFromDisk();
-            }
             if (isQuitHoldComplete(backHeld, input, now) && mainWindow != 0) {
                 platform::postMessage(mainWindow, platform::MessageKind::Close);
             }
-            readingBack = stepBacklog(input);
-            applyAutoMode(readingBack, input, now);
         }
-        if (!readingBack) {
-            stepScene(storyInputOf(input));
-            watchAutoModePage(platform::timeGetTime());
-        }
-        if (isSceneFinished() && mainWindow != 0) {
-            platform::postMessage(mainWindow, platform::MessageKind::Close);
-        }
-        if (renderFrame(isBacklogOpen() ? backlogScene() : sceneState, platform::timeGetTime()) ==
-                0 &&
-            mainWindow != 0) {
+        screens.update(input, now);
+        if (!screens.draw(platform::timeGetTime()) && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
         if (!input.wasReleased(Action::Advance) && !input.isHeld(Action::Skip)) {
@@ -276,7 +252,7 @@ void runMainLoop(const PlayerOptions& options) {
     }
     stopAutoplay();
     stopRecording();
-    resetBacklog();
+    screens.clear();
     resetAutoMode();
     if (options.traceLines) {
         setLineTrace(nullptr);
@@ -349,7 +325,6 @@ int runPlayer(const PlayerOptions& options) {
     // Every run starts from the state a fresh process has (tests run several in one process).
     resetSceneState();
     clearReadPages();
-    resetBacklog();
     resetAutoMode();
 
     std::string scriptName;

@@ -46,6 +46,7 @@ struct ActionPress {
 // pass before (each release seen on exactly one pass), those held now, the pointer and the
 // wheel.
 struct ActionInput {
+    bool sampled = false;  // false on passes before input is read (the start-up guard)
     std::bitset<kActionCount> released;
     std::bitset<kActionCount> held;
     bool pointerKnown = false;  // the pointer, in the frame's 800x600 space

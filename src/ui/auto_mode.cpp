@@ -40,14 +40,17 @@ std::uint32_t drawnCharacterCount(std::string_view text) {
     return count;
 }
 
-void applyAutoMode(bool readingBack, ActionInput& input, std::uint32_t now) {
+void standAutoMode(const ActionInput& input, std::uint32_t now) {
+    if (input.wasReleased(Action::AutoMode)) {
+        switchAutoMode(!autoMode.on);
+    }
+    autoMode.drawnAtMs = now;
+}
+
+void applyAutoMode(ActionInput& input, std::uint32_t now) {
     AutoMode& a = autoMode;
     if (input.wasReleased(Action::AutoMode)) {
         switchAutoMode(!a.on);
-    }
-    if (readingBack) {
-        a.drawnAtMs = now;
-        return;
     }
     if (!a.on) {
         return;

@@ -17,9 +17,11 @@ constexpr std::uint32_t kAutoCharMs = 60;
 
 // Once per idle pass after the input is sampled and before the story steps, at clock `nowMs`:
 // the AutoMode action switches auto mode; the story's own input switches it off; a page whose
-// time has come gets a click added to `input`. While the reader looks back (`readingBack`) the
-// page stands still and its wait starts over.
-void applyAutoMode(bool readingBack, ActionInput& input, std::uint32_t nowMs);
+// time has come gets a click added to `input`.
+void applyAutoMode(ActionInput& input, std::uint32_t nowMs);
+// Instead, on a pass while the reader looks back: the AutoMode action still switches auto
+// mode, and the page's wait starts over.
+void standAutoMode(const ActionInput& input, std::uint32_t nowMs);
 // After the story's step, at clock `nowMs`: notices a page drawn in it, from when its wait is
 // measured.
 void watchAutoModePage(std::uint32_t nowMs);

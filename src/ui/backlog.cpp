@@ -1,31 +1,14 @@
 #include "ui/backlog.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <utility>
-#include <vector>
 
-#include "graphics/text_layer.h"
 #include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "ui/reader_mark.h"
 
 namespace tsuzuri {
-namespace {
 
-struct Backlog {
-    bool open = false;
-    std::int64_t back = 0;             // the page shown, this many back; 0: the story's own
-    int pendingSteps = 0;              // Page Up (+1) and Page Down (-1) since the last pass
-    bool closeAsked = false;           // Quit or Backlog while open
-    bool escapeTaken = false;          // the last Quit closed the backlog: its repeats are ours too
-    std::vector<DrawnPage> storyText;  // what the text layer showed when the backlog opened
-    FrameScene scene;
-};
-
-Backlog backlog;
-
-// A page or a menu is drawn and waits for the reader.
 bool storyWaits() {
     const std::int32_t index = sceneState.currentLine;
     if (index < 0 || index >= static_cast<std::int32_t>(sceneState.lines.size()) ||
@@ -36,96 +19,80 @@ bool storyWaits() {
     return kind == Text || kind == Choices;
 }
 
-void show(std::int64_t back) {
-    backlog.back = back;
-    const ReadPage& page = readPage(static_cast<std::size_t>(back));
-    showDrawnPages(page.text);
-    backlog.scene.windowShown = 1;
-    backlog.scene.choiceHover = page.pickedRow >= 0 ? 1 : 0;
-    backlog.scene.hoverRow = std::max(page.pickedRow, 0);
-    markBacklog(static_cast<std::size_t>(back), readPageCount());
+BacklogScreen::BacklogScreen(bool& quitTaken) : quitTaken_(quitTaken) {}
+
+void BacklogScreen::open(int steps, const ActionInput& input) {
+    open_ = true;
+    storyText_ = drawnTextPages();
+    move(steps, false, input);
 }
 
-void close() {
-    showDrawnPages(backlog.storyText);
-    backlog.storyText.clear();
-    backlog.open = false;
-    backlog.back = 0;
-    markBacklog(0, 0);
-}
-
-}  // namespace
-
-bool takeBacklogPress(const ActionPress& press) {
+bool BacklogScreen::takePress(const ActionPress& press) {
     switch (press.action) {
         case Action::OlderPage:
-            ++backlog.pendingSteps;
+        case Action::BacklogOlder:
+            ++pendingSteps_;
             return true;
         case Action::NewerPage:
-            --backlog.pendingSteps;
-            return true;
-        case Action::Backlog:  // opens the backlog, and leaves it
-            if (backlog.open) {
-                backlog.closeAsked = true;
-            } else {
-                ++backlog.pendingSteps;
-            }
-            return true;
-        case Action::BacklogOlder:  // older and newer pages, in the backlog only
         case Action::BacklogNewer:
-            if (backlog.open) {
-                backlog.pendingSteps += press.action == Action::BacklogOlder ? 1 : -1;
-            }
-            return backlog.open;
+            --pendingSteps_;
+            return true;
+        case Action::Backlog:
+            closeAsked_ = true;
+            return true;
         case Action::Quit:
-            if (backlog.open) {
-                backlog.closeAsked = true;
-                backlog.escapeTaken = true;
-            } else if (!press.repeat) {
-                backlog.escapeTaken = false;
-            }
-            return backlog.escapeTaken;
+            closeAsked_ = true;
+            quitTaken_ = true;
+            return true;
         default:
             return false;
     }
 }
 
-bool stepBacklog(const ActionInput& input) {
-    const int steps = std::exchange(backlog.pendingSteps, 0) + input.wheelNotches;
-    const bool closeAsked = std::exchange(backlog.closeAsked, false);
-    if (!backlog.open) {
-        if (steps <= 0 || !storyWaits() || readPageCount() == 0) {
-            return false;
-        }
-        backlog.open = true;
-        backlog.storyText = drawnTextPages();
-    }
+void BacklogScreen::update(ScreenStack&, ActionInput& input, std::uint32_t) {
+    move(std::exchange(pendingSteps_, 0) + input.wheelNotches, std::exchange(closeAsked_, false),
+         input);
+}
+
+void BacklogScreen::move(int steps, bool closeAsked, const ActionInput& input) {
     const std::int64_t back =
-        std::min<std::int64_t>(backlog.back + steps, static_cast<std::int64_t>(readPageCount()));
+        std::min<std::int64_t>(back_ + steps, static_cast<std::int64_t>(readPageCount()));
     // Leaving on a release (of A, Enter, a click; of B, Space, a right click) consumes it: the
     // story stands still on this pass, so it neither turns the page nor hides the window.
     if (closeAsked || input.wasReleased(Action::Advance) || input.wasReleased(Action::Toggle) ||
         back <= 0) {
         close();
-    } else if (back != backlog.back) {
+    } else if (back != back_) {
         show(back);
     }
-    return true;
 }
 
-bool isBacklogOpen() {
-    return backlog.open;
+bool BacklogScreen::draw(std::uint32_t nowMs) {
+    return renderFrame(scene_, nowMs) != 0;
 }
 
-const FrameScene& backlogScene() {
-    return backlog.scene;
-}
-
-void resetBacklog() {
-    if (backlog.open) {
+void BacklogScreen::end() {
+    if (open_) {
         close();
     }
-    backlog = Backlog{};
+}
+
+void BacklogScreen::show(std::int64_t back) {
+    back_ = back;
+    const ReadPage& page = readPage(static_cast<std::size_t>(back));
+    showDrawnPages(page.text);
+    scene_.windowShown = 1;
+    scene_.choiceHover = page.pickedRow >= 0 ? 1 : 0;
+    scene_.hoverRow = std::max(page.pickedRow, 0);
+    markBacklog(static_cast<std::size_t>(back), readPageCount());
+}
+
+void BacklogScreen::close() {
+    showDrawnPages(storyText_);
+    storyText_.clear();
+    open_ = false;
+    back_ = 0;
+    markBacklog(0, 0);
 }
 
 }  // namespace tsuzuri

@@ -6,27 +6,48 @@
 // stands still meanwhile; sounds and sequences play on.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "graphics/render_device.h"
-#include "ui/action.h"
+#include "graphics/text_layer.h"
+#include "ui/screen.h"
 
 namespace tsuzuri {
 
-// Takes the presses that are the backlog's: older and newer pages (acted on at the next pass),
-// Quit while the backlog is open, and the repeats of a Quit that closed it (so holding Escape
-// does not go on to close the window); Backlog opens and leaves it, and the backlog-only page
-// actions move in it. Answers whether it took the press.
-bool takeBacklogPress(const ActionPress& press);
+class BacklogScreen final : public Screen {
+public:
+    // `quitTaken` is the story's record that a Quit closed the backlog, so that the repeats of a
+    // held Escape do not go on to close the window; it outlives this screen.
+    explicit BacklogScreen(bool& quitTaken);
 
-// Once per idle pass, after the input is sampled: opens, moves or closes the backlog. Answers
-// whether the story must stand still this pass: the backlog is open, or this pass's input
-// closed it (the click or Enter that closes it does not also turn the page).
-bool stepBacklog(const ActionInput& input);
+    // Opens `steps` pages back from the story, on the pass that asked for it; that pass's
+    // click or toggle closes it again at once.
+    void open(int steps, const ActionInput& input);
 
-bool isBacklogOpen();
-// What the frame shows of the scene while the backlog is open.
-const FrameScene& backlogScene();
+    // Older and newer pages (acted on at the next pass); Quit and Backlog leave.
+    bool takePress(const ActionPress& press) override;
+    void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
+    bool draw(std::uint32_t nowMs) override;
+    bool isClosed() const override { return !open_; }
+    void end() override;
 
-// Closed, with nothing pending (a new run).
-void resetBacklog();
+private:
+    // Moves `steps` pages (older positive); leaving past the newest, or when asked.
+    void move(int steps, bool closeAsked, const ActionInput& input);
+    void show(std::int64_t back);
+    void close();
+
+    bool& quitTaken_;
+    bool open_ = false;
+    std::int64_t back_ = 0;    // the page shown, this many back
+    int pendingSteps_ = 0;     // older (+1) and newer (-1) pages pressed since the last pass
+    bool closeAsked_ = false;  // Quit or Backlog pressed
+    std::vector<DrawnPage> storyText_;  // what the text layer showed when the backlog opened
+    FrameScene scene_;
+};
+
+// A page or a menu is drawn and waits for the reader: the backlog may open.
+bool storyWaits();
 
 }  // namespace tsuzuri

@@ -55,6 +55,7 @@ ActionInput InputReader::sample(platform::WindowHandle window) {
         }
     }
     ActionInput input;
+    input.sampled = true;
     for (const KeyBinding& binding : keymap_) {
         const int key = binding.key & 0xFF;
         const auto action = static_cast<std::size_t>(binding.action);

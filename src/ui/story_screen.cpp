@@ -1,0 +1,105 @@
+#include "ui/story_screen.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "common/shift_jis.h"
+#include "graphics/render_device.h"
+#include "platform/main_window.h"
+#include "platform/platform.h"
+#include "script_engine/interpreter.h"
+#include "script_engine/read_pages.h"
+#include "script_engine/scene_state.h"
+#include "script_engine/script_file.h"
+#include "ui/auto_mode.h"
+#include "ui/backlog.h"
+
+namespace tsuzuri {
+namespace {
+
+// F5: the script is read again from its file and the story goes on at the same file line; the
+// message window picture is read again too. Said on stderr either way.
+void reloadFromDisk() {
+    const std::string name = sjisToUtf8ForDisplay(
+        sceneState.scriptFile.lexically_relative(sceneState.gameFolder).string());
+    std::string problem;
+    if (!reloadScript(problem)) {
+        std::fprintf(stderr, "tsuzuri: cannot reload %s: %s; the loaded script plays on\n",
+                     name.c_str(), problem.c_str());
+        return;
+    }
+    loadWindowPicture(sceneState.gameFolder);
+    std::fprintf(stderr, "tsuzuri: reloaded %s\n", name.c_str());
+}
+
+void reloadIfAsked(const ActionInput& input) {
+    if (input.wasReleased(Action::Reload)) {
+        reloadFromDisk();
+    }
+}
+
+// The story has run out of lines: the window closes (asked again on every pass until it has).
+void closeWhenFinished() {
+    if (isSceneFinished() && mainWindow != 0) {
+        platform::postMessage(mainWindow, platform::MessageKind::Close);
+    }
+}
+
+}  // namespace
+
+bool StoryScreen::takePress(const ActionPress& press) {
+    switch (press.action) {
+        case Action::OlderPage:
+        case Action::Backlog:
+            ++pendingSteps_;
+            return true;
+        case Action::NewerPage:
+            --pendingSteps_;
+            return true;
+        case Action::Quit:
+            if (!press.repeat) {
+                quitTaken_ = false;
+            }
+            return quitTaken_;
+        default:
+            return false;
+    }
+}
+
+void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) {
+    if (!input.sampled) {
+        // Input is not read yet (the start-up guard): the story steps without any.
+        stepScene(StoryInput{});
+        watchAutoModePage(platform::timeGetTime());
+        closeWhenFinished();
+        return;
+    }
+    reloadIfAsked(input);
+    const int steps = std::exchange(pendingSteps_, 0) + input.wheelNotches;
+    if (steps > 0 && storyWaits() && readPageCount() > 0) {
+        auto backlog = std::make_unique<BacklogScreen>(quitTaken_);
+        backlog->open(steps, input);
+        stack.push(std::move(backlog));
+        standAutoMode(input, nowMs);
+        closeWhenFinished();
+        return;
+    }
+    applyAutoMode(input, nowMs);
+    stepScene(storyInputOf(input));
+    watchAutoModePage(platform::timeGetTime());
+    closeWhenFinished();
+}
+
+void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
+    reloadIfAsked(input);
+    standAutoMode(input, nowMs);
+    closeWhenFinished();
+}
+
+bool StoryScreen::draw(std::uint32_t nowMs) {
+    return renderFrame(sceneState, nowMs) != 0;
+}
+
+}  // namespace tsuzuri
