@@ -28,6 +28,7 @@
 #include "ui/main_window.h"
 #include "ui/messages.h"
 #include "ui/screen.h"
+#include "ui/screen_loop.h"
 #include "ui/story_screen.h"
 
 namespace tsuzuri {
@@ -38,9 +39,6 @@ namespace fs = std::filesystem;
 // Input is ignored for this long after the loop starts, so that a key still held from
 // launching the game is not taken as a click.
 constexpr std::uint32_t kStartupGuardMs = 300;
-// The pause after each pass, so that waiting for the reader does not spin a core; dropped on a
-// pass that turns a page or skips, so that the story goes on at once.
-constexpr std::uint32_t kFramePauseMs = 10;
 
 void showFatal(const char* text) {
     platform::showMessageBox(kErrorCaption, text);
@@ -177,14 +175,8 @@ void traceLine(std::int32_t index) {
 }
 
 void runMainLoop(const PlayerOptions& options) {
-    platform::Message message{};
-    bool guarded = true;
-    InputReader reader;
-    ScreenStack screens;
-    screens.push(std::make_unique<StoryScreen>());
     platform::restartInputClock();
     const std::uint32_t loopStart = platform::timeGetTime();
-    std::uint64_t idlePass = 0;
     bool firstFrameReported = false;
     QuitHold backHeld;
     if (!options.recordFolder.empty()) {
@@ -199,47 +191,24 @@ void runMainLoop(const PlayerOptions& options) {
     if (options.traceLines) {
         setLineTrace(traceLine);
     }
-    while (message.kind != platform::MessageKind::Quit) {
-        if (platform::peekMessage(message)) {
-            if (message.kind != platform::MessageKind::Quit) {
-                for (const ActionPress& press : reader.pressesOf(message)) {
-                    if (!screens.takePress(press)) {
-                        takeWindowAction(press);
-                    }
-                }
-                mainWindowProc(message);
-            }
-            continue;
+    LoopOptions loop;
+    loop.guardMs = kStartupGuardMs;
+    loop.beforeUpdate = [&](ActionInput& input, std::uint32_t now, std::uint64_t pass) {
+        if (!input.sampled) {
+            return;
         }
-        ++idlePass;
-        ActionInput input;
-        std::uint32_t now = platform::timeGetTime();
-        if (guarded) {
-            if (now - loopStart >= kStartupGuardMs) {
-                guarded = false;
-            }
-            reader.discardPresses();
-        } else {
-            input = reader.sample(mainWindow);
-            now = platform::timeGetTime();
-            applyAutoplay(input, now);
-            if (options.traceInput) {
-                traceInput(input, idlePass);
-            }
-            if (isQuitHoldComplete(backHeld, input, now) && mainWindow != 0) {
-                platform::postMessage(mainWindow, platform::MessageKind::Close);
-            }
+        applyAutoplay(input, now);
+        if (options.traceInput) {
+            traceInput(input, pass);
         }
-        screens.update(input, now);
-        if (!screens.draw(platform::timeGetTime()) && mainWindow != 0) {
+        if (isQuitHoldComplete(backHeld, input, now) && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
-        if (!input.wasReleased(Action::Advance) && !input.isHeld(Action::Skip)) {
-            platform::sleepMs(kFramePauseMs);
-        }
+    };
+    loop.afterPass = [&](std::uint64_t pass) {
         const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
-        recordPass(idlePass);
-        if (runLimitReached(options, idlePass, elapsed) && mainWindow != 0) {
+        recordPass(pass);
+        if (runLimitReached(options, pass, elapsed) && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
         if (options.exitAfterFirstFrame && !firstFrameReported) {
@@ -249,7 +218,10 @@ void runMainLoop(const PlayerOptions& options) {
             std::fflush(stdout);
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
-    }
+    };
+    ScreenStack screens;
+    screens.push(std::make_unique<StoryScreen>());
+    runScreens(screens, loop);
     stopAutoplay();
     stopRecording();
     screens.clear();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <system_error>
 
 #include "common/shift_jis.h"
@@ -11,8 +12,9 @@
 #include "platform/main_window.h"
 #include "platform/platform.h"
 #include "ui/input_reader.h"
-#include "ui/main_window.h"
 #include "ui/messages.h"
+#include "ui/screen.h"
+#include "ui/screen_loop.h"
 
 namespace tsuzuri {
 namespace {
@@ -22,8 +24,6 @@ namespace fs = std::filesystem;
 // Rows one wheel notch scrolls, and one Page Up or Page Down moves.
 constexpr int kWheelRows = 3;
 constexpr int kPageRows = kChooserVisibleRows - 1;
-// The pause after each pass, so that waiting for the reader does not spin a core.
-constexpr std::uint32_t kPassPauseMs = 10;
 
 bool isGameFolder(const fs::path& folder) {
     std::error_code error;
@@ -124,10 +124,72 @@ std::optional<fs::path> pick(Chooser& chooser, int index) {
     return entry.path;
 }
 
-// Key and button presses made while the chooser was open must not reach the story.
-void forgetInput(InputReader& reader) {
-    reader.discardPresses();
-    reader.reset();
+// The chooser as a screen of the window: it closes with a path in `answer`, or without one.
+class ChooserScreen final : public Screen {
+public:
+    ChooserScreen(const fs::path& startFolder, ChooserKind kind, std::optional<fs::path>& answer)
+        : answer_(answer) {
+        std::error_code error;
+        chooser_.kind = kind;
+        openFolder(chooser_, fs::absolute(startFolder, error).lexically_normal());
+    }
+
+    // Escape cancels, Up and Down move the highlight (Page Up and Page Down by a page), Enter
+    // picks it; the window takes the rest (fullscreen, volume, screenshot).
+    bool takePress(const ActionPress& press) override {
+        switch (press.action) {
+            case Action::Quit:
+                closed_ = true;
+                return true;
+            case Action::MenuUp:
+            case Action::MenuDown:
+                moveHighlight(chooser_, press.action == Action::MenuUp ? -1 : 1);
+                return true;
+            case Action::OlderPage:
+            case Action::NewerPage:
+                moveHighlight(chooser_, press.action == Action::OlderPage ? -kPageRows : kPageRows);
+                return true;
+            case Action::Advance:
+                answer_ = pick(chooser_, chooser_.highlighted);
+                closed_ = answer_.has_value();
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    // The pointer highlights the row under it when it moves, a click picks that row, and the
+    // wheel scrolls.
+    void update(ScreenStack&, ActionInput& input, std::uint32_t) override {
+        if (input.pointerKnown && std::pair(input.pointerX, input.pointerY) != chooser_.pointer) {
+            chooser_.pointer = {input.pointerX, input.pointerY};
+            if (const int entry = entryUnderPointer(chooser_, input); entry >= 0) {
+                chooser_.highlighted = entry;
+            }
+        }
+        if (input.wasReleased(Action::Click) &&
+            (answer_ = pick(chooser_, entryUnderPointer(chooser_, input)))) {
+            closed_ = true;
+            return;
+        }
+        if (input.wheelNotches != 0) {
+            scrollTo(chooser_, chooser_.scrollTop - input.wheelNotches * kWheelRows);
+        }
+    }
+
+    bool draw(std::uint32_t) override { return renderChooser(viewOf(chooser_)); }
+    bool isClosed() const override { return closed_; }
+
+private:
+    Chooser chooser_;
+    std::optional<fs::path>& answer_;  // outlives the screen
+    bool closed_ = false;
+};
+
+// Key and button presses made while the chooser was open must not reach the story, and its
+// text must not stay in the text layer.
+void forgetChooser() {
+    InputReader().discardPresses();
     platform::takeWheelNotches();
     clearTextLayer();
     resetChooserView();
@@ -166,76 +228,16 @@ std::vector<ChooserEntry> listChooserEntries(const fs::path& folder, ChooserKind
 }
 
 std::optional<fs::path> chooseInWindow(const fs::path& startFolder, ChooserKind kind) {
-    std::error_code error;
-    Chooser chooser;
-    chooser.kind = kind;
-    openFolder(chooser, fs::absolute(startFolder, error).lexically_normal());
-    InputReader reader;
-    forgetInput(reader);
+    forgetChooser();
     std::optional<fs::path> answer;
-    bool open = true;
-    // A press the chooser acts on; the others are the window's (fullscreen, volume, screenshot).
-    const auto takePress = [&](const ActionPress& press) {
-        switch (press.action) {
-            case Action::Quit:
-                open = false;
-                break;
-            case Action::MenuUp:
-            case Action::MenuDown:
-                moveHighlight(chooser, press.action == Action::MenuUp ? -1 : 1);
-                break;
-            case Action::OlderPage:
-            case Action::NewerPage:
-                moveHighlight(chooser, press.action == Action::OlderPage ? -kPageRows : kPageRows);
-                break;
-            case Action::Advance:
-                answer = pick(chooser, chooser.highlighted);
-                open = !answer;
-                break;
-            default:
-                takeWindowAction(press);
-                break;
-        }
-    };
-    while (open) {
-        platform::Message message;
-        while (open && platform::peekMessage(message)) {
-            if (message.kind == platform::MessageKind::Quit) {
-                platform::postQuitMessage();  // for whoever loops next
-                open = false;
-                break;
-            }
-            for (const ActionPress& press : reader.pressesOf(message)) {
-                if (open) {
-                    takePress(press);
-                }
-            }
-            mainWindowProc(message);  // a close request ends the window, and so the chooser
-        }
-        if (!open || !platform::isWindowAlive(mainWindow)) {
-            break;
-        }
-        const ActionInput input = reader.sample(mainWindow);
-        if (input.pointerKnown && std::pair(input.pointerX, input.pointerY) != chooser.pointer) {
-            // The pointer moved: the row under it takes the highlight.
-            chooser.pointer = {input.pointerX, input.pointerY};
-            if (const int entry = entryUnderPointer(chooser, input); entry >= 0) {
-                chooser.highlighted = entry;
-            }
-        }
-        if (input.wasReleased(Action::Click) &&
-            (answer = pick(chooser, entryUnderPointer(chooser, input)))) {
-            break;
-        }
-        if (input.wheelNotches != 0) {
-            scrollTo(chooser, chooser.scrollTop - input.wheelNotches * kWheelRows);
-        }
-        if (!renderChooser(viewOf(chooser))) {
-            break;
-        }
-        platform::sleepMs(kPassPauseMs);
+    ScreenStack screens;
+    screens.push(std::make_unique<ChooserScreen>(startFolder, kind, answer));
+    if (runScreens(screens, LoopOptions{}) == LoopEnd::Quit) {
+        platform::postQuitMessage();  // for whoever loops next
+        answer.reset();
     }
-    forgetInput(reader);
+    screens.clear();
+    forgetChooser();
     return answer;
 }
 

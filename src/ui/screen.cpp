@@ -30,6 +30,10 @@ void ScreenStack::update(ActionInput& input, std::uint32_t nowMs) {
             frozen = screen.freezesBelow();
         }
     }
+    removeClosed();
+}
+
+void ScreenStack::removeClosed() {
     std::erase_if(screens_,
                   [](const std::unique_ptr<Screen>& screen) { return screen->isClosed(); });
 }

@@ -54,6 +54,8 @@ public:
     void update(ActionInput& input, std::uint32_t nowMs);
     // The top screen draws the frame; true without screens.
     bool draw(std::uint32_t nowMs);
+    // Removes the screens that have closed.
+    void removeClosed();
     // Ends every screen, the top one first, and empties the stack.
     void clear();
 

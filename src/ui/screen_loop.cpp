@@ -1,0 +1,71 @@
+#include "ui/screen_loop.h"
+
+#include "platform/main_window.h"
+#include "platform/platform.h"
+#include "ui/input_reader.h"
+#include "ui/main_window.h"
+
+namespace tsuzuri {
+namespace {
+
+// The pause after each pass, so that waiting for the reader does not spin a core.
+constexpr std::uint32_t kPassPauseMs = 10;
+
+}  // namespace
+
+LoopEnd runScreens(ScreenStack& screens, const LoopOptions& options) {
+    InputReader reader;
+    const std::uint32_t loopStart = platform::timeGetTime();
+    bool guarded = options.guardMs > 0;
+    std::uint64_t pass = 0;
+    platform::Message message{};
+    for (;;) {
+        if (platform::peekMessage(message)) {
+            if (message.kind == platform::MessageKind::Quit) {
+                return LoopEnd::Quit;
+            }
+            for (const ActionPress& press : reader.pressesOf(message)) {
+                if (!screens.takePress(press)) {
+                    takeWindowAction(press);
+                }
+            }
+            mainWindowProc(message);
+            // A screen may close on a press (Escape, Enter on a chooser): it goes at once.
+            screens.removeClosed();
+            if (screens.empty()) {
+                return LoopEnd::ScreensClosed;
+            }
+            continue;
+        }
+        ++pass;
+        ActionInput input;
+        std::uint32_t now = platform::timeGetTime();
+        if (guarded) {
+            if (now - loopStart >= options.guardMs) {
+                guarded = false;
+            }
+            reader.discardPresses();
+        } else {
+            input = reader.sample(mainWindow);
+            now = platform::timeGetTime();
+        }
+        if (options.beforeUpdate) {
+            options.beforeUpdate(input, now, pass);
+        }
+        screens.update(input, now);
+        if (screens.empty()) {
+            return LoopEnd::ScreensClosed;
+        }
+        if (!screens.draw(platform::timeGetTime()) && mainWindow != 0) {
+            platform::postMessage(mainWindow, platform::MessageKind::Close);
+        }
+        if (!input.wasReleased(Action::Advance) && !input.isHeld(Action::Skip)) {
+            platform::sleepMs(kPassPauseMs);
+        }
+        if (options.afterPass) {
+            options.afterPass(pass);
+        }
+    }
+}
+
+}  // namespace tsuzuri
