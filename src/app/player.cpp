@@ -185,8 +185,9 @@ void runMainLoop(const PlayerOptions& options) {
             std::fprintf(stderr, "tsuzuri: %s; playing without recording\n", error.c_str());
         }
     }
+    std::optional<Autoplay> autoplay;
     if (options.autoplayMs) {
-        startAutoplay(*options.autoplayMs);
+        autoplay.emplace(*options.autoplayMs);
     }
     if (options.traceLines) {
         setLineTrace(traceLine);
@@ -197,7 +198,9 @@ void runMainLoop(const PlayerOptions& options) {
         if (!input.sampled) {
             return;
         }
-        applyAutoplay(input, now);
+        if (autoplay) {
+            autoplay->apply(input, now);
+        }
         if (options.traceInput) {
             traceInput(input, pass);
         }
@@ -221,11 +224,10 @@ void runMainLoop(const PlayerOptions& options) {
     };
     ScreenStack screens;
     screens.push(std::make_unique<StoryScreen>());
-    runScreens(screens, loop);
-    stopAutoplay();
+    WindowActions window;
+    runScreens(screens, window, loop);
     stopRecording();
     screens.clear();
-    resetAutoMode();
     if (options.traceLines) {
         setLineTrace(nullptr);
     }
@@ -251,7 +253,6 @@ void stopCuesAndSound() {
 // the recording is complete and no thread is left running while the process ends.
 void endAfterLosingTheDisplay() {
     keepPlace();
-    stopAutoplay();
     stopRecording();
     stopCuesAndSound();
 }
@@ -297,7 +298,6 @@ int runPlayer(const PlayerOptions& options) {
     // Every run starts from the state a fresh process has (tests run several in one process).
     resetSceneState();
     clearReadPages();
-    resetAutoMode();
 
     std::string scriptName;
     std::string title;

@@ -16,19 +16,8 @@ constexpr int kMargin = 8;
 constexpr int kTextTop = 2;
 constexpr std::uint32_t kBoxColor = 0x80000000u;  // black at half opacity
 
-struct CornerNote {
-    std::string text;  // empty: no note
-    std::uint32_t shownAtMs = 0;
-    std::uint64_t version = 0;
-    Texture box;       // made afresh for each frame composed with the note
-    std::string mark;  // empty: no mark
-    Texture markBox;
-};
-
-CornerNote note;
-
 // Draws `text` in a box 10 pixels in from the top left or top right corner.
-void drawBox(const FrameView& frame, const std::string& text, bool atLeft, Texture& box) {
+void drawBox(const FrameView& frame, const std::string& text, bool atLeft) {
     const int width = kTextColumnWidth * static_cast<int>(text.size()) + 2 * kMargin;
     const int left = atLeft ? kInset : kScreenWidth - kInset - width;
     const int x0 = frameToOutput(left, frame.width, kScreenWidth);
@@ -40,6 +29,7 @@ void drawBox(const FrameView& frame, const std::string& text, bool atLeft, Textu
     }
     // A texture of its own rather than one from createTexture, whose edits would count as a
     // change of the frame's inputs and have the frame composed again.
+    Texture box;
     box.width = static_cast<std::uint32_t>(x1 - x0);
     box.height = static_cast<std::uint32_t>(y1 - y0);
     box.pitch = static_cast<std::int32_t>(box.width * 4);
@@ -59,42 +49,12 @@ void drawBox(const FrameView& frame, const std::string& text, bool atLeft, Textu
 
 }  // namespace
 
-void showCornerNote(const std::string& text, std::uint32_t nowMs) {
-    note.text = text;
-    note.shownAtMs = nowMs;
-    ++note.version;
-}
-
-void expireCornerNote(std::uint32_t nowMs) {
-    if (!note.text.empty() && nowMs - note.shownAtMs >= kCornerNoteMs) {
-        clearCornerNote();
+void drawCornerTexts(const FrameView& frame, const CornerTexts& texts) {
+    if (!texts.note.empty()) {
+        drawBox(frame, texts.note, false);
     }
-}
-
-void clearCornerNote() {
-    if (!note.text.empty()) {
-        note.text.clear();
-        ++note.version;
-    }
-}
-
-std::uint64_t cornerNoteVersion() {
-    return note.version;
-}
-
-void setCornerMark(const std::string& text) {
-    if (text != note.mark) {
-        note.mark = text;
-        ++note.version;
-    }
-}
-
-void drawCornerNote(const FrameView& frame) {
-    if (!note.text.empty()) {
-        drawBox(frame, note.text, false, note.box);
-    }
-    if (!note.mark.empty()) {
-        drawBox(frame, note.mark, true, note.markBox);
+    if (!texts.mark.empty()) {
+        drawBox(frame, texts.mark, true);
     }
 }
 

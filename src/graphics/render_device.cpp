@@ -41,7 +41,7 @@ struct FrameInputs {
     std::int32_t hoverRow = 0;
     std::int32_t flashActive = 0;
     std::uint8_t flashLevel = 0;
-    std::uint64_t cornerNote = 0;
+    CornerTexts corners;
 
     bool operator==(const FrameInputs&) const = default;
 };
@@ -127,7 +127,7 @@ void blendPicture(const FrameView& frame, const Texture& picture, ScaledPicture&
     }
 }
 
-FrameInputs currentFrameInputs(const FrameScene& scene) {
+FrameInputs currentFrameInputs(const FrameScene& scene, const CornerTexts& corners) {
     return FrameInputs{renderState.sceneTexture.get(),
                        renderState.windowTexture.get(),
                        renderState.textTexture.get(),
@@ -137,7 +137,7 @@ FrameInputs currentFrameInputs(const FrameScene& scene) {
                        scene.hoverRow,
                        renderState.flashActive,
                        renderState.flashLevel,
-                       cornerNoteVersion()};
+                       corners};
 }
 
 FrameView frameView() {
@@ -233,13 +233,11 @@ Status shutdownRenderDevice() {
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     renderState.scenePath = GamePath{};
-    clearCornerNote();
-    setCornerMark("");
     lastPresented.reset();
     return S_OK;
 }
 
-void composeFrame(const FrameScene& scene) {
+void composeFrame(const FrameScene& scene, const CornerTexts& corners) {
     const FrameView frame = frameView();
     clearFrame(frame, kClearColor);
     if (renderState.sceneTexture) {
@@ -261,19 +259,18 @@ void composeFrame(const FrameScene& scene) {
     if (renderState.flashActive != 0) {
         addFlash(frame, renderState.flashLevel);
     }
-    drawCornerNote(frame);
+    drawCornerTexts(frame, corners);
 }
 
-std::int32_t renderFrame(const FrameScene& scene, std::uint32_t nowMs) {
+std::int32_t renderFrame(const FrameScene& scene, const CornerTexts& corners) {
     if (renderState.frame.empty()) {
         return 0;
     }
     const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
     fitOutputToWindow();
-    expireCornerNote(nowMs);
-    const FrameInputs inputs = currentFrameInputs(scene);
+    const FrameInputs inputs = currentFrameInputs(scene, corners);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
-        composeFrame(scene);
+        composeFrame(scene, corners);
         renderState.presentedAtMs = platform::timeGetTime();
         if (!platform::presentFrame(mainWindow, renderState.frame.data(), renderState.outputWidth,
                                     renderState.outputHeight, renderState.outputWidth * 4)) {

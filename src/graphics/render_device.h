@@ -10,6 +10,7 @@
 
 #include "common/game_path.h"
 #include "common/status.h"
+#include "graphics/corner_note.h"
 #include "graphics/texture.h"
 #include "platform/frame_geometry.h"
 
@@ -51,10 +52,10 @@ extern RenderState renderState;
 Status initRenderDevice();
 // Releases the scene, text and window layers and the frame. Answers 0.
 Status shutdownRenderDevice();
-// Composes and presents the frame when anything it shows has changed since the last one (a
-// corner note past its time at clock `nowMs` goes first). Never waits: the main loop paces
-// itself. Answers 1 to go on, 0 when the display cannot go on.
-std::int32_t renderFrame(const FrameScene& scene, std::uint32_t nowMs);
+// Composes and presents the frame, with `corners` over it, when anything it shows has changed
+// since the last one. Never waits: the main loop paces itself. Answers 1 to go on, 0 when the
+// display cannot go on.
+std::int32_t renderFrame(const FrameScene& scene, const CornerTexts& corners);
 // Loads a picture and makes it the scene picture; on failure the old one stays.
 Status showScenePicture(const GamePath& path);
 // Loads "playwindow.bmp" of the game's "cg" folder as the message window picture.
@@ -64,7 +65,7 @@ bool loadWindowPicture(const std::filesystem::path& gameFolder);
 std::int32_t stepFlash();
 
 // Composes the current frame into renderState.frame without presenting it.
-void composeFrame(const FrameScene& scene);
+void composeFrame(const FrameScene& scene, const CornerTexts& corners = {});
 
 // Makes the frame and the text layer width x height (the text drawn again at that size), as
 // renderFrame does when the window's drawable area changes. False when memory runs out; the

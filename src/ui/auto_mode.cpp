@@ -3,29 +3,9 @@
 #include "graphics/text_layer.h"
 #include "graphics/text_layout.h"
 #include "script_engine/scene_state.h"
-#include "sound/sound_layer.h"
-#include "ui/reader_mark.h"
 
 namespace tsuzuri {
 namespace {
-
-struct AutoMode {
-    bool on = false;
-    std::uint64_t pagesSeen = 0;  // textPagesDrawn() when last looked at
-    bool onPage = false;          // a page is watched and has not been turned by auto mode
-    std::int32_t pageLine = -1;   // its line
-    std::uint32_t drawnAtMs = 0;
-    std::uint32_t waitMs = 0;
-    SoundId heldBy = 0;  // the one-shot sound effect started on it, or 0
-    SoundId lastSe = 0;  // the SE channel when the page before was drawn
-};
-
-AutoMode autoMode;
-
-void switchAutoMode(bool on) {
-    autoMode.on = on;
-    markAutoMode(on);
-}
 
 bool isStoryInput(const ActionInput& input) {
     return input.wasReleased(Action::Advance) || input.wasReleased(Action::Toggle) ||
@@ -40,64 +20,54 @@ std::uint32_t drawnCharacterCount(std::string_view text) {
     return count;
 }
 
-void standAutoMode(const ActionInput& input, std::uint32_t now) {
+AutoMode::AutoMode() : pagesSeen_(textPagesDrawn()) {}
+
+void AutoMode::stand(const ActionInput& input, std::uint32_t nowMs) {
     if (input.wasReleased(Action::AutoMode)) {
-        switchAutoMode(!autoMode.on);
+        on_ = !on_;
     }
-    autoMode.drawnAtMs = now;
+    drawnAtMs_ = nowMs;
 }
 
-void applyAutoMode(ActionInput& input, std::uint32_t now) {
-    AutoMode& a = autoMode;
+void AutoMode::apply(ActionInput& input, std::uint32_t nowMs) {
     if (input.wasReleased(Action::AutoMode)) {
-        switchAutoMode(!a.on);
+        on_ = !on_;
     }
-    if (!a.on) {
+    if (!on_) {
         return;
     }
     if (isStoryInput(input)) {
-        switchAutoMode(false);
+        on_ = false;
         return;
     }
-    if (!a.onPage || sceneState.currentLine != a.pageLine || sceneState.textDirty != 0 ||
-        sceneState.windowShown == 0 || now - a.drawnAtMs < a.waitMs ||
-        (a.heldBy > 0 && SoundIsPlaying(a.heldBy))) {
+    if (!onPage_ || sceneState.currentLine != pageLine_ || sceneState.textDirty != 0 ||
+        sceneState.windowShown == 0 || nowMs - drawnAtMs_ < waitMs_ ||
+        (heldBy_ > 0 && SoundIsPlaying(heldBy_))) {
         return;
     }
-    a.onPage = false;
+    onPage_ = false;
     addClick(input);
 }
 
-void watchAutoModePage(std::uint32_t nowMs) {
-    AutoMode& a = autoMode;
+void AutoMode::watchPage(std::uint32_t nowMs) {
     const std::uint64_t drawn = textPagesDrawn();
-    if (drawn == a.pagesSeen) {
+    if (drawn == pagesSeen_) {
         return;
     }
-    a.pagesSeen = drawn;
+    pagesSeen_ = drawn;
     const std::int32_t index = sceneState.currentLine;
-    a.onPage = index >= 0 && index < static_cast<std::int32_t>(sceneState.lines.size()) &&
-               sceneState.lines[static_cast<std::size_t>(index)]->kind == Text;
-    if (!a.onPage) {
+    onPage_ = index >= 0 && index < static_cast<std::int32_t>(sceneState.lines.size()) &&
+              sceneState.lines[static_cast<std::size_t>(index)]->kind == Text;
+    if (!onPage_) {
         return;  // a menu: it waits for the reader
     }
-    a.pageLine = index;
-    a.drawnAtMs = nowMs;
-    a.waitMs = kAutoPageMs +
-               kAutoCharMs * drawnCharacterCount(
-                                 sceneState.lines[static_cast<std::size_t>(index)]->text.c_str());
-    a.heldBy = sceneState.seChannel != a.lastSe ? sceneState.seChannel : 0;
-    a.lastSe = sceneState.seChannel;
-}
-
-bool isAutoModeOn() {
-    return autoMode.on;
-}
-
-void resetAutoMode() {
-    autoMode = AutoMode{};
-    autoMode.pagesSeen = textPagesDrawn();
-    markAutoMode(false);
+    pageLine_ = index;
+    drawnAtMs_ = nowMs;
+    waitMs_ = kAutoPageMs +
+              kAutoCharMs * drawnCharacterCount(
+                                sceneState.lines[static_cast<std::size_t>(index)]->text.c_str());
+    heldBy_ = sceneState.seChannel != lastSe_ ? sceneState.seChannel : 0;
+    lastSe_ = sceneState.seChannel;
 }
 
 }  // namespace tsuzuri

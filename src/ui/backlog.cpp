@@ -1,11 +1,11 @@
 #include "ui/backlog.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
-#include "ui/reader_mark.h"
 
 namespace tsuzuri {
 
@@ -19,7 +19,8 @@ bool storyWaits() {
     return kind == Text || kind == Choices;
 }
 
-BacklogScreen::BacklogScreen(bool& quitTaken) : quitTaken_(quitTaken) {}
+BacklogScreen::BacklogScreen(bool& quitTaken, const AutoMode& autoMode)
+    : quitTaken_(quitTaken), autoMode_(autoMode) {}
 
 void BacklogScreen::open(int steps, const ActionInput& input) {
     open_ = true;
@@ -67,8 +68,10 @@ void BacklogScreen::move(int steps, bool closeAsked, const ActionInput& input) {
     }
 }
 
-bool BacklogScreen::draw(std::uint32_t nowMs) {
-    return renderFrame(scene_, nowMs) != 0;
+bool BacklogScreen::draw(const std::string& cornerNote) {
+    const std::string mark = std::string(autoMode_.isOn() ? "Auto  " : "") + "Backlog " +
+                             std::to_string(back_) + "/" + std::to_string(readPageCount());
+    return renderFrame(scene_, CornerTexts{cornerNote, mark}) != 0;
 }
 
 void BacklogScreen::end() {
@@ -84,7 +87,6 @@ void BacklogScreen::show(std::int64_t back) {
     scene_.windowShown = 1;
     scene_.choiceHover = page.pickedRow >= 0 ? 1 : 0;
     scene_.hoverRow = std::max(page.pickedRow, 0);
-    markBacklog(static_cast<std::size_t>(back), readPageCount());
 }
 
 void BacklogScreen::close() {
@@ -92,7 +94,6 @@ void BacklogScreen::close() {
     storyText_.clear();
     open_ = false;
     back_ = 0;
-    markBacklog(0, 0);
 }
 
 }  // namespace tsuzuri

@@ -11,6 +11,7 @@
 
 #include "graphics/render_device.h"
 #include "graphics/text_layer.h"
+#include "ui/auto_mode.h"
 #include "ui/screen.h"
 
 namespace tsuzuri {
@@ -18,8 +19,9 @@ namespace tsuzuri {
 class BacklogScreen final : public Screen {
 public:
     // `quitTaken` is the story's record that a Quit closed the backlog, so that the repeats of a
-    // held Escape do not go on to close the window; it outlives this screen.
-    explicit BacklogScreen(bool& quitTaken);
+    // held Escape do not go on to close the window; `autoMode` is the story's, whose mark shows
+    // beside the backlog's. Both outlive this screen.
+    BacklogScreen(bool& quitTaken, const AutoMode& autoMode);
 
     // Opens `steps` pages back from the story, on the pass that asked for it; that pass's
     // click or toggle closes it again at once.
@@ -28,7 +30,8 @@ public:
     // Older and newer pages (acted on at the next pass); Quit and Backlog leave.
     bool takePress(const ActionPress& press) override;
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
-    bool draw(std::uint32_t nowMs) override;
+    // The page looked back at, with "Backlog N/M" in the top left corner.
+    bool draw(const std::string& cornerNote) override;
     bool isClosed() const override { return !open_; }
     void end() override;
 
@@ -39,6 +42,7 @@ private:
     void close();
 
     bool& quitTaken_;
+    const AutoMode& autoMode_;
     bool open_ = false;
     std::int64_t back_ = 0;    // the page shown, this many back
     int pendingSteps_ = 0;     // older (+1) and newer (-1) pages pressed since the last pass

@@ -177,7 +177,8 @@ public:
         }
     }
 
-    bool draw(std::uint32_t) override { return renderChooser(viewOf(chooser_)); }
+    // The chooser shows no corner texts.
+    bool draw(const std::string&) override { return renderChooser(viewOf(chooser_)); }
     bool isClosed() const override { return closed_; }
 
 private:
@@ -232,7 +233,8 @@ std::optional<fs::path> chooseInWindow(const fs::path& startFolder, ChooserKind 
     std::optional<fs::path> answer;
     ScreenStack screens;
     screens.push(std::make_unique<ChooserScreen>(startFolder, kind, answer));
-    if (runScreens(screens, LoopOptions{}) == LoopEnd::Quit) {
+    WindowActions window;
+    if (runScreens(screens, window, LoopOptions{}) == LoopEnd::Quit) {
         platform::postQuitMessage();  // for whoever loops next
         answer.reset();
     }

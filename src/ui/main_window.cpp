@@ -4,7 +4,6 @@
 #include <string>
 
 #include "capture/screenshot.h"
-#include "graphics/corner_note.h"
 #include "graphics/render_device.h"
 #include "sound/sound_layer.h"
 
@@ -18,10 +17,8 @@ using platform::MessageKind;
 // The volume steps of VolumeUp and VolumeDown.
 constexpr int kVolumeStep = 10;
 
-// The new state of the sound shows in the frame's corner for a moment.
-void showVolume() {
-    showCornerNote(SoundMuted() ? "Muted" : "Volume " + std::to_string(SoundVolume()),
-                   platform::timeGetTime());
+std::string volumeText() {
+    return SoundMuted() ? "Muted" : "Volume " + std::to_string(SoundVolume());
 }
 
 }  // namespace
@@ -42,7 +39,7 @@ bool createMainWindow(int scale, bool fitDesktop, bool fullscreen) {
     return mainWindow != 0;
 }
 
-bool takeWindowAction(const ActionPress& press) {
+bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
     switch (press.action) {
         case Action::Quit:
             platform::postMessage(mainWindow, MessageKind::Close);
@@ -55,7 +52,8 @@ bool takeWindowAction(const ActionPress& press) {
         case Action::Mute:
             if (!press.repeat) {
                 SoundSetMuted(!SoundMuted());
-                showVolume();
+                note_ = volumeText();
+                noteShownAtMs_ = nowMs;
             }
             return true;
         case Action::VolumeUp:
@@ -63,7 +61,8 @@ bool takeWindowAction(const ActionPress& press) {
             SoundSetVolume(SoundVolume() +
                            (press.action == Action::VolumeUp ? kVolumeStep : -kVolumeStep));
             SoundSetMuted(false);
-            showVolume();
+            note_ = volumeText();
+            noteShownAtMs_ = nowMs;
             return true;
         case Action::Screenshot:
             if (!press.repeat) {
@@ -73,6 +72,13 @@ bool takeWindowAction(const ActionPress& press) {
         default:
             return false;
     }
+}
+
+std::string WindowActions::note(std::uint32_t nowMs) {
+    if (!note_.empty() && nowMs - noteShownAtMs_ >= kNoteMs) {
+        note_.clear();
+    }
+    return note_;
 }
 
 void mainWindowProc(const Message& message) {

@@ -2,6 +2,9 @@
 // system's handling of its messages.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "platform/main_window.h"
 #include "platform/platform.h"
 #include "ui/action.h"
@@ -15,10 +18,23 @@ namespace tsuzuri {
 bool createMainWindow(int scale = 0, bool fitDesktop = false, bool fullscreen = false);
 
 // The window's own actions, taken when no screen took the press: Quit asks to close the window,
-// Fullscreen switches fullscreen, Mute, VolumeUp and VolumeDown change the sound (shown in the
-// frame's corner for a moment), Screenshot saves the frame. Held keys repeat only the volume
-// steps. Answers whether the press was the window's.
-bool takeWindowAction(const ActionPress& press);
+// Fullscreen switches fullscreen, Mute, VolumeUp and VolumeDown change the sound, Screenshot
+// saves the frame. Held keys repeat only the volume steps.
+class WindowActions {
+public:
+    // How long the note of a volume change stays.
+    static constexpr std::uint32_t kNoteMs = 1500;
+
+    // Answers whether the press was the window's; `nowMs` is the clock when it came.
+    bool take(const ActionPress& press, std::uint32_t nowMs);
+    // What the frame's top right corner shows at clock `nowMs`: the new volume (or "Muted") for
+    // a moment after it changed, else nothing.
+    std::string note(std::uint32_t nowMs);
+
+private:
+    std::string note_;
+    std::uint32_t noteShownAtMs_ = 0;
+};
 
 // What the system does with a message: a close request destroys the window, and the window's
 // destruction ends the main loop.

@@ -38,8 +38,8 @@ void ScreenStack::removeClosed() {
                   [](const std::unique_ptr<Screen>& screen) { return screen->isClosed(); });
 }
 
-bool ScreenStack::draw(std::uint32_t nowMs) {
-    return screens_.empty() || screens_.back()->draw(nowMs);
+bool ScreenStack::draw(const std::string& cornerNote) {
+    return screens_.empty() || screens_.back()->draw(cornerNote);
 }
 
 void ScreenStack::clear() {

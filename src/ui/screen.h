@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ui/action.h"
@@ -32,8 +33,10 @@ public:
     }
     // Whether the screens below stand still while this one is open.
     virtual bool freezesBelow() const { return true; }
-    // Draws and presents the frame, when this screen is on top. False: the display cannot go on.
-    virtual bool draw(std::uint32_t nowMs) = 0;
+    // Draws and presents the frame, when this screen is on top, with its own mark in the top left
+    // corner and `cornerNote` (the window's, such as a volume change) in the top right. False:
+    // the display cannot go on.
+    virtual bool draw(const std::string& cornerNote) = 0;
     // Whether the screen has closed; the stack removes it after the pass.
     virtual bool isClosed() const { return false; }
     // The run ends with the screen still open: it puts back what it changed.
@@ -53,7 +56,7 @@ public:
     // stand; screens closed in the pass are then removed.
     void update(ActionInput& input, std::uint32_t nowMs);
     // The top screen draws the frame; true without screens.
-    bool draw(std::uint32_t nowMs);
+    bool draw(const std::string& cornerNote);
     // Removes the screens that have closed.
     void removeClosed();
     // Ends every screen, the top one first, and empties the stack.

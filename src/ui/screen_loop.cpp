@@ -13,7 +13,7 @@ constexpr std::uint32_t kPassPauseMs = 10;
 
 }  // namespace
 
-LoopEnd runScreens(ScreenStack& screens, const LoopOptions& options) {
+LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOptions& options) {
     InputReader reader;
     const std::uint32_t loopStart = platform::timeGetTime();
     bool guarded = options.guardMs > 0;
@@ -26,7 +26,7 @@ LoopEnd runScreens(ScreenStack& screens, const LoopOptions& options) {
             }
             for (const ActionPress& press : reader.pressesOf(message)) {
                 if (!screens.takePress(press)) {
-                    takeWindowAction(press);
+                    window.take(press, platform::timeGetTime());
                 }
             }
             mainWindowProc(message);
@@ -56,7 +56,7 @@ LoopEnd runScreens(ScreenStack& screens, const LoopOptions& options) {
         if (screens.empty()) {
             return LoopEnd::ScreensClosed;
         }
-        if (!screens.draw(platform::timeGetTime()) && mainWindow != 0) {
+        if (!screens.draw(window.note(platform::timeGetTime())) && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
         if (!input.wasReleased(Action::Advance) && !input.isHeld(Action::Skip)) {

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "ui/action.h"
+#include "ui/main_window.h"
 #include "ui/screen.h"
 
 namespace tsuzuri {
@@ -28,8 +29,9 @@ enum class LoopEnd {
     ScreensClosed,  // every screen has closed
 };
 
-// Runs the screens until the window closes or the last screen has closed. A pass pauses 10 ms,
-// except when it turns a page or skips, so that the story goes on at once.
-LoopEnd runScreens(ScreenStack& screens, const LoopOptions& options);
+// Runs the screens until the window closes or the last screen has closed; presses no screen
+// takes go to `window`. A pass pauses 10 ms, except when it turns a page or skips, so that the
+// story goes on at once.
+LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOptions& options);
 
 }  // namespace tsuzuri

@@ -13,7 +13,6 @@
 #include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
-#include "ui/auto_mode.h"
 #include "ui/backlog.h"
 
 namespace tsuzuri {
@@ -72,34 +71,34 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     if (!input.sampled) {
         // Input is not read yet (the start-up guard): the story steps without any.
         stepScene(StoryInput{});
-        watchAutoModePage(platform::timeGetTime());
+        autoMode_.watchPage(platform::timeGetTime());
         closeWhenFinished();
         return;
     }
     reloadIfAsked(input);
     const int steps = std::exchange(pendingSteps_, 0) + input.wheelNotches;
     if (steps > 0 && storyWaits() && readPageCount() > 0) {
-        auto backlog = std::make_unique<BacklogScreen>(quitTaken_);
+        auto backlog = std::make_unique<BacklogScreen>(quitTaken_, autoMode_);
         backlog->open(steps, input);
         stack.push(std::move(backlog));
-        standAutoMode(input, nowMs);
+        autoMode_.stand(input, nowMs);
         closeWhenFinished();
         return;
     }
-    applyAutoMode(input, nowMs);
+    autoMode_.apply(input, nowMs);
     stepScene(storyInputOf(input));
-    watchAutoModePage(platform::timeGetTime());
+    autoMode_.watchPage(platform::timeGetTime());
     closeWhenFinished();
 }
 
 void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
     reloadIfAsked(input);
-    standAutoMode(input, nowMs);
+    autoMode_.stand(input, nowMs);
     closeWhenFinished();
 }
 
-bool StoryScreen::draw(std::uint32_t nowMs) {
-    return renderFrame(sceneState, nowMs) != 0;
+bool StoryScreen::draw(const std::string& cornerNote) {
+    return renderFrame(sceneState, CornerTexts{cornerNote, autoMode_.isOn() ? "Auto" : ""}) != 0;
 }
 
 }  // namespace tsuzuri

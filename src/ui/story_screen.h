@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "ui/auto_mode.h"
 #include "ui/screen.h"
 
 namespace tsuzuri {
@@ -17,9 +18,11 @@ public:
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
     // The backlog is open: the story stands still and auto mode's wait starts over.
     void stand(const ActionInput& input, std::uint32_t nowMs) override;
-    bool draw(std::uint32_t nowMs) override;
+    // The scene, with "Auto" in the top left corner while auto mode is on.
+    bool draw(const std::string& cornerNote) override;
 
 private:
+    AutoMode autoMode_;
     int pendingSteps_ = 0;    // older (+1) and newer (-1) pages pressed since the last pass
     bool quitTaken_ = false;  // the last Quit closed the backlog: its repeats are taken too
 };

@@ -122,7 +122,7 @@ TEST_F(RenderDeviceTest, ClearTextLayerMakesEveryPixelTransparent) {
 
 TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
     renderState.sceneTexture = filled(2, 2, 0xFF123456);
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
     const platform::CapturedFrame& frame = platform::headlessLastFrame();
     ASSERT_EQ(frame.width, 800);
     EXPECT_EQ(frame.pixels[static_cast<size_t>(299) * 800 + 399], 0xFF123456u);
@@ -130,30 +130,47 @@ TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
 }
 
 TEST_F(RenderDeviceTest, UnchangedFramesAreNotComposedOrPresentedAgain) {
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 1u);
 
     clearTextLayer();  // the text layer was written
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
 
     sceneState.windowShown = 0;
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 3u);
 
     stepFlash();
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
     stepFlash();
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 5u) << "every flash level is shown";
 
     renderState.sceneTexture = filled(4, 4, 0xFF000000);
-    EXPECT_EQ(renderFrame(sceneState, platform::timeGetTime()), 1);
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 6u);
     EXPECT_EQ(platform::headlessLastFrame().pixels[static_cast<size_t>(300) * 800 + 400],
               0xFFF5F5F5u)
         << "black scene plus the flash at 245";
+}
+
+TEST_F(RenderDeviceTest, ACornerTextShowsOverTheFrameAndGoesWithItsOwner) {
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    const std::vector<std::uint32_t> plain = platform::headlessLastFrame().pixels;
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{"Muted", "Auto"}), 1);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
+    const std::vector<std::uint32_t>& noted = platform::headlessLastFrame().pixels;
+    EXPECT_NE(noted[static_cast<size_t>(15) * 800 + 785],
+              plain[static_cast<size_t>(15) * 800 + 785])
+        << "the note's box at the top right";
+    EXPECT_NE(noted[static_cast<size_t>(15) * 800 + 15], plain[static_cast<size_t>(15) * 800 + 15])
+        << "the mark's box at the top left";
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{"Muted", "Auto"}), 1);
+    EXPECT_EQ(platform::headlessPresentedFrames(), 2u) << "the same texts: nothing new to show";
+    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    EXPECT_EQ(platform::headlessLastFrame().pixels, plain);
 }
 
 TEST(MaskPathTest, InsertsBeforeTheLastDotOfTheWholePath) {

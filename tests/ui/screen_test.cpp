@@ -32,7 +32,7 @@ public:
     }
     void stand(const ActionInput&, std::uint32_t) override { log_.push_back(name_ + " stand"); }
     bool freezesBelow() const override { return freezes_; }
-    bool draw(std::uint32_t) override {
+    bool draw(const std::string&) override {
         log_.push_back(name_ + " draw");
         return true;
     }
@@ -74,7 +74,7 @@ TEST(ScreenStackTest, AFreezingScreenMakesTheOnesBelowStandAndOnlyTheTopDraws) {
     stack.push(std::make_unique<FakeScreen>("note", log, false));
     ActionInput input;
     stack.update(input, 40);
-    EXPECT_TRUE(stack.draw(40));
+    EXPECT_TRUE(stack.draw(""));
     EXPECT_EQ(log, (Log{"note update 40", "backlog update 40", "story stand", "note draw"}));
 }
 
@@ -108,7 +108,7 @@ TEST(ScreenStackTest, ClearingEndsTheTopScreenFirst) {
     stack.clear();
     EXPECT_EQ(log, (Log{"backlog end", "story end"}));
     EXPECT_TRUE(stack.empty());
-    EXPECT_TRUE(stack.draw(0)) << "nothing to draw is no failure";
+    EXPECT_TRUE(stack.draw("")) << "nothing to draw is no failure";
 }
 
 }  // namespace
