@@ -94,11 +94,20 @@ std::optional<std::string> findProfileValue(std::string_view text, std::string_v
 
 bool readGameSetting(std::string_view key, std::string_view defaultValue, std::string& out) {
     std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    if (error) {
+        out = defaultValue;
+        return true;
+    }
+    return readGameSetting(folder, key, defaultValue, out);
+}
+
+bool readGameSetting(const std::filesystem::path& gameFolder, std::string_view key,
+                     std::string_view defaultValue, std::string& out) {
     std::optional<std::string> value;
     FileBuffer buffer;
-    if (!error &&
-        loadWholeFile(buffer, GamePath{folder, std::string(kSettingsFile)}, kMaxTextFileBytes)) {
+    if (loadWholeFile(buffer, GamePath{gameFolder, std::string(kSettingsFile)},
+                      kMaxTextFileBytes)) {
         std::string_view text(reinterpret_cast<const char*>(buffer.data.get()),
                               static_cast<size_t>(buffer.size));
         value = findProfileValue(text, kSection, key);

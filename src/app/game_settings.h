@@ -11,8 +11,11 @@ namespace tsuzuri {
 // Longest setting value kept, in bytes; the rest is cut off.
 constexpr size_t kMaxSettingBytes = 511;
 
-// Reads `key` of section "GameState" from Game.INI in the current directory into `out`.
-// A missing file, section or key gives `defaultValue`. Always answers true.
+// Reads `key` of section "GameState" from Game.INI in `gameFolder` into `out`. A missing file,
+// section or key gives `defaultValue`. Always answers true.
+bool readGameSetting(const std::filesystem::path& gameFolder, std::string_view key,
+                     std::string_view defaultValue, std::string& out);
+// The same from Game.INI in the current directory.
 bool readGameSetting(std::string_view key, std::string_view defaultValue, std::string& out);
 
 // Finds a value in the text of a profile (INI) file: section and key names compared without

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 #include "platform/backend.h"
 #include "platform/platform.h"
@@ -16,12 +17,13 @@
 namespace tsuzuri::platform {
 namespace {
 
-DisplayLostHandler displayLostHandler = nullptr;
+// The X library's hook takes no data of its own, so the handler waits here for it.
+DisplayLostHandler displayLostHandler;
 
 // The X library's fatal-error hook; it must not return (the library would exit if it did).
 int onDisplayConnectionLost(void* /*display*/) {
     std::fprintf(stderr, "tsuzuri: the connection to the display was lost; ending\n");
-    if (displayLostHandler != nullptr) {
+    if (displayLostHandler) {
         displayLostHandler();
     }
     std::fflush(nullptr);
@@ -31,7 +33,7 @@ int onDisplayConnectionLost(void* /*display*/) {
 }  // namespace
 
 void setDisplayLostHandler(DisplayLostHandler handler) {
-    displayLostHandler = handler;
+    displayLostHandler = std::move(handler);
 }
 
 void watchForDisplayLoss() {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -55,7 +56,7 @@ void shutdownWindowSystem();
 // that touches the window can be done any more, so the run cannot end the usual way: the
 // handler ends what runs beside the window (sound, worker threads, a recording), and once it
 // returns the process ends with exit code 0. Null: none.
-using DisplayLostHandler = void (*)();
+using DisplayLostHandler = std::function<void()>;
 void setDisplayLostHandler(DisplayLostHandler handler);
 
 // How the window opens. A plain window is fixed in size, without a maximise control.

@@ -1,0 +1,224 @@
+#include "app/session.h"
+
+#include <cstdio>
+#include <optional>
+#include <system_error>
+
+#include "app/cue_worker.h"
+#include "app/game_settings.h"
+#include "app/remembered_place.h"
+#include "app/story_run.h"
+#include "capture/recorder.h"
+#include "common/shift_jis.h"
+#include "graphics/render_device.h"
+#include "graphics/text_font.h"
+#include "platform/main_window.h"
+#include "platform/platform.h"
+#include "script_engine/interpreter.h"
+#include "script_engine/read_pages.h"
+#include "script_engine/scene_state.h"
+#include "script_engine/script_file.h"
+#include "script_engine/story_place.h"
+#include "sound/sound_layer.h"
+#include "ui/in_window_chooser.h"
+#include "ui/messages.h"
+
+namespace tsuzuri {
+namespace {
+
+namespace fs = std::filesystem;
+
+void showFatal(const char* text) {
+    platform::showMessageBox(kErrorCaption, text);
+}
+
+fs::path currentFolder() {
+    std::error_code error;
+    return fs::current_path(error);
+}
+
+}  // namespace
+
+// The game is the folder the player was started in or moved into.
+Session::Session(const PlayerOptions& options) : options_(options), gameFolder_(currentFolder()) {}
+
+void Session::readSettings() {
+    readGameSetting(gameFolder_, "DefaultScriptFileName", "", scriptName_);
+    readGameSetting(gameFolder_, "WindowTitle", "", title_);
+}
+
+bool Session::chooseGame() {
+    const std::optional<fs::path> game = chooseInWindow(gameFolder_, ChooserKind::GameFolder);
+    if (!game) {
+        return false;
+    }
+    // The process follows the open game too, as a game started from its own folder would.
+    std::error_code error;
+    fs::current_path(*game, error);
+    if (error) {
+        std::fprintf(stderr, "tsuzuri: cannot enter '%s': %s\n", game->c_str(),
+                     error.message().c_str());
+        return false;
+    }
+    gameFolder_ = currentFolder();
+    readSettings();
+    platform::setWindowTitle(mainWindow, title_);
+    return true;
+}
+
+bool Session::continueFromRememberedPlace() {
+    StoryPlace place;
+    std::string reason;
+    const fs::path file = options_.stateFolder / placeFileName(gameFolder_, title_);
+    switch (recallPlace(options_.stateFolder, gameFolder_, title_, place, reason)) {
+        case RecalledPlace::None:
+            std::fprintf(stderr,
+                         "tsuzuri: no remembered place for this game; starting from the "
+                         "beginning\n");
+            return false;
+        case RecalledPlace::Unusable:
+            break;
+        case RecalledPlace::Found:
+            if (startStoryAtPlace(place, reason)) {
+                std::fprintf(
+                    stderr, "tsuzuri: continuing at line %d of %s\n",
+                    static_cast<int>(place.fileLine),
+                    sjisToUtf8ForDisplay(place.scriptFile.lexically_relative(gameFolder_).string())
+                        .c_str());
+                return true;
+            }
+            break;
+    }
+    std::fprintf(stderr, "tsuzuri: cannot continue from %s: %s; starting from the beginning\n",
+                 file.c_str(), reason.c_str());
+    return false;
+}
+
+bool Session::loadNamedOrChosenScript() {
+    if (!scriptName_.empty() && loadScript(GamePath{gameFolder_, "script\\" + scriptName_})) {
+        return true;
+    }
+    fs::path chosen;
+    if (!chooseScriptFile(gameFolder_ / "script", chosen)) {
+        return false;
+    }
+    if (loadScript(GamePath{chosen, ""})) {
+        return true;
+    }
+    showFatal(kChosenScriptFailedText);
+    return false;
+}
+
+bool Session::loadStartScript() {
+    if (options_.continueStory && continueFromRememberedPlace()) {
+        return true;
+    }
+    if (!options_.startScript.empty()) {
+        return loadScript(GamePath{gameFolder_, "script\\" + options_.startScript});
+    }
+    return loadNamedOrChosenScript();
+}
+
+void Session::keepPlace() {
+    if (!keepingPlace_) {
+        return;
+    }
+    const std::optional<StoryPlace> place = storyPlaceNow();
+    if (!place) {
+        forgetPlace(options_.stateFolder, gameFolder_, title_);
+        return;
+    }
+    std::string error;
+    if (!rememberPlace(options_.stateFolder, gameFolder_, title_, *place, error)) {
+        std::fprintf(stderr, "tsuzuri: cannot remember where the story stopped: %s\n",
+                     error.c_str());
+    }
+}
+
+void Session::stopCuesAndSound() {
+    if (started_ >= Started::CueWorker) {
+        stopCueWorker();
+    }
+    if (started_ >= Started::Sound) {
+        SoundShutdown();
+    }
+}
+
+void Session::endAfterLosingTheDisplay() {
+    keepPlace();
+    stopRecording();
+    stopCuesAndSound();
+}
+
+int Session::end(const char* fatalText) {
+    platform::setDisplayLostHandler(nullptr);
+    if (fatalText != nullptr) {
+        showFatal(fatalText);
+    }
+    stopCuesAndSound();
+    if (started_ >= Started::RenderDevice) {
+        shutdownRenderDevice();
+    }
+    // A window class that could not make its window is left registered, as it always was.
+    if (started_ >= Started::Window) {
+        unregisterMainWindowClass();
+    }
+    platform::timeEndPeriod(1);
+    return 0;
+}
+
+int Session::run() {
+    platform::timeBeginPeriod(1);
+    // Every run starts from the state a fresh process has (tests run several in one process).
+    resetSceneState();
+    clearReadPages();
+    if (!options_.chooseGameInWindow) {
+        readSettings();
+    }
+
+    platform::setDisplayLostHandler([this] { endAfterLosingTheDisplay(); });
+    // The font search reads the system's font configuration while the window is being made.
+    startTextFontSearch();
+    if (!createMainWindow(options_.windowScale, options_.scaleToFit, options_.fullscreen)) {
+        return end(kWindowFailedText);
+    }
+    started_ = Started::Window;
+    platform::setWindowTitle(mainWindow, title_);
+
+    const Status device = initRenderDevice();
+    if (failed(device)) {
+        return end(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
+    }
+    started_ = Started::RenderDevice;
+    if (options_.chooseGameInWindow && !chooseGame()) {
+        return end(nullptr);  // the reader changed their mind: nothing to report
+    }
+    // Set before the output opens, so the first sound is already at this volume.
+    SoundSetVolume(options_.volume);
+    SoundSetMuted(options_.muted);
+    if (failed(SoundInit())) {
+        return end(kSoundFailedText);
+    }
+    started_ = Started::Sound;
+    if (failed(startCueWorker())) {
+        return end(kThreadFailedText);
+    }
+    started_ = Started::CueWorker;
+    if (!loadStartScript()) {
+        return end(kScenarioFailedText);
+    }
+    loadWindowPicture(sceneState.gameFolder);
+    if (!options_.startScript.empty()) {
+        startStoryAt(lineIndexAtFileLine(options_.startLine));
+    }
+    keepingPlace_ = options_.rememberPlace && !options_.stateFolder.empty();
+
+    runStory(options_, window_);
+    keepPlace();
+    keepingPlace_ = false;
+
+    clearScript();
+    return end(nullptr);
+}
+
+}  // namespace tsuzuri

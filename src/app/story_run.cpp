@@ -1,0 +1,137 @@
+#include "app/story_run.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "capture/recorder.h"
+#include "common/shift_jis.h"
+#include "platform/main_window.h"
+#include "platform/platform.h"
+#include "script_engine/interpreter.h"
+#include "script_engine/scene_state.h"
+#include "ui/autoplay.h"
+#include "ui/screen.h"
+#include "ui/screen_loop.h"
+#include "ui/story_screen.h"
+
+namespace tsuzuri {
+namespace {
+
+// Input is ignored for this long after the loop starts, so that a key still held from
+// launching the game is not taken as a click.
+constexpr std::uint32_t kStartupGuardMs = 300;
+
+// Holding the gamepad's Back for this long quits; a shorter press does nothing, so that a
+// stray touch does not end the story.
+constexpr std::uint32_t kQuitHoldMs = 1000;
+
+// When the gamepad's Back went down, while it is held.
+struct QuitHold {
+    bool held = false;
+    std::uint32_t since = 0;
+};
+
+// Whether QuitHold has now been held for kQuitHoldMs.
+bool isQuitHoldComplete(QuitHold& hold, const ActionInput& input, std::uint32_t now) {
+    if (!input.isHeld(Action::QuitHold)) {
+        hold.held = false;
+        return false;
+    }
+    if (!hold.held) {
+        hold = QuitHold{true, now};
+    }
+    return now - hold.since >= kQuitHoldMs;
+}
+
+void traceInput(const ActionInput& input, std::uint64_t pass) {
+    if (input.wasReleased(Action::Advance)) {
+        std::fprintf(stderr, "tsuzuri: input: advance released (pass %llu)\n",
+                     static_cast<unsigned long long>(pass));
+    }
+    if (input.wasReleased(Action::Toggle)) {
+        std::fprintf(stderr, "tsuzuri: input: toggle released (pass %llu)\n",
+                     static_cast<unsigned long long>(pass));
+    }
+}
+
+void traceLine(std::int32_t index) {
+    const ScriptLine& line = *sceneState.lines[static_cast<size_t>(index)];
+    std::fprintf(stderr, "tsuzuri: line %d %s: %s\n", static_cast<int>(index),
+                 lineKindName(line.kind), sjisToUtf8ForDisplay(line.text.c_str()).c_str());
+}
+
+// Whether a limit of the run (--frames, --seconds) has been reached.
+bool runLimitReached(const PlayerOptions& options, std::uint64_t pass, std::uint32_t elapsedMs) {
+    return (options.maxPasses != 0 && pass >= options.maxPasses) ||
+           (options.maxSeconds > 0.0 && elapsedMs >= options.maxSeconds * 1000.0);
+}
+
+void askToClose() {
+    if (mainWindow != 0) {
+        platform::postMessage(mainWindow, platform::MessageKind::Close);
+    }
+}
+
+}  // namespace
+
+void runStory(const PlayerOptions& options, WindowActions& window) {
+    platform::restartInputClock();
+    const std::uint32_t loopStart = platform::timeGetTime();
+    bool firstFrameReported = false;
+    QuitHold backHeld;
+    if (!options.recordFolder.empty()) {
+        std::string error;
+        if (!startRecording(options.recordFolder, loopStart, error)) {
+            std::fprintf(stderr, "tsuzuri: %s; playing without recording\n", error.c_str());
+        }
+    }
+    std::optional<Autoplay> autoplay;
+    if (options.autoplayMs) {
+        autoplay.emplace(*options.autoplayMs);
+    }
+    if (options.traceLines) {
+        setLineTrace(traceLine);
+    }
+    LoopOptions loop;
+    loop.guardMs = kStartupGuardMs;
+    loop.beforeUpdate = [&](ActionInput& input, std::uint32_t now, std::uint64_t pass) {
+        if (!input.sampled) {
+            return;
+        }
+        if (autoplay) {
+            autoplay->apply(input, now);
+        }
+        if (options.traceInput) {
+            traceInput(input, pass);
+        }
+        if (isQuitHoldComplete(backHeld, input, now)) {
+            askToClose();
+        }
+    };
+    loop.afterPass = [&](std::uint64_t pass) {
+        const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
+        recordPass(pass);
+        if (runLimitReached(options, pass, elapsed)) {
+            askToClose();
+        }
+        if (options.exitAfterFirstFrame && !firstFrameReported) {
+            firstFrameReported = true;
+            // The time on the monotonic clock, for the start-up measurement to compare.
+            std::printf("first-frame-ms %u\n", platform::timeGetTime());
+            std::fflush(stdout);
+            askToClose();
+        }
+    };
+    ScreenStack screens;
+    screens.push(std::make_unique<StoryScreen>());
+    runScreens(screens, window, loop);
+    stopRecording();
+    screens.clear();
+    if (options.traceLines) {
+        setLineTrace(nullptr);
+    }
+}
+
+}  // namespace tsuzuri

@@ -1,0 +1,14 @@
+// The story's run of the window's loop: the story's screen at the bottom of the stack, with
+// what a run adds around each pass (the start-up guard, autoplay, input tracing, the gamepad's
+// held quit, the recording and the run's limits).
+#pragma once
+
+#include "app/player.h"
+#include "ui/main_window.h"
+
+namespace tsuzuri {
+
+// Runs the story until the window closes; `window` takes the presses no screen takes.
+void runStory(const PlayerOptions& options, WindowActions& window);
+
+}  // namespace tsuzuri
