@@ -28,7 +28,7 @@ void BacklogScreen::open(int steps, const ActionInput& input) {
     move(steps, false, input);
 }
 
-bool BacklogScreen::takePress(const ActionPress& press) {
+bool BacklogScreen::takePress(ScreenStack&, const ActionPress& press) {
     switch (press.action) {
         case Action::OlderPage:
         case Action::BacklogOlder:

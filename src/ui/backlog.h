@@ -28,7 +28,7 @@ public:
     void open(int steps, const ActionInput& input);
 
     // Older and newer pages (acted on at the next pass); Quit and Backlog leave.
-    bool takePress(const ActionPress& press) override;
+    bool takePress(ScreenStack& stack, const ActionPress& press) override;
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
     // The page looked back at, with "Backlog N/M" in the top left corner.
     bool draw(const std::string& cornerNote) override;

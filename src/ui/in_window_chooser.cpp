@@ -136,7 +136,7 @@ public:
 
     // Escape cancels, Up and Down move the highlight (Page Up and Page Down by a page), Enter
     // picks it; the window takes the rest (fullscreen, volume, screenshot).
-    bool takePress(const ActionPress& press) override {
+    bool takePress(ScreenStack&, const ActionPress& press) override {
         switch (press.action) {
             case Action::Quit:
                 closed_ = true;

@@ -9,8 +9,9 @@ void ScreenStack::push(std::unique_ptr<Screen> screen) {
 }
 
 bool ScreenStack::takePress(const ActionPress& press) {
-    for (auto it = screens_.rbegin(); it != screens_.rend(); ++it) {
-        if ((*it)->takePress(press)) {
+    // By index: a screen the press opens goes on top without disturbing the search.
+    for (std::size_t i = screens_.size(); i-- > 0;) {
+        if (screens_[i]->takePress(*this, press)) {
             return true;
         }
     }

@@ -21,8 +21,9 @@ public:
     virtual ~Screen() = default;
 
     // A key went down (its message just arrived): answers whether this screen took the press.
-    // Presses are offered from the top down; one that no screen takes is the window's.
-    virtual bool takePress(const ActionPress& press) = 0;
+    // Presses are offered from the top down; one that no screen takes is the window's. A press
+    // may open a screen on `stack`.
+    virtual bool takePress(ScreenStack& stack, const ActionPress& press) = 0;
     // Once per idle pass while no screen above freezes this one, at clock `nowMs`. The screen
     // may add to `input` for the screens below it, push screens onto `stack`, or close itself.
     virtual void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) = 0;

@@ -48,7 +48,7 @@ void closeWhenFinished() {
 
 }  // namespace
 
-bool StoryScreen::takePress(const ActionPress& press) {
+bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
     switch (press.action) {
         case Action::OlderPage:
         case Action::Backlog:

@@ -14,7 +14,7 @@ class StoryScreen final : public Screen {
 public:
     // Takes older and newer pages and Backlog, which open the backlog at the next pass while a
     // page or menu waits, and the repeats of a Quit that closed the backlog.
-    bool takePress(const ActionPress& press) override;
+    bool takePress(ScreenStack& stack, const ActionPress& press) override;
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
     // The backlog is open: the story stands still and auto mode's wait starts over.
     void stand(const ActionInput& input, std::uint32_t nowMs) override;

@@ -19,8 +19,11 @@ public:
     FakeScreen(std::string name, Log& log, bool freezes = true)
         : name_(std::move(name)), log_(log), freezes_(freezes) {}
 
-    bool takePress(const ActionPress& press) override {
+    bool takePress(ScreenStack& stack, const ActionPress& press) override {
         log_.push_back(name_ + " press");
+        if (press.action == takes && opens) {
+            stack.push(std::move(opens));
+        }
         return press.action == takes;
     }
     void update(ScreenStack& stack, ActionInput&, std::uint32_t nowMs) override {
@@ -98,6 +101,19 @@ TEST(ScreenStackTest, ScreensOpenedInAPassStartOnTheNextAndClosedOnesGoAfterIt) 
     log.clear();
     stack.update(input, 3);
     EXPECT_EQ(log, (Log{"story update 3"}));
+}
+
+TEST(ScreenStackTest, APressMayOpenAScreenThatTakesTheNextOne) {
+    Log log;
+    ScreenStack stack;
+    auto story = std::make_unique<FakeScreen>("story", log);
+    story->takes = Action::Backlog;
+    story->opens = std::make_unique<FakeScreen>("backlog", log);
+    stack.push(std::move(story));
+    EXPECT_TRUE(stack.takePress({Action::Backlog, false}));
+    EXPECT_EQ(stack.size(), 2u);
+    EXPECT_TRUE(stack.takePress({Action::Quit, false}));
+    EXPECT_EQ(log, (Log{"story press", "backlog press"}));
 }
 
 TEST(ScreenStackTest, ClearingEndsTheTopScreenFirst) {
