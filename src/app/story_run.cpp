@@ -110,6 +110,10 @@ void runStory(const PlayerOptions& options, WindowActions& window) {
             askToClose();
         }
     };
+    // The story goes on at once after a page turn and while skipping.
+    loop.skipsPause = [](const ActionInput& input) {
+        return input.wasReleased(Action::Advance) || input.isHeld(Action::Skip);
+    };
     loop.afterPass = [&](std::uint64_t pass) {
         const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
         recordPass(pass);

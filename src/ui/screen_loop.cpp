@@ -59,7 +59,7 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOption
         if (!screens.draw(window.note(platform::timeGetTime())) && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
-        if (!input.wasReleased(Action::Advance) && !input.isHeld(Action::Skip)) {
+        if (!options.skipsPause || !options.skipsPause(input)) {
             platform::sleepMs(kPassPauseMs);
         }
         if (options.afterPass) {

@@ -22,6 +22,9 @@ struct LoopOptions {
     std::function<void(ActionInput& input, std::uint32_t nowMs, std::uint64_t pass)> beforeUpdate;
     // After the frame has been drawn and the pass's pause taken.
     std::function<void(std::uint64_t pass)> afterPass;
+    // Whether the pass goes on without its pause (the story: after a page turn or while
+    // skipping, so that it goes on at once). Without: every pass pauses.
+    std::function<bool(const ActionInput& input)> skipsPause;
 };
 
 enum class LoopEnd {
@@ -30,8 +33,7 @@ enum class LoopEnd {
 };
 
 // Runs the screens until the window closes or the last screen has closed; presses no screen
-// takes go to `window`. A pass pauses 10 ms, except when it turns a page or skips, so that the
-// story goes on at once.
+// takes go to `window`. A pass pauses 10 ms unless `options.skipsPause` says otherwise.
 LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOptions& options);
 
 }  // namespace tsuzuri
