@@ -20,8 +20,6 @@ constexpr int kColumnWidth = 13;  // half a full-width character, as on a page
 constexpr char kMoreAboveMark[] = "\x81\xA3";
 constexpr char kMoreBelowMark[] = "\x81\xA5";
 
-std::optional<ChooserView> shownView;
-
 // Draws one line of Shift-JIS text from 800x600 position (left, top), cut where the next
 // character would pass kTextRight.
 void drawLine(const LockedRect& lock, std::string_view text, int left, int top) {
@@ -80,7 +78,7 @@ void compose(const ChooserView& view) {
 
 }  // namespace
 
-bool renderChooser(const ChooserView& view) {
+bool renderChooser(const ChooserView& view, std::optional<ChooserView>& shownView) {
     if (renderState.frame.empty() || !renderState.textTexture) {
         return false;
     }
@@ -100,10 +98,6 @@ bool renderChooser(const ChooserView& view) {
         ++renderState.framesPresented;
     }
     return true;
-}
-
-void resetChooserView() {
-    shownView.reset();
 }
 
 }  // namespace tsuzuri

@@ -3,6 +3,7 @@
 // highlighted like a menu row.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,10 @@ struct ChooserView {
     bool operator==(const ChooserView&) const = default;
 };
 
-// Shows the view: draws and presents it when it differs from the one shown last (or the window
-// asks for its content again or changed size); never waits. Answers false when the
-// display cannot go on. The text layer is left holding the chooser's text; the caller clears it
-// when the chooser closes.
-bool renderChooser(const ChooserView& view);
-
-// Forgets the view shown last, so the next renderChooser draws afresh.
-void resetChooserView();
+// Shows the view: draws and presents it when it differs from `shown`, the one shown last (or the
+// window asks for its content again or changed size), and keeps it there; never waits. Answers
+// false when the display cannot go on. The text layer is left holding the chooser's text; the
+// caller clears it when the chooser closes.
+bool renderChooser(const ChooserView& view, std::optional<ChooserView>& shown);
 
 }  // namespace tsuzuri

@@ -178,12 +178,13 @@ public:
     }
 
     // The chooser shows no corner texts.
-    bool draw(const std::string&) override { return renderChooser(viewOf(chooser_)); }
+    bool draw(const std::string&) override { return renderChooser(viewOf(chooser_), shown_); }
     bool isClosed() const override { return closed_; }
 
 private:
     Chooser chooser_;
-    std::optional<fs::path>& answer_;  // outlives the screen
+    std::optional<fs::path>& answer_;   // outlives the screen
+    std::optional<ChooserView> shown_;  // the view presented last
     bool closed_ = false;
 };
 
@@ -193,7 +194,6 @@ void forgetChooser() {
     InputReader().discardPresses();
     platform::takeWheelNotches();
     clearTextLayer();
-    resetChooserView();
 }
 
 }  // namespace
