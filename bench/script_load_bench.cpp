@@ -77,12 +77,12 @@ int classifyByOpening(const std::string& folder, const std::string& line) {
 
 void BM_ClassifyOurs(benchmark::State& state) {
     BenchGame& g = game();
-    sceneState.gameFolder = g.folder.path();
+    const std::filesystem::path gameFolder = g.folder.path();
     for (auto _ : state) {
         FolderListingScope scope;
         int images = 0;
         for (const std::string& line : g.lines) {
-            images += classifyLine(line) == Image;
+            images += classifyLine(gameFolder, line) == Image;
         }
         benchmark::DoNotOptimize(images);
     }
@@ -109,12 +109,12 @@ namespace tsuzuri {
 namespace {
 void BM_ClassifyOursWarmListing(benchmark::State& state) {
     BenchGame& g = game();
-    sceneState.gameFolder = g.folder.path();
+    const std::filesystem::path gameFolder = g.folder.path();
     FolderListingScope scope;
     for (auto _ : state) {
         int images = 0;
         for (const std::string& line : g.lines) {
-            images += classifyLine(line) == Image;
+            images += classifyLine(gameFolder, line) == Image;
         }
         benchmark::DoNotOptimize(images);
     }

@@ -10,6 +10,7 @@
 using namespace tsuzuri;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    SceneState sceneState;
     sceneState.gameFolder = fuzz::fuzzGameFolder();
     FileBuffer buffer;
     if (size > 0) {
@@ -17,13 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(buffer.data.get(), data, size);
     }
     buffer.size = static_cast<std::int32_t>(size);
-    clearScript();
-    appendScriptLines(buffer);
+    clearScript(sceneState);
+    appendScriptLines(sceneState, buffer);
     for (const auto& line : sceneState.lines) {
         if (line->kind == Jump) {
-            findLabel(line->text.c_str() + 1);
+            findLabel(sceneState, line->text.c_str() + 1);
         }
     }
-    clearScript();
     return 0;
 }

@@ -6,7 +6,6 @@
 #include "fuzz_support.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
-#include "script_engine/scene_state.h"
 #include "script_engine/wao_sequence.h"
 #include "sound/sound_layer.h"
 #include "ui/main_window.h"
@@ -23,12 +22,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    sceneState.gameFolder = fuzz::fuzzGameFolder();
-    const std::filesystem::path file = sceneState.gameFolder / "wave" / "fuzz.wao";
+    const std::filesystem::path gameFolder = fuzz::fuzzGameFolder();
+    const std::filesystem::path file = gameFolder / "wave" / "fuzz.wao";
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     const std::int32_t track = size > 0 ? (data[0] & 1) : 0;
-    loadCueTrack(GamePath{sceneState.gameFolder, "wave\\fuzz.wao"}, track);
+    loadCueTrack(GamePath{gameFolder, "wave\\fuzz.wao"}, track);
     clearCueTrack(track);
     return 0;
 }

@@ -79,7 +79,7 @@ bool Session::continueFromRememberedPlace() {
         case RecalledPlace::Unusable:
             break;
         case RecalledPlace::Found:
-            if (startStoryAtPlace(place, reason)) {
+            if (startStoryAtPlace(scene_, place, reason)) {
                 std::fprintf(
                     stderr, "tsuzuri: continuing at line %d of %s\n",
                     static_cast<int>(place.fileLine),
@@ -95,14 +95,15 @@ bool Session::continueFromRememberedPlace() {
 }
 
 bool Session::loadNamedOrChosenScript() {
-    if (!scriptName_.empty() && loadScript(GamePath{gameFolder_, "script\\" + scriptName_})) {
+    if (!scriptName_.empty() &&
+        loadScript(scene_, GamePath{gameFolder_, "script\\" + scriptName_})) {
         return true;
     }
     fs::path chosen;
     if (!chooseScriptFile(gameFolder_ / "script", chosen)) {
         return false;
     }
-    if (loadScript(GamePath{chosen, ""})) {
+    if (loadScript(scene_, GamePath{chosen, ""})) {
         return true;
     }
     showFatal(kChosenScriptFailedText);
@@ -114,7 +115,7 @@ bool Session::loadStartScript() {
         return true;
     }
     if (!options_.startScript.empty()) {
-        return loadScript(GamePath{gameFolder_, "script\\" + options_.startScript});
+        return loadScript(scene_, GamePath{gameFolder_, "script\\" + options_.startScript});
     }
     return loadNamedOrChosenScript();
 }
@@ -123,7 +124,7 @@ void Session::keepPlace() {
     if (!keepingPlace_) {
         return;
     }
-    const std::optional<StoryPlace> place = storyPlaceNow();
+    const std::optional<StoryPlace> place = storyPlaceNow(scene_);
     if (!place) {
         forgetPlace(options_.stateFolder, gameFolder_, title_);
         return;
@@ -170,7 +171,6 @@ int Session::end(const char* fatalText) {
 int Session::run() {
     platform::timeBeginPeriod(1);
     // Every run starts from the state a fresh process has (tests run several in one process).
-    resetSceneState();
     clearReadPages();
     if (!options_.chooseGameInWindow) {
         readSettings();
@@ -207,17 +207,17 @@ int Session::run() {
     if (!loadStartScript()) {
         return end(kScenarioFailedText);
     }
-    loadWindowPicture(sceneState.gameFolder);
+    loadWindowPicture(scene_.gameFolder);
     if (!options_.startScript.empty()) {
-        startStoryAt(lineIndexAtFileLine(options_.startLine));
+        startStoryAt(scene_, lineIndexAtFileLine(scene_, options_.startLine));
     }
     keepingPlace_ = options_.rememberPlace && !options_.stateFolder.empty();
 
-    runStory(options_, window_);
+    runStory(options_, scene_, window_);
     keepPlace();
     keepingPlace_ = false;
 
-    clearScript();
+    clearScript(scene_);
     return end(nullptr);
 }
 

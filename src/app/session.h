@@ -1,13 +1,14 @@
 // One run of the player. The session owns what the run brings up and takes down again: the
 // window, the frame, the sound output and the cue worker, in this order; the open game folder
 // (Game.INI, the start script, the remembered place all come from it, never from the current
-// directory); the window's own actions; and the story's run of the screens.
+// directory); the story's record; the window's own actions; and the story's run of the screens.
 #pragma once
 
 #include <filesystem>
 #include <string>
 
 #include "app/player.h"
+#include "script_engine/scene_state.h"
 #include "ui/main_window.h"
 
 namespace tsuzuri {
@@ -52,7 +53,8 @@ private:
     std::string title_;
     std::string scriptName_;
     bool keepingPlace_ = false;  // the place is remembered at the end of the run
-    WindowActions window_;
+    SceneState scene_;           // the story
+    WindowActions window_{&scene_};
 };
 
 }  // namespace tsuzuri

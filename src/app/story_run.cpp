@@ -10,7 +10,6 @@
 #include "platform/main_window.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
-#include "script_engine/scene_state.h"
 #include "ui/autoplay.h"
 #include "ui/screen.h"
 #include "ui/screen_loop.h"
@@ -56,8 +55,8 @@ void traceInput(const ActionInput& input, std::uint64_t pass) {
     }
 }
 
-void traceLine(std::int32_t index) {
-    const ScriptLine& line = *sceneState.lines[static_cast<size_t>(index)];
+void traceLine(const SceneState& scene, std::int32_t index) {
+    const ScriptLine& line = *scene.lines[static_cast<size_t>(index)];
     std::fprintf(stderr, "tsuzuri: line %d %s: %s\n", static_cast<int>(index),
                  lineKindName(line.kind), sjisToUtf8ForDisplay(line.text.c_str()).c_str());
 }
@@ -76,7 +75,7 @@ void askToClose() {
 
 }  // namespace
 
-void runStory(const PlayerOptions& options, WindowActions& window) {
+void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window) {
     platform::restartInputClock();
     const std::uint32_t loopStart = platform::timeGetTime();
     bool firstFrameReported = false;
@@ -89,7 +88,7 @@ void runStory(const PlayerOptions& options, WindowActions& window) {
     }
     std::optional<Autoplay> autoplay;
     if (options.autoplayMs) {
-        autoplay.emplace(*options.autoplayMs);
+        autoplay.emplace(scene, *options.autoplayMs);
     }
     if (options.traceLines) {
         setLineTrace(traceLine);
@@ -116,7 +115,7 @@ void runStory(const PlayerOptions& options, WindowActions& window) {
     };
     loop.afterPass = [&](std::uint64_t pass) {
         const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
-        recordPass(pass);
+        recordPass(pass, scene);
         if (runLimitReached(options, pass, elapsed)) {
             askToClose();
         }
@@ -129,7 +128,7 @@ void runStory(const PlayerOptions& options, WindowActions& window) {
         }
     };
     ScreenStack screens;
-    screens.push(std::make_unique<StoryScreen>());
+    screens.push(std::make_unique<StoryScreen>(scene));
     runScreens(screens, window, loop);
     stopRecording();
     screens.clear();

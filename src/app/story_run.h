@@ -4,11 +4,12 @@
 #pragma once
 
 #include "app/player.h"
+#include "script_engine/scene_state.h"
 #include "ui/main_window.h"
 
 namespace tsuzuri {
 
-// Runs the story until the window closes; `window` takes the presses no screen takes.
-void runStory(const PlayerOptions& options, WindowActions& window);
+// Runs the story of `scene` until the window closes; `window` takes the presses no screen takes.
+void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window);
 
 }  // namespace tsuzuri

@@ -220,7 +220,7 @@ bool isRecording() {
     return recorder().active;
 }
 
-void recordPass(std::uint64_t pass) {
+void recordPass(std::uint64_t pass, const SceneState& scene) {
     Recorder& r = recorder();
     if (!r.active) {
         return;
@@ -242,7 +242,7 @@ void recordPass(std::uint64_t pass) {
     }
     r.lastWritten.assign(renderState.frame.begin(), renderState.frame.end());
     r.index << name << '\t' << pass << '\t' << renderState.presentedAtMs - r.originMs << '\t'
-            << sceneState.scriptFile.filename().string() << '\t' << sceneState.currentLine << '\n';
+            << scene.scriptFile.filename().string() << '\t' << scene.currentLine << '\n';
     r.index.flush();
 }
 

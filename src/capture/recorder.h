@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <string>
 
+#include "script_engine/scene_state.h"
+
 namespace tsuzuri {
 
 // Makes the folder for a recording, or checks the one that is there. A folder that already
@@ -26,8 +28,9 @@ bool prepareRecordingFolder(const std::filesystem::path& folder, std::string& er
 // at the start of the main loop, where the sound begins. On failure `error` says why.
 bool startRecording(const std::filesystem::path& folder, std::uint32_t originMs,
                     std::string& error);
-// Writes the frame of this pass when it is new, and the sound mixed since the last call.
-void recordPass(std::uint64_t pass);
+// Writes the frame of this pass when it is new (indexed with where `scene` stands), and the
+// sound mixed since the last call.
+void recordPass(std::uint64_t pass, const SceneState& scene);
 // Stops the capture and completes the files.
 void stopRecording();
 bool isRecording();

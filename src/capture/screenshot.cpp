@@ -10,7 +10,6 @@
 #include "capture/frame_png.h"
 #include "common/shift_jis.h"
 #include "script_engine/check/check_run.h"
-#include "script_engine/scene_state.h"
 
 namespace tsuzuri {
 namespace {
@@ -64,10 +63,9 @@ std::string assignedValue(std::string_view rest) {
 }
 
 // The game folder's name in UTF-8: kept when it is UTF-8 already, else read as Shift-JIS.
-std::string gameName() {
+std::string gameName(const fs::path& gameFolder) {
     std::error_code error;
-    fs::path folder = sceneState.gameFolder.empty() ? fs::current_path(error)
-                                                    : sceneState.gameFolder.lexically_normal();
+    fs::path folder = gameFolder.empty() ? fs::current_path(error) : gameFolder.lexically_normal();
     if (!folder.has_filename()) {
         folder = folder.parent_path();
     }
@@ -91,7 +89,7 @@ std::string timeStamp() {
 }
 
 // Writes the frame into the pictures folder; answers the file, or nothing with `error` set.
-std::optional<fs::path> writeScreenshot(std::string& error) {
+std::optional<fs::path> writeScreenshot(const fs::path& gameFolder, std::string& error) {
     const std::optional<fs::path> folder = userPicturesFolder();
     if (!folder) {
         error = "no pictures folder (neither XDG_PICTURES_DIR nor HOME is set)";
@@ -103,7 +101,7 @@ std::optional<fs::path> writeScreenshot(std::string& error) {
         error = "cannot make the folder " + folder->string() + ": " + ec.message();
         return std::nullopt;
     }
-    const std::string stem = "tsuzuri-" + gameName() + "-" + timeStamp();
+    const std::string stem = "tsuzuri-" + gameName(gameFolder) + "-" + timeStamp();
     for (int n = 1; n <= kMaxSameSecond; ++n) {
         const fs::path file =
             *folder / (n == 1 ? stem + ".png" : stem + "-" + std::to_string(n) + ".png");
@@ -169,9 +167,9 @@ std::optional<fs::path> userPicturesFolder() {
     return home / "Pictures";
 }
 
-void saveScreenshot() {
+void saveScreenshot(const fs::path& gameFolder) {
     std::string error;
-    if (const std::optional<fs::path> file = writeScreenshot(error)) {
+    if (const std::optional<fs::path> file = writeScreenshot(gameFolder, error)) {
         std::fprintf(stderr, "tsuzuri: saved the screen as %s\n", file->c_str());
     } else {
         std::fprintf(stderr, "tsuzuri: cannot save the screen: %s\n", error.c_str());

@@ -19,8 +19,9 @@ std::optional<std::filesystem::path> picturesFolderFromUserDirs(std::string_view
 // any of them and without HOME.
 std::optional<std::filesystem::path> userPicturesFolder();
 
-// Saves the frame, making the folder if it is missing, and says where on stderr, or why not;
-// a failure never ends the run.
-void saveScreenshot();
+// Saves the frame, named after the game in `gameFolder` (the current directory when empty),
+// making the folder if it is missing, and says where on stderr, or why not; a failure never
+// ends the run.
+void saveScreenshot(const std::filesystem::path& gameFolder);
 
 }  // namespace tsuzuri

@@ -67,42 +67,43 @@ Rect rowRect(std::int32_t row) {
 }
 
 // Sends the story on from the Choices line `lineIndex` by the picked row.
-void pickRow(const ChoiceMenu& menu, std::int32_t row, std::int32_t lineIndex) {
+void pickRow(SceneState& scene, const ChoiceMenu& menu, std::int32_t row, std::int32_t lineIndex) {
     const std::optional<std::string>& label = menu.label[row];
-    const std::int32_t target = label ? findLabel(label->c_str()) : -1;
-    sceneState.currentLine = target != -1 ? target : lineIndex + 1;
+    const std::int32_t target = label ? findLabel(scene, label->c_str()) : -1;
+    scene.currentLine = target != -1 ? target : lineIndex + 1;
     keepReadPage(row);
     clearTextLayer();
-    sceneState.textDirty = 1;
-    sceneState.choiceHover = 0;
-    sceneState.hoverRow = -1;
-    sceneState.keyRow = -1;
+    scene.textDirty = 1;
+    scene.choiceHover = 0;
+    scene.hoverRow = -1;
+    scene.keyRow = -1;
     clearCueTrack(0);
 }
 
 // Up and Down move the highlight from where it is (the first Down from nowhere lights the
 // first row, the first Up the last), within the rows there are. Answers whether they did.
-bool moveHighlightByKeys(const ChoiceMenu& menu, std::int32_t pointerRow, const StoryInput& input) {
+bool moveHighlightByKeys(SceneState& scene, const ChoiceMenu& menu, std::int32_t pointerRow,
+                         const StoryInput& input) {
     const bool up = isUpReleased(input);
     const bool down = isDownReleased(input);
     if ((!up && !down) || menu.count == 0) {
         return false;
     }
-    const std::int32_t from = sceneState.keyRow >= 0 ? sceneState.keyRow : pointerRow;
+    const std::int32_t from = scene.keyRow >= 0 ? scene.keyRow : pointerRow;
     std::int32_t row = from < 0 ? (down ? 0 : menu.count - 1) : from + (down ? 1 : -1);
     row = std::clamp(row, std::int32_t{0}, menu.count - 1);
-    sceneState.keyRow = row;
+    scene.keyRow = row;
     if (input.pointerKnown) {
-        sceneState.keyCursorX = input.pointerX;
-        sceneState.keyCursorY = input.pointerY;
+        scene.keyCursorX = input.pointerX;
+        scene.keyCursorY = input.pointerY;
     }
     return true;
 }
 
 // Whether the pointer has moved since the keys took the highlight.
-bool pointerMovedSinceKeys(const StoryInput& input) {
+bool pointerMovedSinceKeys(const SceneState& scene, const StoryInput& input) {
     return input.pointerKnown &&
-           (input.pointerX != sceneState.keyCursorX || input.pointerY != sceneState.keyCursorY);
+           (input.pointerX != scene.keyCursorX || input.pointerY != scene.keyCursorY);
 }
 
 }  // namespace
@@ -155,32 +156,32 @@ void buildMenuText(const ChoiceMenu& menu, char (&out)[kMenuTextBytes]) {
     }
 }
 
-void showChoiceMenu(std::int32_t lineIndex, const StoryInput& input) {
-    if (lineIndex < 0 || lineIndex >= static_cast<std::int32_t>(sceneState.lines.size())) {
+void showChoiceMenu(SceneState& scene, std::int32_t lineIndex, const StoryInput& input) {
+    if (lineIndex < 0 || lineIndex >= static_cast<std::int32_t>(scene.lines.size())) {
         return;
     }
     const ChoiceMenu menu =
-        parseChoiceLine(sceneState.lines[static_cast<std::size_t>(lineIndex)]->text.c_str());
+        parseChoiceLine(scene.lines[static_cast<std::size_t>(lineIndex)]->text.c_str());
 
-    if (sceneState.textDirty != 0) {
+    if (scene.textDirty != 0) {
         char menuText[kMenuTextBytes];
         buildMenuText(menu, menuText);
         clearTextLayer();
         drawTextPage(menuText, isSkipKeyDown(input));
-        sceneState.textDirty = 0;
-        sceneState.keyRow = -1;
+        scene.textDirty = 0;
+        scene.keyRow = -1;
     }
 
     const bool advance = isAdvanceReleased(input);
-    if (sceneState.windowShown == 0) {
+    if (scene.windowShown == 0) {
         // The first input after hiding only brings the window back.
         if (advance || isToggleReleased(input) || isSkipKeyDown(input)) {
-            sceneState.windowShown = 1;
+            scene.windowShown = 1;
         }
         return;
     }
     if (isToggleReleased(input)) {
-        sceneState.windowShown = 0;
+        scene.windowShown = 0;
         return;
     }
 
@@ -192,22 +193,22 @@ void showChoiceMenu(std::int32_t lineIndex, const StoryInput& input) {
             pointerRow = j;
         }
     }
-    if (sceneState.keyRow >= 0 && pointerMovedSinceKeys(input)) {
-        sceneState.keyRow = -1;  // the pointer takes the highlight back
+    if (scene.keyRow >= 0 && pointerMovedSinceKeys(scene, input)) {
+        scene.keyRow = -1;  // the pointer takes the highlight back
     }
-    moveHighlightByKeys(menu, pointerRow, input);
-    const std::int32_t lit = sceneState.keyRow >= 0 ? sceneState.keyRow : pointerRow;
-    sceneState.choiceHover = lit >= 0 ? 1 : 0;
-    sceneState.hoverRow = lit;
+    moveHighlightByKeys(scene, menu, pointerRow, input);
+    const std::int32_t lit = scene.keyRow >= 0 ? scene.keyRow : pointerRow;
+    scene.choiceHover = lit >= 0 ? 1 : 0;
+    scene.hoverRow = lit;
     if (!advance) {
         return;
     }
     // A click always picks the row under the pointer; Enter picks the keys' row while they
     // hold the highlight.
-    if (sceneState.keyRow >= 0 && !isClickReleased(input)) {
-        pickRow(menu, sceneState.keyRow, lineIndex);
+    if (scene.keyRow >= 0 && !isClickReleased(input)) {
+        pickRow(scene, menu, scene.keyRow, lineIndex);
     } else if (pointerRow >= 0) {
-        pickRow(menu, pointerRow, lineIndex);
+        pickRow(scene, menu, pointerRow, lineIndex);
     }
 }
 

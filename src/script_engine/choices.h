@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "script_engine/scene_state.h"
 #include "script_engine/story_input.h"
 
 namespace tsuzuri {
@@ -47,6 +48,6 @@ void buildMenuText(const ChoiceMenu& menu, char (&out)[kMenuTextBytes]);
 // One pass of the menu on line `lineIndex`: draws it when the text layer is stale, shows or
 // hides the window, tracks the row under the cursor and, on a click, sends the story to that
 // row's label (or to the next line when the label is missing). The step ends after it.
-void showChoiceMenu(std::int32_t lineIndex, const StoryInput& input);
+void showChoiceMenu(SceneState& scene, std::int32_t lineIndex, const StoryInput& input);
 
 }  // namespace tsuzuri

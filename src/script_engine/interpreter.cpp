@@ -30,17 +30,17 @@ std::uint32_t now() {
 }
 
 // Read afresh wherever it matters: a NextScript line replaces the lines in the middle of a step.
-std::int32_t lineCount() {
-    return static_cast<std::int32_t>(sceneState.lines.size());
+std::int32_t lineCount(const SceneState& scene) {
+    return static_cast<std::int32_t>(scene.lines.size());
 }
 
-ScriptLine& lineAt(std::int32_t index) {
-    return *sceneState.lines[static_cast<std::size_t>(index)];
+ScriptLine& lineAt(SceneState& scene, std::int32_t index) {
+    return *scene.lines[static_cast<std::size_t>(index)];
 }
 
-void reportArrival(std::int32_t index) {
-    if (lineTrace != nullptr && index >= 0 && index < lineCount()) {
-        lineTrace(index);
+void reportArrival(const SceneState& scene, std::int32_t index) {
+    if (lineTrace != nullptr && index >= 0 && index < lineCount(scene)) {
+        lineTrace(scene, index);
     }
 }
 
@@ -67,19 +67,20 @@ Outcome makeText() {
 
 // The text of line `index` from byte `from` on: the name after a prefix character. A copy, so
 // that nothing refers to the line once a script change has released it.
-std::string textOf(std::int32_t index, std::size_t from) {
-    const std::string_view text = lineAt(index).text.c_str();
+std::string textOf(SceneState& scene, std::int32_t index, std::size_t from) {
+    const std::string_view text = lineAt(scene, index).text.c_str();
     return from < text.size() ? std::string(text.substr(from)) : std::string();
 }
 
-GamePath gamePath(const char* folder, const std::string& name) {
-    return GamePath{sceneState.gameFolder, std::string(folder) + "\\" + name};
+GamePath gamePath(const SceneState& scene, const char* folder, const std::string& name) {
+    return GamePath{scene.gameFolder, std::string(folder) + "\\" + name};
 }
 
 // SE, LoopSE and BGM: the channel's old sound goes, the new one is loaded and started.
-Outcome playOnChannel(SoundId& channel, const std::string& name, bool looping, std::int32_t index) {
+Outcome playOnChannel(const SceneState& scene, SoundId& channel, const std::string& name,
+                      bool looping, std::int32_t index) {
     SoundRelease(channel);
-    channel = SoundLoad(gamePath("wave", name));
+    channel = SoundLoad(gamePath(scene, "wave", name));
     if (channel < 0) {
         return makeText();
     }
@@ -88,13 +89,13 @@ Outcome playOnChannel(SoundId& channel, const std::string& name, bool looping, s
 }
 
 // Wao and LoopWao: the track is cleared; unless skipping, the sequence is read into it.
-Outcome startSequence(std::int32_t track, const std::string& name, std::int32_t index,
-                      const StoryInput& input) {
+Outcome startSequence(const SceneState& scene, std::int32_t track, const std::string& name,
+                      std::int32_t index, const StoryInput& input) {
     clearCueTrack(track);
     if (isSkipKeyDown(input)) {
         return goOn(index + 1);
     }
-    if (failed(loadCueTrack(gamePath("wave", name), track))) {
+    if (failed(loadCueTrack(gamePath(scene, "wave", name), track))) {
         return makeText();
     }
     return goOn(index + 1);
@@ -106,27 +107,27 @@ Outcome keepName(std::string& slot, std::string name, Outcome outcome) {
     return outcome;
 }
 
-Outcome runTextPage(std::int32_t index, const StoryInput& input) {
-    if (sceneState.textDirty != 0) {
+Outcome runTextPage(SceneState& scene, std::int32_t index, const StoryInput& input) {
+    if (scene.textDirty != 0) {
         clearTextLayer();
-        drawTextPage(lineAt(index).text.c_str(), isSkipKeyDown(input));
-        sceneState.textDirty = 0;
+        drawTextPage(lineAt(scene, index).text.c_str(), isSkipKeyDown(input));
+        scene.textDirty = 0;
     }
     std::int32_t next = index;
     if (isAdvanceReleased(input) || isSkipKeyDown(input)) {
-        if (sceneState.windowShown != 0) {
+        if (scene.windowShown != 0) {
             keepReadPage(-1);
-            sceneState.textDirty = 1;
-            SoundStop(sceneState.seChannel);
+            scene.textDirty = 1;
+            SoundStop(scene.seChannel);
             clearCueTrack(0);
             next = index + 1;
         } else {
             // The first click after hiding only brings the window back.
-            sceneState.windowShown = 1;
+            scene.windowShown = 1;
         }
     }
     if (isToggleReleased(input)) {
-        sceneState.windowShown = sceneState.windowShown != 0 ? 0 : 1;
+        scene.windowShown = scene.windowShown != 0 ? 0 : 1;
     }
     return endStep(next);
 }
@@ -136,13 +137,13 @@ void endFlash() {
     renderState.flashLevel = 0;
 }
 
-Outcome runFlash(std::int32_t index, const StoryInput& input) {
+Outcome runFlash(SceneState& scene, std::int32_t index, const StoryInput& input) {
     if (isSkipKeyDown(input)) {
         endFlash();
         return goOn(index + 1);
     }
     clearTextLayer();
-    sceneState.textDirty = 1;
+    scene.textDirty = 1;
     if (stepFlash() == 0) {
         endFlash();
         return endStep(index + 1);
@@ -150,65 +151,67 @@ Outcome runFlash(std::int32_t index, const StoryInput& input) {
     return endStep(index);
 }
 
-Outcome runNextScript(std::int32_t index) {
+Outcome runNextScript(SceneState& scene, std::int32_t index) {
     // Built before loading: a successful load frees the line and changes the game folder.
-    const GamePath path = gamePath("script", textOf(index, 0));
-    if (!loadScript(path)) {
+    const GamePath path = gamePath(scene, "script", textOf(scene, index, 0));
+    if (!loadScript(scene, path)) {
         return makeText();
     }
     return goOn(0);
 }
 
-Outcome runLine(std::int32_t index, const StoryInput& input) {
-    switch (lineAt(index).kind) {
+Outcome runLine(SceneState& scene, std::int32_t index, const StoryInput& input) {
+    switch (lineAt(scene, index).kind) {
         case Comment:
         case Label:
             return goOn(index + 1);
         case Image:
-            if (failed(showScenePicture(gamePath("cg", textOf(index, 0))))) {
+            if (failed(showScenePicture(gamePath(scene, "cg", textOf(scene, index, 0))))) {
                 return makeText();
             }
-            sceneState.scenePicture = textOf(index, 0);
+            scene.scenePicture = textOf(scene, index, 0);
             return goOn(index + 1);
         case SE:
-            return playOnChannel(sceneState.seChannel, textOf(index, 0), false, index);
+            return playOnChannel(scene, scene.seChannel, textOf(scene, index, 0), false, index);
         case LoopSE:
-            return keepName(sceneState.loopSeName, textOf(index, 1),
-                            playOnChannel(sceneState.loopSeChannel, textOf(index, 1), true, index));
+            return keepName(
+                scene.loopSeName, textOf(scene, index, 1),
+                playOnChannel(scene, scene.loopSeChannel, textOf(scene, index, 1), true, index));
         case StopLoopSE:
-            SoundStop(sceneState.loopSeChannel);
-            sceneState.loopSeName.clear();
+            SoundStop(scene.loopSeChannel);
+            scene.loopSeName.clear();
             return goOn(index + 1);
         case BGM:
-            return keepName(sceneState.bgmName, textOf(index, 1),
-                            playOnChannel(sceneState.bgmChannel, textOf(index, 1), true, index));
+            return keepName(
+                scene.bgmName, textOf(scene, index, 1),
+                playOnChannel(scene, scene.bgmChannel, textOf(scene, index, 1), true, index));
         case StopBGM:
-            SoundStop(sceneState.bgmChannel);
-            sceneState.bgmName.clear();
+            SoundStop(scene.bgmChannel);
+            scene.bgmName.clear();
             return goOn(index + 1);
         case Wao:
-            return startSequence(0, textOf(index, 0), index, input);
+            return startSequence(scene, 0, textOf(scene, index, 0), index, input);
         case LoopWao:
-            return keepName(sceneState.loopWaoName, isSkipKeyDown(input) ? "" : textOf(index, 1),
-                            startSequence(1, textOf(index, 1), index, input));
+            return keepName(scene.loopWaoName, isSkipKeyDown(input) ? "" : textOf(scene, index, 1),
+                            startSequence(scene, 1, textOf(scene, index, 1), index, input));
         case StopLoopWao:
             clearCueTrack(1);
-            sceneState.loopWaoName.clear();
+            scene.loopWaoName.clear();
             return goOn(index + 1);
         case Text:
-            return runTextPage(index, input);
+            return runTextPage(scene, index, input);
         case Choices:
-            sceneState.currentLine = index;
-            showChoiceMenu(index, input);
-            return endStep(sceneState.currentLine);
+            scene.currentLine = index;
+            showChoiceMenu(scene, index, input);
+            return endStep(scene.currentLine);
         case Jump: {
-            const std::int32_t target = findLabel(textOf(index, 1).c_str());
+            const std::int32_t target = findLabel(scene, textOf(scene, index, 1).c_str());
             return goOn(target != -1 ? target : index + 1);
         }
         case Flash:
-            return runFlash(index, input);
+            return runFlash(scene, index, input);
         case NextScript:
-            return runNextScript(index);
+            return runNextScript(scene, index);
     }
     // A kind no loader makes: passed over like a comment.
     return goOn(index + 1);
@@ -216,57 +219,57 @@ Outcome runLine(std::int32_t index, const StoryInput& input) {
 
 }  // namespace
 
-void stepScene(const StoryInput& input) {
-    std::int32_t index = sceneState.currentLine;
-    if (index < 0 || index >= lineCount()) {
+void stepScene(SceneState& scene, const StoryInput& input) {
+    std::int32_t index = scene.currentLine;
+    if (index < 0 || index >= lineCount(scene)) {
         return;
     }
     const std::uint32_t start = now();
     if (traceStartPending) {
         traceStartPending = false;
-        reportArrival(index);
+        reportArrival(scene, index);
     }
     std::int32_t linesRun = 0;
-    while (index < lineCount()) {
-        Outcome outcome = runLine(index, input);
+    while (index < lineCount(scene)) {
+        Outcome outcome = runLine(scene, index, input);
         if (outcome.kind == Outcome::MakeText) {
             // For good: coming back to this line shows the page without trying again.
-            lineAt(index).kind = Text;
-            outcome = runTextPage(index, input);
+            lineAt(scene, index).kind = Text;
+            outcome = runTextPage(scene, index, input);
         }
         ++linesRun;
         if (outcome.kind == Outcome::EndStep) {
             if (outcome.line != index) {
-                reportArrival(outcome.line);
+                reportArrival(scene, outcome.line);
             }
             index = outcome.line;
             break;
         }
         index = outcome.line;
-        reportArrival(index);
+        reportArrival(scene, index);
         if (linesRun >= kMaxLinesPerStep || now() - start > kMaxStepMs) {
             break;
         }
     }
-    sceneState.currentLine = index;
+    scene.currentLine = index;
 }
 
-void resumeStoryAt(std::int32_t line) {
-    sceneState.currentLine = line;
-    sceneState.textDirty = 1;
-    sceneState.choiceHover = 0;
+void resumeStoryAt(SceneState& scene, std::int32_t line) {
+    scene.currentLine = line;
+    scene.textDirty = 1;
+    scene.choiceHover = 0;
     endFlash();
     traceStartPending = lineTrace != nullptr;
 }
 
-void startStoryAt(std::int32_t line) {
+void startStoryAt(SceneState& scene, std::int32_t line) {
     // The last line of each lasting kind before `line`; -1 for none.
     std::int32_t picture = -1;
     std::int32_t bgm = -1;
     std::int32_t loopSe = -1;
     std::int32_t loopWao = -1;
-    for (std::int32_t i = 0; i < std::min(line, lineCount()); ++i) {
-        switch (lineAt(i).kind) {
+    for (std::int32_t i = 0; i < std::min(line, lineCount(scene)); ++i) {
+        switch (lineAt(scene, i).kind) {
             case Image:
                 picture = i;
                 break;
@@ -290,16 +293,16 @@ void startStoryAt(std::int32_t line) {
     std::sort(std::begin(lasting), std::end(lasting));
     for (const std::int32_t i : lasting) {
         // A stop needs nothing done: nothing plays yet. A line whose media fails is passed over.
-        if (i >= 0 && lineAt(i).kind != StopBGM && lineAt(i).kind != StopLoopSE &&
-            lineAt(i).kind != StopLoopWao) {
-            runLine(i, StoryInput{});  // as on arriving there: nothing held
+        if (i >= 0 && lineAt(scene, i).kind != StopBGM && lineAt(scene, i).kind != StopLoopSE &&
+            lineAt(scene, i).kind != StopLoopWao) {
+            runLine(scene, i, StoryInput{});  // as on arriving there: nothing held
         }
     }
-    resumeStoryAt(line);
+    resumeStoryAt(scene, line);
 }
 
-bool isSceneFinished() {
-    return sceneState.currentLine >= lineCount();
+bool isSceneFinished(const SceneState& scene) {
+    return scene.currentLine >= lineCount(scene);
 }
 
 void setSceneClock(SceneClock clock) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "script_engine/scene_state.h"
 #include "script_engine/story_input.h"
 
 namespace tsuzuri {
@@ -18,20 +19,20 @@ constexpr std::uint32_t kMaxStepMs = 1000;
 // labels, jumps, script changes) run at once, and the step ends at the first page, menu or
 // flash, which is handled again on every pass until it lets the story go on. `input` is what
 // this pass's input means to the story.
-void stepScene(const StoryInput& input);
+void stepScene(SceneState& scene, const StoryInput& input);
 
 // True when the story has run out of lines (also when none were ever loaded).
-bool isSceneFinished();
+bool isSceneFinished(const SceneState& scene);
 
 // Puts the story at `line` of the loaded script as if it had just arrived there: the page or
 // menu there is drawn afresh, a flash starts over, and the line trace reports the line.
-void resumeStoryAt(std::int32_t line);
+void resumeStoryAt(SceneState& scene, std::int32_t line);
 
 // Starts the story at `line`. The lines before it are scanned in order, not run: only those
 // that set lasting state take effect, the last of each kind winning (the scene picture; BGM
 // or StopBGM; LoopSE or StopLoopSE; LoopWao or StopLoopWao), so the scene looks and sounds as
 // it would on arriving there. Nothing is shown, traced or followed on the way.
-void startStoryAt(std::int32_t line);
+void startStoryAt(SceneState& scene, std::int32_t line);
 
 // The millisecond clock the step bound reads. Tests set their own; null restores the
 // platform's.
@@ -42,7 +43,7 @@ void setSceneClock(SceneClock clock);
 // first step after setting the trace begins, every line a step goes on to, and the line a
 // page turn, a finished flash or a pick moves it to. A line the story waits on is reported
 // once, not on every pass. The line is alive during the call. Null switches the trace off.
-using LineTrace = void (*)(std::int32_t line);
+using LineTrace = void (*)(const SceneState& scene, std::int32_t line);
 void setLineTrace(LineTrace trace);
 
 }  // namespace tsuzuri

@@ -1,4 +1,6 @@
-// The interpreter's process-wide record. Main thread only.
+// The interpreter's record of the story: the loaded script, where the story stands and what
+// lasts of its scene. The session owns it and hands it to the interpreter and the screens.
+// Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -39,10 +41,5 @@ struct SceneState : FrameScene {
     std::string loopSeName;
     std::string loopWaoName;
 };
-
-extern SceneState sceneState;
-
-// Puts every field back to its start value (releases the lines). For tests and restarts.
-void resetSceneState();
 
 }  // namespace tsuzuri

@@ -27,12 +27,12 @@ bool endsWith(std::string_view text, std::string_view suffix) {
 }
 
 // Whether the folder `sub` of the game ("cg", "wave" or "script") holds the named file.
-bool gameHasFile(const char* sub, std::string_view name) {
+bool gameHasFile(const fs::path& gameFolder, const char* sub, std::string_view name) {
     thread_local std::string relative;
     relative.assign(sub);
     relative += '\\';
     relative += name;
-    return gameFileExists(sceneState.gameFolder, relative);
+    return gameFileExists(gameFolder, relative);
 }
 
 }  // namespace
@@ -125,20 +125,20 @@ std::int32_t FileLineCounter::lineAt(const FileBuffer& buffer, std::int32_t offs
     return line_;
 }
 
-LineKind classifyLine(std::string_view text) {
+LineKind classifyLine(const fs::path& gameFolder, std::string_view text) {
     if (startsWith(text, "//")) {
         return Comment;
     }
     if (text.size() > 4) {
-        if (gameHasFile("cg", text)) {
+        if (gameHasFile(gameFolder, "cg", text)) {
             return Image;
         }
         const char first = text[0];
         if (first == '*' || first == '#' || first == '$') {
-            if (gameHasFile("wave", text.substr(1))) {
+            if (gameHasFile(gameFolder, "wave", text.substr(1))) {
                 return first == '*' ? BGM : first == '#' ? LoopSE : LoopWao;
             }
-        } else if (gameHasFile("wave", text)) {
+        } else if (gameHasFile(gameFolder, "wave", text)) {
             if (endsWith(text, ".wav")) {
                 return SE;
             }
@@ -146,7 +146,7 @@ LineKind classifyLine(std::string_view text) {
                 return Wao;
             }
         }
-        if (gameHasFile("script", text)) {
+        if (gameHasFile(gameFolder, "script", text)) {
             return NextScript;
         }
     }
@@ -171,7 +171,7 @@ LineKind classifyLine(std::string_view text) {
     return Text;
 }
 
-void appendScriptLines(FileBuffer& buffer) {
+void appendScriptLines(SceneState& scene, FileBuffer& buffer) {
     FolderListingScope listingScope;
     FileLineCounter fileLines;
     while (buffer.readPos < buffer.size) {
@@ -182,18 +182,18 @@ void appendScriptLines(FileBuffer& buffer) {
         }
         auto stored = std::make_unique<ScriptLine>();
         stored->text = line;  // up to the first NUL, as every reader of the line sees it
-        stored->kind = classifyLine(stored->text);
+        stored->kind = classifyLine(scene.gameFolder, stored->text);
         stored->fileLine = fileLines.lineAt(buffer, start);
-        sceneState.lines.push_back(std::move(stored));
+        scene.lines.push_back(std::move(stored));
     }
 }
 
-bool loadScript(const GamePath& path) {
+bool loadScript(SceneState& scene, const GamePath& path) {
     std::optional<fs::path> folder = deriveGameFolder(path);
     if (!folder) {
         return false;
     }
-    sceneState.gameFolder = *folder;
+    scene.gameFolder = *folder;
 
     const std::optional<fs::path> file = resolveGameFile(path);
     FileBuffer buffer;
@@ -201,35 +201,35 @@ bool loadScript(const GamePath& path) {
         releaseFileBuffer(buffer);
         return false;
     }
-    clearScript();
-    sceneState.scriptFile = *file;
-    appendScriptLines(buffer);
+    clearScript(scene);
+    scene.scriptFile = *file;
+    appendScriptLines(scene, buffer);
     platform::sleepMs(kAfterLoadPauseMs);
     releaseFileBuffer(buffer);
     return true;
 }
 
-bool reloadScript(std::string& problem) {
-    const fs::path file = sceneState.scriptFile;
+bool reloadScript(SceneState& scene, std::string& problem) {
+    const fs::path file = scene.scriptFile;
     FileBuffer buffer;
     if (file.empty() || !loadWholeFile(buffer, file, kMaxTextFileBytes)) {
         problem = "it cannot be read";
         return false;
     }
-    const auto count = static_cast<std::int32_t>(sceneState.lines.size());
-    const std::int32_t current = sceneState.currentLine;
+    const auto count = static_cast<std::int32_t>(scene.lines.size());
+    const std::int32_t current = scene.currentLine;
     const std::int32_t fileLine = current >= 0 && current < count
-                                      ? sceneState.lines[static_cast<size_t>(current)]->fileLine
+                                      ? scene.lines[static_cast<size_t>(current)]->fileLine
                                       : std::numeric_limits<std::int32_t>::max();
-    clearScript();
-    appendScriptLines(buffer);
+    clearScript(scene);
+    appendScriptLines(scene, buffer);
     releaseFileBuffer(buffer);
-    resumeStoryAt(lineIndexAtFileLine(fileLine));
+    resumeStoryAt(scene, lineIndexAtFileLine(scene, fileLine));
     return true;
 }
 
-std::int32_t lineIndexAtFileLine(std::int32_t fileLine) {
-    const auto& lines = sceneState.lines;
+std::int32_t lineIndexAtFileLine(const SceneState& scene, std::int32_t fileLine) {
+    const auto& lines = scene.lines;
     const auto found = std::find_if(lines.begin(), lines.end(), [fileLine](const auto& line) {
         return line->fileLine >= fileLine;
     });
@@ -246,17 +246,17 @@ std::int32_t fileLineCount(const FileBuffer& buffer) {
     return last == 0x0A || last == 0x0D ? lines - 1 : lines;
 }
 
-void clearScript() {
-    sceneState.lines.clear();
+void clearScript(SceneState& scene) {
+    scene.lines.clear();
 }
 
-std::int32_t findLabel(const char* name) {
+std::int32_t findLabel(const SceneState& scene, const char* name) {
     if (name == nullptr) {
         return -1;
     }
-    const auto count = static_cast<std::int32_t>(sceneState.lines.size());
+    const auto count = static_cast<std::int32_t>(scene.lines.size());
     for (std::int32_t i = 0; i < count; ++i) {
-        const ScriptLine& line = *sceneState.lines[static_cast<size_t>(i)];
+        const ScriptLine& line = *scene.lines[static_cast<size_t>(i)];
         if (line.kind == Label && std::strcmp(line.text.c_str() + 2, name) == 0) {
             return i;
         }

@@ -9,6 +9,7 @@
 
 #include "common/file_buffer.h"
 #include "common/game_path.h"
+#include "script_engine/scene_state.h"
 #include "script_engine/script_line.h"
 
 namespace tsuzuri {
@@ -19,27 +20,27 @@ constexpr int kMaxLineBytes = 1023;
 // Sets the game folder from the path, reads and classifies the file and replaces the loaded
 // lines. Answers false, leaving the lines as they were, when the path has no folder two levels
 // up or the file cannot be read; the game folder changes in the second case all the same.
-bool loadScript(const GamePath& path);
+bool loadScript(SceneState& scene, const GamePath& path);
 
 // Cuts the rest of the buffer into lines and appends each non-empty one, classified and with
 // its file line, to the loaded lines (the reading part of loadScript).
-void appendScriptLines(FileBuffer& buffer);
+void appendScriptLines(SceneState& scene, FileBuffer& buffer);
 
 // Reads the loaded script's file again and puts the story at the file line it stood on (or the
 // next stored one), keeping the scene. When the file no longer loads, answers false with the
 // reason in `problem` and leaves everything as it was.
-bool reloadScript(std::string& problem);
+bool reloadScript(SceneState& scene, std::string& problem);
 
 // The index of the first loaded line read from file line `fileLine` or after it; the number of
 // lines when there is none.
-std::int32_t lineIndexAtFileLine(std::int32_t fileLine);
+std::int32_t lineIndexAtFileLine(const SceneState& scene, std::int32_t fileLine);
 
 // The number of lines of a file as an editor counts them (a line end at the very end of the
 // file starts no further line).
 std::int32_t fileLineCount(const FileBuffer& buffer);
 
 // Releases every line.
-void clearScript();
+void clearScript(SceneState& scene);
 
 // Takes the next line from `buffer` at its read position into `out` (at least 1024 bytes,
 // zeroed by the caller) and moves the position past the line end. A line ends at CR LF or
@@ -59,11 +60,12 @@ private:
     std::int32_t countedTo_ = 0;
 };
 
-// The kind of one line, testing which of the game's folders hold a file of that name.
-LineKind classifyLine(std::string_view text);
+// The kind of one line, testing which of the folders of the game in `gameFolder` hold a file of
+// that name.
+LineKind classifyLine(const std::filesystem::path& gameFolder, std::string_view text);
 
 // Index of the first Label line named `name`, or -1 (also for a null name).
-std::int32_t findLabel(const char* name);
+std::int32_t findLabel(const SceneState& scene, const char* name);
 
 // The game folder a script path gives: the path up to its second-to-last backslash, counting
 // the folder's separators and the name's backslashes but not its slashes, taken on the native

@@ -11,18 +11,19 @@
 namespace tsuzuri {
 namespace {
 
-GamePath mediaPath(const char* folder, const std::string& name) {
-    return GamePath{sceneState.gameFolder, std::string(folder) + "\\" + name};
+GamePath mediaPath(const SceneState& scene, const char* folder, const std::string& name) {
+    return GamePath{scene.gameFolder, std::string(folder) + "\\" + name};
 }
 
 // Starts `name` looping on the channel; the name is kept only when it plays.
-void playLooping(SoundId& channel, std::string& kept, const std::string& name) {
+void playLooping(const SceneState& scene, SoundId& channel, std::string& kept,
+                 const std::string& name) {
     kept.clear();
     if (name.empty()) {
         return;
     }
     SoundRelease(channel);
-    channel = SoundLoad(mediaPath("wave", name));
+    channel = SoundLoad(mediaPath(scene, "wave", name));
     if (channel >= 0) {
         SoundPlay(channel, 1);
         kept = name;
@@ -31,45 +32,46 @@ void playLooping(SoundId& channel, std::string& kept, const std::string& name) {
 
 }  // namespace
 
-std::optional<StoryPlace> storyPlaceNow() {
-    if (isSceneFinished() || sceneState.currentLine < 0) {
+std::optional<StoryPlace> storyPlaceNow(const SceneState& scene) {
+    if (isSceneFinished(scene) || scene.currentLine < 0) {
         return std::nullopt;
     }
     StoryPlace place;
-    place.scriptFile = sceneState.scriptFile;
-    place.fileLine = sceneState.lines[static_cast<size_t>(sceneState.currentLine)]->fileLine;
-    place.windowShown = sceneState.windowShown != 0;
-    place.picture = sceneState.scenePicture;
-    place.bgm = sceneState.bgmName;
-    place.loopSe = sceneState.loopSeName;
-    place.loopWao = sceneState.loopWaoName;
+    place.scriptFile = scene.scriptFile;
+    place.fileLine = scene.lines[static_cast<size_t>(scene.currentLine)]->fileLine;
+    place.windowShown = scene.windowShown != 0;
+    place.picture = scene.scenePicture;
+    place.bgm = scene.bgmName;
+    place.loopSe = scene.loopSeName;
+    place.loopWao = scene.loopWaoName;
     return place;
 }
 
-bool startStoryAtPlace(const StoryPlace& place, std::string& problem) {
-    if (!loadScript(GamePath{place.scriptFile, ""})) {
+bool startStoryAtPlace(SceneState& scene, const StoryPlace& place, std::string& problem) {
+    if (!loadScript(scene, GamePath{place.scriptFile, ""})) {
         problem = "its script cannot be read";
         return false;
     }
-    const std::int32_t line = lineIndexAtFileLine(place.fileLine);
-    if (line >= static_cast<std::int32_t>(sceneState.lines.size()) ||
-        sceneState.lines[static_cast<size_t>(line)]->fileLine != place.fileLine) {
+    const std::int32_t line = lineIndexAtFileLine(scene, place.fileLine);
+    if (line >= static_cast<std::int32_t>(scene.lines.size()) ||
+        scene.lines[static_cast<size_t>(line)]->fileLine != place.fileLine) {
         problem = "its script has no line " + std::to_string(place.fileLine) + " any more";
         return false;
     }
-    if (!place.picture.empty() && !failed(showScenePicture(mediaPath("cg", place.picture)))) {
-        sceneState.scenePicture = place.picture;
+    if (!place.picture.empty() &&
+        !failed(showScenePicture(mediaPath(scene, "cg", place.picture)))) {
+        scene.scenePicture = place.picture;
     }
-    playLooping(sceneState.bgmChannel, sceneState.bgmName, place.bgm);
-    playLooping(sceneState.loopSeChannel, sceneState.loopSeName, place.loopSe);
+    playLooping(scene, scene.bgmChannel, scene.bgmName, place.bgm);
+    playLooping(scene, scene.loopSeChannel, scene.loopSeName, place.loopSe);
     if (!place.loopWao.empty()) {
         clearCueTrack(1);
-        if (!failed(loadCueTrack(mediaPath("wave", place.loopWao), 1))) {
-            sceneState.loopWaoName = place.loopWao;
+        if (!failed(loadCueTrack(mediaPath(scene, "wave", place.loopWao), 1))) {
+            scene.loopWaoName = place.loopWao;
         }
     }
-    resumeStoryAt(line);
-    sceneState.windowShown = place.windowShown ? 1 : 0;
+    resumeStoryAt(scene, line);
+    scene.windowShown = place.windowShown ? 1 : 0;
     return true;
 }
 

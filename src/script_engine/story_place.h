@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "script_engine/scene_state.h"
+
 namespace tsuzuri {
 
 struct StoryPlace {
@@ -22,13 +24,13 @@ struct StoryPlace {
 
 // Where the story stands now (the page, menu or flash it waits on), with its scene. Nothing
 // once the story has ended.
-std::optional<StoryPlace> storyPlaceNow();
+std::optional<StoryPlace> storyPlaceNow(const SceneState& scene);
 
 // Loads the place's script and starts the story at its line: the scene picture is shown, the
 // window state set, and the BGM, looping sound effect and repeating sequence started, so the
 // first step draws the page as it was. A picture or sound that no longer loads is left out.
 // When the script cannot be loaded or has no stored line at that file line any more, answers
 // false with the reason in `problem`, having started nothing of the scene.
-bool startStoryAtPlace(const StoryPlace& place, std::string& problem);
+bool startStoryAtPlace(SceneState& scene, const StoryPlace& place, std::string& problem);
 
 }  // namespace tsuzuri

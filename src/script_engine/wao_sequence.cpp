@@ -7,7 +7,6 @@
 
 #include "common/file_buffer.h"
 #include "script_engine/cue_tracks.h"
-#include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "sound/sound_layer.h"
 
@@ -102,7 +101,8 @@ Status loadCueTrack(const GamePath& path, std::int32_t track) {
             latestEnd = std::max(latestEnd, cursor);
             continue;
         }
-        const SoundId id = SoundLoad(GamePath{sceneState.gameFolder, "wave\\" + step.sound});
+        // The sounds are in the same game's "wave" folder as the sequence.
+        const SoundId id = SoundLoad(GamePath{path.folder, "wave\\" + step.sound});
         if (id == -1) {
             continue;  // the sounds after it move up by its length
         }

@@ -2,7 +2,6 @@
 
 #include "graphics/text_layer.h"
 #include "graphics/text_layout.h"
-#include "script_engine/scene_state.h"
 
 namespace tsuzuri {
 namespace {
@@ -20,7 +19,7 @@ std::uint32_t drawnCharacterCount(std::string_view text) {
     return count;
 }
 
-AutoMode::AutoMode() : pagesSeen_(textPagesDrawn()) {}
+AutoMode::AutoMode(const SceneState& scene) : scene_(scene), pagesSeen_(textPagesDrawn()) {}
 
 void AutoMode::stand(const ActionInput& input, std::uint32_t nowMs) {
     if (input.wasReleased(Action::AutoMode)) {
@@ -40,8 +39,8 @@ void AutoMode::apply(ActionInput& input, std::uint32_t nowMs) {
         on_ = false;
         return;
     }
-    if (!onPage_ || sceneState.currentLine != pageLine_ || sceneState.textDirty != 0 ||
-        sceneState.windowShown == 0 || nowMs - drawnAtMs_ < waitMs_ ||
+    if (!onPage_ || scene_.currentLine != pageLine_ || scene_.textDirty != 0 ||
+        scene_.windowShown == 0 || nowMs - drawnAtMs_ < waitMs_ ||
         (heldBy_ > 0 && SoundIsPlaying(heldBy_))) {
         return;
     }
@@ -55,19 +54,19 @@ void AutoMode::watchPage(std::uint32_t nowMs) {
         return;
     }
     pagesSeen_ = drawn;
-    const std::int32_t index = sceneState.currentLine;
-    onPage_ = index >= 0 && index < static_cast<std::int32_t>(sceneState.lines.size()) &&
-              sceneState.lines[static_cast<std::size_t>(index)]->kind == Text;
+    const std::int32_t index = scene_.currentLine;
+    onPage_ = index >= 0 && index < static_cast<std::int32_t>(scene_.lines.size()) &&
+              scene_.lines[static_cast<std::size_t>(index)]->kind == Text;
     if (!onPage_) {
         return;  // a menu: it waits for the reader
     }
     pageLine_ = index;
     drawnAtMs_ = nowMs;
     waitMs_ = kAutoPageMs +
-              kAutoCharMs * drawnCharacterCount(
-                                sceneState.lines[static_cast<std::size_t>(index)]->text.c_str());
-    heldBy_ = sceneState.seChannel != lastSe_ ? sceneState.seChannel : 0;
-    lastSe_ = sceneState.seChannel;
+              kAutoCharMs *
+                  drawnCharacterCount(scene_.lines[static_cast<std::size_t>(index)]->text.c_str());
+    heldBy_ = scene_.seChannel != lastSe_ ? scene_.seChannel : 0;
+    lastSe_ = scene_.seChannel;
 }
 
 }  // namespace tsuzuri

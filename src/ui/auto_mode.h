@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "script_engine/scene_state.h"
 #include "sound/sound_layer.h"
 #include "ui/action.h"
 
@@ -18,7 +19,8 @@ constexpr std::uint32_t kAutoCharMs = 60;
 
 class AutoMode {
 public:
-    AutoMode();
+    // Watches the story of `scene`, which outlives it.
+    explicit AutoMode(const SceneState& scene);
 
     // Once per idle pass after the input is sampled and before the story steps, at clock
     // `nowMs`: AutoMode switches auto mode; the story's own input switches it off; a page whose
@@ -33,6 +35,7 @@ public:
     bool isOn() const { return on_; }
 
 private:
+    const SceneState& scene_;
     bool on_ = false;
     std::uint64_t pagesSeen_ = 0;  // textPagesDrawn() when last looked at
     bool onPage_ = false;          // a page is watched and has not been turned by auto mode

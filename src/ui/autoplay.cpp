@@ -1,7 +1,5 @@
 #include "ui/autoplay.h"
 
-#include "script_engine/scene_state.h"
-
 namespace tsuzuri {
 namespace {
 
@@ -12,11 +10,10 @@ constexpr int kFirstRowY = 493;
 }  // namespace
 
 void Autoplay::apply(ActionInput& input, std::uint32_t nowMs) {
-    const auto count = static_cast<std::int32_t>(sceneState.lines.size());
-    const std::int32_t index = sceneState.currentLine;
-    const ScriptLine* line = index >= 0 && index < count
-                                 ? sceneState.lines[static_cast<std::size_t>(index)].get()
-                                 : nullptr;
+    const auto count = static_cast<std::int32_t>(scene_.lines.size());
+    const std::int32_t index = scene_.currentLine;
+    const ScriptLine* line =
+        index >= 0 && index < count ? scene_.lines[static_cast<std::size_t>(index)].get() : nullptr;
     if (line != line_ || index != index_) {
         line_ = line;
         index_ = index;

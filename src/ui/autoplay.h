@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "script_engine/scene_state.h"
 #include "script_engine/script_line.h"
 #include "ui/action.h"
 
@@ -14,7 +15,8 @@ constexpr std::uint32_t kDefaultAutoplayMs = 1500;
 
 class Autoplay {
 public:
-    explicit Autoplay(std::uint32_t pageMs) : pageMs_(pageMs) {}
+    // Plays the story of `scene`, which outlives it.
+    Autoplay(const SceneState& scene, std::uint32_t pageMs) : scene_(scene), pageMs_(pageMs) {}
 
     // Once per idle pass after the input has been read, at clock `nowMs`: adds a click when the
     // current page or menu has been shown for long enough, and on a menu puts the pointer on
@@ -22,6 +24,7 @@ public:
     void apply(ActionInput& input, std::uint32_t nowMs);
 
 private:
+    const SceneState& scene_;
     std::uint32_t pageMs_;
     const ScriptLine* line_ = nullptr;  // the line the story stood on at the last pass
     std::int32_t index_ = -1;

@@ -9,13 +9,13 @@
 
 namespace tsuzuri {
 
-bool storyWaits() {
-    const std::int32_t index = sceneState.currentLine;
-    if (index < 0 || index >= static_cast<std::int32_t>(sceneState.lines.size()) ||
-        sceneState.textDirty != 0 || renderState.flashActive != 0) {
+bool storyWaits(const SceneState& scene) {
+    const std::int32_t index = scene.currentLine;
+    if (index < 0 || index >= static_cast<std::int32_t>(scene.lines.size()) ||
+        scene.textDirty != 0 || renderState.flashActive != 0) {
         return false;
     }
-    const LineKind kind = sceneState.lines[static_cast<std::size_t>(index)]->kind;
+    const LineKind kind = scene.lines[static_cast<std::size_t>(index)]->kind;
     return kind == Text || kind == Choices;
 }
 

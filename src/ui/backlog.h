@@ -11,6 +11,7 @@
 
 #include "graphics/render_device.h"
 #include "graphics/text_layer.h"
+#include "script_engine/scene_state.h"
 #include "ui/auto_mode.h"
 #include "ui/screen.h"
 
@@ -51,7 +52,7 @@ private:
     FrameScene scene_;
 };
 
-// A page or a menu is drawn and waits for the reader: the backlog may open.
-bool storyWaits();
+// A page or a menu of `scene` is drawn and waits for the reader: the backlog may open.
+bool storyWaits(const SceneState& scene);
 
 }  // namespace tsuzuri

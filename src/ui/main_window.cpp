@@ -66,7 +66,7 @@ bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
             return true;
         case Action::Screenshot:
             if (!press.repeat) {
-                saveScreenshot();
+                saveScreenshot(scene_ != nullptr ? scene_->gameFolder : std::filesystem::path());
             }
             return true;
         default:

@@ -7,6 +7,7 @@
 
 #include "platform/main_window.h"
 #include "platform/platform.h"
+#include "script_engine/scene_state.h"
 #include "ui/action.h"
 
 namespace tsuzuri {
@@ -22,6 +23,10 @@ bool createMainWindow(int scale = 0, bool fitDesktop = false, bool fullscreen = 
 // saves the frame. Held keys repeat only the volume steps.
 class WindowActions {
 public:
+    // Screenshots are named after the game `scene` plays (the current directory's without one);
+    // the scene outlives the actions.
+    explicit WindowActions(const SceneState* scene = nullptr) : scene_(scene) {}
+
     // How long the note of a volume change stays.
     static constexpr std::uint32_t kNoteMs = 1500;
 
@@ -32,6 +37,7 @@ public:
     std::string note(std::uint32_t nowMs);
 
 private:
+    const SceneState* scene_;
     std::string note_;
     std::uint32_t noteShownAtMs_ = 0;
 };

@@ -11,7 +11,6 @@
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/read_pages.h"
-#include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "ui/backlog.h"
 
@@ -20,28 +19,28 @@ namespace {
 
 // F5: the script is read again from its file and the story goes on at the same file line; the
 // message window picture is read again too. Said on stderr either way.
-void reloadFromDisk() {
-    const std::string name = sjisToUtf8ForDisplay(
-        sceneState.scriptFile.lexically_relative(sceneState.gameFolder).string());
+void reloadFromDisk(SceneState& scene) {
+    const std::string name =
+        sjisToUtf8ForDisplay(scene.scriptFile.lexically_relative(scene.gameFolder).string());
     std::string problem;
-    if (!reloadScript(problem)) {
+    if (!reloadScript(scene, problem)) {
         std::fprintf(stderr, "tsuzuri: cannot reload %s: %s; the loaded script plays on\n",
                      name.c_str(), problem.c_str());
         return;
     }
-    loadWindowPicture(sceneState.gameFolder);
+    loadWindowPicture(scene.gameFolder);
     std::fprintf(stderr, "tsuzuri: reloaded %s\n", name.c_str());
 }
 
-void reloadIfAsked(const ActionInput& input) {
+void reloadIfAsked(SceneState& scene, const ActionInput& input) {
     if (input.wasReleased(Action::Reload)) {
-        reloadFromDisk();
+        reloadFromDisk(scene);
     }
 }
 
 // The story has run out of lines: the window closes (asked again on every pass until it has).
-void closeWhenFinished() {
-    if (isSceneFinished() && mainWindow != 0) {
+void closeWhenFinished(const SceneState& scene) {
+    if (isSceneFinished(scene) && mainWindow != 0) {
         platform::postMessage(mainWindow, platform::MessageKind::Close);
     }
 }
@@ -70,35 +69,35 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
 void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) {
     if (!input.sampled) {
         // Input is not read yet (the start-up guard): the story steps without any.
-        stepScene(StoryInput{});
+        stepScene(scene_, StoryInput{});
         autoMode_.watchPage(platform::timeGetTime());
-        closeWhenFinished();
+        closeWhenFinished(scene_);
         return;
     }
-    reloadIfAsked(input);
+    reloadIfAsked(scene_, input);
     const int steps = std::exchange(pendingSteps_, 0) + input.wheelNotches;
-    if (steps > 0 && storyWaits() && readPageCount() > 0) {
+    if (steps > 0 && storyWaits(scene_) && readPageCount() > 0) {
         auto backlog = std::make_unique<BacklogScreen>(quitTaken_, autoMode_);
         backlog->open(steps, input);
         stack.push(std::move(backlog));
         autoMode_.stand(input, nowMs);
-        closeWhenFinished();
+        closeWhenFinished(scene_);
         return;
     }
     autoMode_.apply(input, nowMs);
-    stepScene(storyInputOf(input));
+    stepScene(scene_, storyInputOf(input));
     autoMode_.watchPage(platform::timeGetTime());
-    closeWhenFinished();
+    closeWhenFinished(scene_);
 }
 
 void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
-    reloadIfAsked(input);
+    reloadIfAsked(scene_, input);
     autoMode_.stand(input, nowMs);
-    closeWhenFinished();
+    closeWhenFinished(scene_);
 }
 
 bool StoryScreen::draw(const std::string& cornerNote) {
-    return renderFrame(sceneState, CornerTexts{cornerNote, autoMode_.isOn() ? "Auto" : ""}) != 0;
+    return renderFrame(scene_, CornerTexts{cornerNote, autoMode_.isOn() ? "Auto" : ""}) != 0;
 }
 
 }  // namespace tsuzuri

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "script_engine/scene_state.h"
 #include "ui/auto_mode.h"
 #include "ui/screen.h"
 
@@ -12,6 +13,9 @@ namespace tsuzuri {
 
 class StoryScreen final : public Screen {
 public:
+    // Runs the story of `scene`, which outlives the screen.
+    explicit StoryScreen(SceneState& scene) : scene_(scene), autoMode_(scene) {}
+
     // Takes older and newer pages and Backlog, which open the backlog at the next pass while a
     // page or menu waits, and the repeats of a Quit that closed the backlog.
     bool takePress(ScreenStack& stack, const ActionPress& press) override;
@@ -22,6 +26,7 @@ public:
     bool draw(const std::string& cornerNote) override;
 
 private:
+    SceneState& scene_;
     AutoMode autoMode_;
     int pendingSteps_ = 0;    // older (+1) and newer (-1) pages pressed since the last pass
     bool quitTaken_ = false;  // the last Quit closed the backlog: its repeats are taken too

@@ -140,7 +140,6 @@ class CueWorkerThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(sound_.start("dummy"), S_OK);
-        sceneState.gameFolder = game_.path();
         test::WavSpec shortSound;
         shortSound.samples = std::string(400, '\x90');  // 50 ms
         game_.write("wave/short.wav", test::buildWav(shortSound));
@@ -152,7 +151,6 @@ protected:
         cueTracks[0] = CueTrack{};
         cueTracks[1] = CueTrack{};
         sound_.stop();
-        sceneState.gameFolder.clear();
     }
 
     Status load(const char* name, std::int32_t track) {

@@ -65,7 +65,7 @@ TEST_F(PlayerTest, ChosenScriptRunsTheLoopUntilEscape) {
     EXPECT_EQ(play("pass 1 choose " + chosen + "\npass 5 tap escape\n"), 0);
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(platform::headlessIdlePasses(), 4u);
-    EXPECT_EQ(sceneState.gameFolder, game.path());
+    EXPECT_GE(platform::headlessPresentedFrames(), 1u) << "the chosen script's page";
 }
 
 TEST_F(PlayerTest, ConfiguredScriptLoadsWithoutAskingAndRunsUntilClosed) {

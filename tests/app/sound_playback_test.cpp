@@ -81,7 +81,6 @@ TEST(SoundEndToEndTest, EffectMusicAndSequencesSoundOnTime) {
 
     // The player's order: window (a stand-in), sound, worker; then what the script's lines do.
     platform::selectBackend(platform::Backend::Headless);
-    sceneState.gameFolder = game.path();
     const auto opened = std::chrono::steady_clock::now();
     ASSERT_EQ(sound.start("disk", capture.c_str()), S_OK);
     ASSERT_EQ(startCueWorker(), S_OK);
@@ -104,7 +103,6 @@ TEST(SoundEndToEndTest, EffectMusicAndSequencesSoundOnTime) {
     const double closedAt = msSince(opened);
     stopCueWorker();
     sound.stop();
-    sceneState.gameFolder.clear();
     platform::selectBackend(platform::Backend::Sdl);
 
     const std::string bytes = test::readBytes(capture);

@@ -8,7 +8,6 @@
 #include "graphics/texture_loader.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
-#include "script_engine/scene_state.h"
 #include "ui/main_window.h"
 
 namespace tsuzuri {
@@ -19,16 +18,16 @@ protected:
     void SetUp() override {
         platform::selectBackend(platform::Backend::Headless);
         platform::setHeadlessInput({});
-        resetSceneState();
         ASSERT_TRUE(createMainWindow());
         ASSERT_EQ(initRenderDevice(), S_OK);
     }
     void TearDown() override {
         shutdownRenderDevice();
         unregisterMainWindowClass();
-        resetSceneState();
         platform::selectBackend(platform::Backend::Sdl);
     }
+
+    FrameScene sceneState;  // what the frame shows of the scene
 
     static TextureSlot filled(std::uint32_t width, std::uint32_t height, std::uint32_t color) {
         TextureSlot texture = createTexture(width, height);

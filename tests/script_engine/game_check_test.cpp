@@ -121,7 +121,6 @@ TEST(GameCheckTest, FindsEachSeededProblemWhereItIs) {
             EXPECT_NE(finding.message.find("'four'"), std::string::npos) << finding.message;
         }
     }
-    EXPECT_TRUE(sceneState.gameFolder.empty()) << "the scene's game folder is put back";
 
     // Settings that name a script that does not load: every script is then unreached.
     test::TempFolder unset;

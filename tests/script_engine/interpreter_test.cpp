@@ -28,12 +28,12 @@ class InterpreterTest : public test::SceneTest {};
 
 // Lines the story arrived at, in order, as the trace reports them.
 std::vector<int> arrivals;
-void recordArrival(std::int32_t line) {
+void recordArrival(const SceneState&, std::int32_t line) {
     arrivals.push_back(line);
 }
 
 TEST_F(InterpreterTest, ImmediateLinesRunInOneStepUpToTheFirstPage) {
-    EXPECT_TRUE(isSceneFinished()) << "nothing loaded yet";
+    EXPECT_TRUE(isSceneFinished(sceneState)) << "nothing loaded yet";
     writePicture("bg.bmp");
     writeSound("se.wav");
     setScript({"// opening", "bg.bmp", "se.wav", "\\\\start", "First page", "Second page"});
@@ -138,7 +138,7 @@ TEST_F(InterpreterTest, SkipKeyTurnsOnePagePerPassAndStartsNoFlashOrSequence) {
     EXPECT_TRUE(cueTracks[1].cues.empty());
 
     step(kSkip);
-    EXPECT_TRUE(isSceneFinished());
+    EXPECT_TRUE(isSceneFinished(sceneState));
 }
 
 TEST_F(InterpreterTest, FlashHoldsTheStoryForTwentySevenPassesUnlessSkipped) {
@@ -179,7 +179,7 @@ TEST_F(InterpreterTest, FlashHoldsTheStoryForTwentySevenPassesUnlessSkipped) {
     EXPECT_EQ(renderState.flashLevel, 0);
     EXPECT_EQ(calls.take(),
               (Calls{"clearTextLayer", "drawTextPage After", "SoundStop 0", "clearCueTrack 0"}));
-    EXPECT_TRUE(isSceneFinished());
+    EXPECT_TRUE(isSceneFinished(sceneState));
 }
 
 TEST_F(InterpreterTest, SoundLinesReleaseWhatTheirChannelHeldAndStopKeepsItLoaded) {
@@ -246,7 +246,7 @@ TEST_F(InterpreterTest, LinesWhoseMediaFailBecomePagesForGood) {
     };
     for (const BrokenLine& broken : cases) {
         SCOPED_TRACE(broken.line);
-        resetSceneState();
+        sceneState = SceneState{};
         writeSound("gone.wav");
         game.write(broken.file, "x");
         setScript({"\\\\top", broken.line, "\\top"});
@@ -322,7 +322,7 @@ TEST_F(InterpreterTest, NextScriptIntoAShorterOrEmptyScriptEndsTheStoryThere) {
     step();
     EXPECT_EQ(sceneState.lines.size(), 1u);
     EXPECT_EQ(currentLine(), 1);
-    EXPECT_TRUE(isSceneFinished());
+    EXPECT_TRUE(isSceneFinished(sceneState));
 
     game.write("script/empty.txt", "\r\n\r\n");
     setScript({"Page", "empty.txt", "Never"});
@@ -331,11 +331,11 @@ TEST_F(InterpreterTest, NextScriptIntoAShorterOrEmptyScriptEndsTheStoryThere) {
     step();
     EXPECT_TRUE(sceneState.lines.empty());
     EXPECT_EQ(currentLine(), 0);
-    EXPECT_TRUE(isSceneFinished());
+    EXPECT_TRUE(isSceneFinished(sceneState));
 }
 
 int linesReported = 0;
-void countLine(std::int32_t) {
+void countLine(const SceneState&, std::int32_t) {
     ++linesReported;
 }
 
@@ -351,7 +351,7 @@ TEST_F(InterpreterTest, EndlessJumpCycleEndsEachStepAfterTheLineBound) {
     step();
     EXPECT_EQ(linesReported, 1 + 2 * kMaxLinesPerStep);
     EXPECT_EQ(currentLine(), (2 * kMaxLinesPerStep) % 3);
-    EXPECT_FALSE(isSceneFinished());
+    EXPECT_FALSE(isSceneFinished(sceneState));
 }
 
 // A clock that only moves when the story does: 300 ms for every line reached.
@@ -359,7 +359,7 @@ std::uint32_t fakeNow = 0;
 std::uint32_t fakeClock() {
     return fakeNow;
 }
-void slowLine(std::int32_t) {
+void slowLine(const SceneState&, std::int32_t) {
     ++linesReported;
     fakeNow += 300;
 }

@@ -83,17 +83,17 @@ TEST(ReadScriptLineTest, CutsLongLinesAndSkipsTheRest) {
 class ScriptFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSceneState();
+        sceneState = SceneState{};
         for (const char* sub : {"cg", "wave", "script"}) {
             fs::create_directories(game.path() / sub);
         }
         sceneState.gameFolder = game.path();
     }
-    void TearDown() override { resetSceneState(); }
+    void TearDown() override { sceneState = SceneState{}; }
 
     bool load(const std::string& name, const std::string& bytes) {
         game.write("script/" + name, bytes);
-        return loadScript({game.path(), "script\\" + name});
+        return loadScript(sceneState, {game.path(), "script\\" + name});
     }
     Lines storedTexts() const {
         Lines texts;
@@ -104,29 +104,30 @@ protected:
     }
 
     TempFolder game;
+    SceneState sceneState;
 };
 
 TEST_F(ScriptFileTest, CommentsShortLinesAndKeywords) {
     game.write("cg/abcd", "x");
     game.write("cg/// note", "x");
-    EXPECT_EQ(classifyLine("// note"), Comment);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "// note"), Comment);
     // Four bytes or fewer are never looked up as files.
-    EXPECT_EQ(classifyLine("abcd"), Text);
-    EXPECT_EQ(classifyLine("\\\\ab"), Label);
-    EXPECT_EQ(classifyLine("\\\\"), Label);
-    EXPECT_EQ(classifyLine("\\ab"), Jump);
-    EXPECT_EQ(classifyLine("choices"), Choices);
-    EXPECT_EQ(classifyLine("choicesA\\nB"), Choices);
-    EXPECT_EQ(classifyLine("choice"), Text);
-    EXPECT_EQ(classifyLine("Choices"), Text);
-    EXPECT_EQ(classifyLine("flash"), Flash);
-    EXPECT_EQ(classifyLine("flash "), Text);
-    EXPECT_EQ(classifyLine("StopBGM"), StopBGM);
-    EXPECT_EQ(classifyLine("StopLoopSE"), StopLoopSE);
-    EXPECT_EQ(classifyLine("StopLoopWao"), StopLoopWao);
-    EXPECT_EQ(classifyLine("stopbgm"), Text);
-    EXPECT_EQ(classifyLine("StopBGM "), Text);
-    EXPECT_EQ(classifyLine("     "), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "abcd"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "\\\\ab"), Label);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "\\\\"), Label);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "\\ab"), Jump);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "choices"), Choices);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "choicesA\\nB"), Choices);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "choice"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "Choices"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "flash"), Flash);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "flash "), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "StopBGM"), StopBGM);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "StopLoopSE"), StopLoopSE);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "StopLoopWao"), StopLoopWao);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "stopbgm"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "StopBGM "), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "     "), Text);
 }
 
 TEST_F(ScriptFileTest, FilesInCgComeFirst) {
@@ -135,12 +136,13 @@ TEST_F(ScriptFileTest, FilesInCgComeFirst) {
         game.write(fs::path(sub) / "both.wav", "x");
         game.write(fs::path(sub) / "choices.bmp", "x");
     }
-    EXPECT_EQ(classifyLine("flash"), Image);
-    EXPECT_EQ(classifyLine("flash "), Image);  // opened without its trailing space
-    EXPECT_EQ(classifyLine("both.wav"), Image);
-    EXPECT_EQ(classifyLine("choices.bmp"), Image);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "flash"), Image);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "flash "),
+              Image);  // opened without its trailing space
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "both.wav"), Image);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "choices.bmp"), Image);
     game.write("cg/room/night.bmp", "x");
-    EXPECT_EQ(classifyLine("ROOM\\Night.BMP"), Image);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "ROOM\\Night.BMP"), Image);
 }
 
 TEST_F(ScriptFileTest, WaveFilesByPrefixAndEnding) {
@@ -151,17 +153,18 @@ TEST_F(ScriptFileTest, WaveFilesByPrefixAndEnding) {
     game.write("wave/next.ogg", "x");
     game.write("script/next.ogg", "x");
     game.write("script/*gone.ogg", "x");
-    EXPECT_EQ(classifyLine("*theme.ogg"), BGM);
-    EXPECT_EQ(classifyLine("#theme.ogg"), LoopSE);
-    EXPECT_EQ(classifyLine("$theme.ogg"), LoopWao);
-    EXPECT_EQ(classifyLine("*missing.ogg"), Text);
-    EXPECT_EQ(classifyLine("*gone.ogg"), NextScript);  // prefix kept for the script test
-    EXPECT_EQ(classifyLine("hit.wav"), SE);
-    EXPECT_EQ(classifyLine("steps.wao"), Wao);
-    EXPECT_EQ(classifyLine("LOUD.WAV"), Text);  // the ending test minds case
-    EXPECT_EQ(classifyLine("theme.ogg"), Text);
-    EXPECT_EQ(classifyLine("next.ogg"), NextScript);
-    EXPECT_EQ(classifyLine("missing.wav"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "*theme.ogg"), BGM);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "#theme.ogg"), LoopSE);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "$theme.ogg"), LoopWao);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "*missing.ogg"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "*gone.ogg"),
+              NextScript);  // prefix kept for the script test
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "hit.wav"), SE);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "steps.wao"), Wao);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "LOUD.WAV"), Text);  // the ending test minds case
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "theme.ogg"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "next.ogg"), NextScript);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "missing.wav"), Text);
 }
 
 TEST_F(ScriptFileTest, FoldersAndFifosAreNotFiles) {
@@ -170,12 +173,12 @@ TEST_F(ScriptFileTest, FoldersAndFifosAreNotFiles) {
     fs::create_directories(game.path() / "script" / "part2.txt");
     ASSERT_EQ(::mkfifo((game.path() / "cg" / "pipe.bmp").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo((game.path() / "script" / "pipe.txt").c_str(), 0600), 0);
-    EXPECT_EQ(classifyLine("room.bmp"), Text);
-    EXPECT_EQ(classifyLine("hit.wav"), Text);
-    EXPECT_EQ(classifyLine("part2.txt"), Text);
-    EXPECT_EQ(classifyLine("pipe.bmp"), Text);
-    EXPECT_EQ(classifyLine("pipe.txt"), Text);
-    EXPECT_FALSE(loadScript({game.path(), "script\\pipe.txt"}));
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "room.bmp"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "hit.wav"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "part2.txt"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "pipe.bmp"), Text);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "pipe.txt"), Text);
+    EXPECT_FALSE(loadScript(sceneState, {game.path(), "script\\pipe.txt"}));
 }
 
 TEST_F(ScriptFileTest, LoadStoresNonEmptyLinesWithTheirKinds) {
@@ -200,19 +203,19 @@ TEST_F(ScriptFileTest, LoadStoresNonEmptyLinesWithTheirKinds) {
 TEST_F(ScriptFileTest, FailedReadKeepsTheLinesButMovesTheGameFolder) {
     ASSERT_TRUE(load("one.txt", "first\r\nsecond"));
     TempFolder other;
-    EXPECT_FALSE(loadScript({other.path(), "script\\missing.txt"}));
+    EXPECT_FALSE(loadScript(sceneState, {other.path(), "script\\missing.txt"}));
     EXPECT_EQ(sceneState.gameFolder, other.path());
     EXPECT_EQ(storedTexts(), (Lines{"first", "second"}));
 
     // Too few separators: nothing changes at all.
     const fs::path before = sceneState.gameFolder;
-    EXPECT_FALSE(loadScript({"/", "one.txt"}));
-    EXPECT_FALSE(loadScript({"/", "script\\one.txt"}));  // "/script/one.txt"
-    EXPECT_FALSE(loadScript({"", "script\\one.txt"}));
+    EXPECT_FALSE(loadScript(sceneState, {"/", "one.txt"}));
+    EXPECT_FALSE(loadScript(sceneState, {"/", "script\\one.txt"}));  // "/script/one.txt"
+    EXPECT_FALSE(loadScript(sceneState, {"", "script\\one.txt"}));
     EXPECT_EQ(sceneState.gameFolder, before);
     EXPECT_EQ(storedTexts(), (Lines{"first", "second"}));
 
-    EXPECT_TRUE(loadScript({game.path(), "script\\one.txt"}));
+    EXPECT_TRUE(loadScript(sceneState, {game.path(), "script\\one.txt"}));
     EXPECT_EQ(sceneState.gameFolder, game.path());
 }
 
@@ -245,7 +248,7 @@ TEST_F(ScriptFileTest, ScriptNamedWithATrailBackslashFindsItsGame) {
     game.write("script/next.txt", "x");
     game.write("script/" + kCoverUtf8 + ".txt", "bg.bmp\r\nnext.txt\r\n");
     sceneState.gameFolder = "/elsewhere";
-    ASSERT_TRUE(loadScript({game.path(), "script\\" + kCoverSjis + ".txt"}));
+    ASSERT_TRUE(loadScript(sceneState, {game.path(), "script\\" + kCoverSjis + ".txt"}));
     EXPECT_EQ(sceneState.gameFolder, game.path());
     ASSERT_EQ(sceneState.lines.size(), 2u);
     EXPECT_EQ(sceneState.lines[0]->kind, Image);
@@ -256,10 +259,11 @@ TEST_F(ScriptFileTest, NamesEndAsWindowsOpensThem) {
     game.write("cg/bg.bmp", "x");
     game.write("wave/a.wav", "x");
     game.write("script/sub/a.txt", "bg.bmp \r\nbg.bmp\\\r\n");
-    EXPECT_EQ(classifyLine("*a.wav "), BGM);
-    EXPECT_EQ(classifyLine("a.wav "), Text);  // the ending test reads the line as written
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "*a.wav "), BGM);
+    EXPECT_EQ(classifyLine(sceneState.gameFolder, "a.wav "),
+              Text);  // the ending test reads the line as written
     // A script named with a slash keeps the game's folder for its own lines.
-    ASSERT_TRUE(loadScript({game.path(), "script\\sub/a.txt"}));
+    ASSERT_TRUE(loadScript(sceneState, {game.path(), "script\\sub/a.txt"}));
     EXPECT_EQ(sceneState.gameFolder, game.path());
     EXPECT_EQ(storedTexts(), (Lines{"bg.bmp ", "bg.bmp\\"}));
     EXPECT_EQ(sceneState.lines[0]->kind, Image);
@@ -270,15 +274,15 @@ TEST_F(ScriptFileTest, FindLabelAnswersTheFirstLabelOfThatName) {
     ASSERT_TRUE(load("labels.txt",
                      "\\start\r\n\\\\start\r\ntext\r\n\\\\start\r\n\\\\ab\r\n\\\\start2\r\n"));
     EXPECT_EQ(sceneState.lines[0]->kind, Jump);
-    EXPECT_EQ(findLabel("start"), 1);
-    EXPECT_EQ(findLabel("ab"), 4);
-    EXPECT_EQ(findLabel("start2"), 5);
-    EXPECT_EQ(findLabel("star"), -1);
-    EXPECT_EQ(findLabel("missing"), -1);
-    EXPECT_EQ(findLabel(nullptr), -1);
-    clearScript();
+    EXPECT_EQ(findLabel(sceneState, "start"), 1);
+    EXPECT_EQ(findLabel(sceneState, "ab"), 4);
+    EXPECT_EQ(findLabel(sceneState, "start2"), 5);
+    EXPECT_EQ(findLabel(sceneState, "star"), -1);
+    EXPECT_EQ(findLabel(sceneState, "missing"), -1);
+    EXPECT_EQ(findLabel(sceneState, nullptr), -1);
+    clearScript(sceneState);
     EXPECT_TRUE(sceneState.lines.empty());
-    EXPECT_EQ(findLabel("start"), -1);
+    EXPECT_EQ(findLabel(sceneState, "start"), -1);
 }
 
 }  // namespace

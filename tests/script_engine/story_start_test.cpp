@@ -20,7 +20,7 @@ using test::kToggle;
 class StoryStartTest : public test::SceneTest {};
 
 std::vector<int> arrivals;
-void recordArrival(std::int32_t line) {
+void recordArrival(const SceneState&, std::int32_t line) {
     arrivals.push_back(line);
 }
 
@@ -35,7 +35,7 @@ TEST_F(StoryStartTest, LinesBeforeTheStartSetOnlyTheLastOfEachLastingKind) {
                "$seq.wao", "seq.wao", "flash", "choices||x\\y", "\\y", "part.txt", "Page two"});
     arrivals.clear();
     setLineTrace(recordArrival);
-    startStoryAt(13);
+    startStoryAt(sceneState, 13);
     EXPECT_EQ(calls.take(), (Calls{"SoundRelease 0", "SoundLoad wave\\bgm.wav -> 1",
                                    "SoundPlay 1 loop", "showScenePicture cg\\b.bmp",
                                    "clearCueTrack 1", "loadCueTrack wave\\seq.wao 1 -> ok"}));
@@ -49,8 +49,8 @@ TEST_F(StoryStartTest, LinesBeforeTheStartSetOnlyTheLastOfEachLastingKind) {
 
 TEST_F(StoryStartTest, ReloadGoesOnAtTheSameFileLineOrKeepsTheOldScript) {
     writeScript("s.txt", {"Page one", "", "Page two", "Page three"});
-    ASSERT_TRUE(loadScript(GamePath{game.path(), "script\\s.txt"}));
-    EXPECT_EQ(lineIndexAtFileLine(3), 1);
+    ASSERT_TRUE(loadScript(sceneState, GamePath{game.path(), "script\\s.txt"}));
+    EXPECT_EQ(lineIndexAtFileLine(sceneState, 3), 1);
     step();
     step(kClick);
     step();
@@ -62,14 +62,14 @@ TEST_F(StoryStartTest, ReloadGoesOnAtTheSameFileLineOrKeepsTheOldScript) {
     // An editor's save: a line added above, the page itself changed.
     writeScript("s.txt", {"Page one", "// added", "Page two, changed", "Page three"});
     std::string problem;
-    ASSERT_TRUE(reloadScript(problem)) << problem;
+    ASSERT_TRUE(reloadScript(sceneState, problem)) << problem;
     EXPECT_EQ(currentLine(), 2);
     step();
     EXPECT_EQ(arrivals, (std::vector<int>{2}));
     EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage Page two, changed"}));
 
     std::filesystem::remove(game.path() / "script" / "s.txt");
-    EXPECT_FALSE(reloadScript(problem));
+    EXPECT_FALSE(reloadScript(sceneState, problem));
     EXPECT_FALSE(problem.empty());
     EXPECT_EQ(sceneState.lines.size(), 4u);
     EXPECT_EQ(currentLine(), 2);
@@ -82,11 +82,11 @@ TEST_F(StoryStartTest, APlaceKeepsWhatLastsOfTheSceneAndStartsFromIt) {
     game.write("wave/seq.wao", "title\r\nloop.wav\r\n");
     writeScript("s.txt", {"a.bmp", "*bgm.wav", "#loop.wav", "$seq.wao", "Page one", "StopLoopSE",
                           "", "Page two", "Page three"});
-    ASSERT_TRUE(loadScript(GamePath{game.path(), "script\\s.txt"}));
+    ASSERT_TRUE(loadScript(sceneState, GamePath{game.path(), "script\\s.txt"}));
     step();
     step(kClick);
     step(kToggle);
-    const std::optional<StoryPlace> place = storyPlaceNow();
+    const std::optional<StoryPlace> place = storyPlaceNow(sceneState);
     ASSERT_TRUE(place);
     EXPECT_EQ(place->scriptFile, game.path() / "script" / "s.txt");
     EXPECT_EQ(place->fileLine, 8);
@@ -97,24 +97,24 @@ TEST_F(StoryStartTest, APlaceKeepsWhatLastsOfTheSceneAndStartsFromIt) {
     EXPECT_EQ(place->loopWao, "seq.wao");
 
     // A new run: the scene comes back before the first step draws the page.
-    resetSceneState();
+    sceneState = SceneState{};
     calls.take();
     std::string problem;
-    ASSERT_TRUE(startStoryAtPlace(*place, problem)) << problem;
+    ASSERT_TRUE(startStoryAtPlace(sceneState, *place, problem)) << problem;
     EXPECT_EQ(calls.take(),
               (Calls{"showScenePicture cg\\a.bmp", "SoundRelease 0", "SoundLoad wave\\bgm.wav -> 4",
                      "SoundPlay 4 loop", "clearCueTrack 1", "loadCueTrack wave\\seq.wao 1 -> ok"}));
     EXPECT_EQ(sceneState.windowShown, 0);
     step();
     EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage Page two"}));
-    EXPECT_EQ(storyPlaceNow()->bgm, "bgm.wav");
+    EXPECT_EQ(storyPlaceNow(sceneState)->bgm, "bgm.wav");
 
     // A line that no longer stores anything (now empty) or lies past the end is refused.
     for (const int line : {7, 10}) {
         StoryPlace gone = *place;
         gone.fileLine = line;
         problem.clear();
-        EXPECT_FALSE(startStoryAtPlace(gone, problem));
+        EXPECT_FALSE(startStoryAtPlace(sceneState, gone, problem));
         EXPECT_NE(problem.find("no line " + std::to_string(line)), std::string::npos) << problem;
     }
 }

@@ -31,7 +31,6 @@ class WaoSequenceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(sound_.start("dummy"), S_OK);
-        sceneState.gameFolder = game_.path();
         game_.write("wave/a.wav", soundOfBytes(16000));     // 2.0 s
         game_.write("wave/b.wav", soundOfBytes(8000));      // 1.0 s
         game_.write("wave/c.wav", soundOfBytes(4000));      // 0.5 s
@@ -43,7 +42,6 @@ protected:
         cueTracks[0] = CueTrack{};
         cueTracks[1] = CueTrack{};
         sound_.stop();
-        sceneState.gameFolder.clear();
     }
 
     // Writes the sequence (lines joined by CR LF) and loads it into the track.

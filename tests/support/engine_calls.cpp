@@ -6,7 +6,6 @@
 
 #include "common/game_path.h"
 #include "common/status.h"
-#include "script_engine/scene_state.h"
 #include "sound/sound_layer.h"
 
 // The linker sends every call of a wrapped function to __wrap_NAME and makes __real_NAME the
@@ -28,6 +27,7 @@ bool logOpen = false;
 bool picturesFaked = false;
 std::thread::id logThread;
 std::vector<std::string> noted;
+std::filesystem::path gameFolder;
 // How deep the current thread is inside recorded calls.
 thread_local int depth = 0;
 
@@ -53,8 +53,7 @@ std::string arrow(std::int32_t answer) {
 }
 
 std::string describe(const GamePath& path) {
-    return path.folder == sceneState.gameFolder ? path.name
-                                                : path.folder.string() + "|" + path.name;
+    return path.folder == gameFolder ? path.name : path.folder.string() + "|" + path.name;
 }
 
 }  // namespace
@@ -123,6 +122,7 @@ EngineCallLog::EngineCallLog() {
     picturesFaked = false;
     logThread = std::this_thread::get_id();
     noted.clear();
+    gameFolder.clear();
 }
 
 EngineCallLog::~EngineCallLog() {
@@ -130,11 +130,17 @@ EngineCallLog::~EngineCallLog() {
     logOpen = false;
     picturesFaked = false;
     noted.clear();
+    gameFolder.clear();
 }
 
 std::vector<std::string> EngineCallLog::take() {
     std::lock_guard lock(mutex);
     return std::exchange(noted, {});
+}
+
+void EngineCallLog::setGameFolder(const std::filesystem::path& folder) {
+    std::lock_guard lock(mutex);
+    gameFolder = folder;
 }
 
 void EngineCallLog::fakePictures(bool fake) {

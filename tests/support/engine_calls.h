@@ -8,6 +8,7 @@
 // (the cue worker) are passed on without being noted.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
 
     // The calls noted since the last take(), in order; forgets them.
     std::vector<std::string> take();
+
+    // Paths below this game folder are noted by their names alone.
+    void setGameFolder(const std::filesystem::path& folder);
 
     // While set, showScenePicture decodes nothing: it answers success for a picture file that
     // exists and failure for one that does not, so that stories with pictures can be run

@@ -2,7 +2,6 @@
 
 #include "graphics/render_device.h"
 #include "platform/platform.h"
-#include "script_engine/scene_state.h"
 #include "ui/main_window.h"
 
 namespace tsuzuri::test {
@@ -10,7 +9,6 @@ namespace tsuzuri::test {
 void HeadlessDeviceTest::startDevice(platform::ScriptedInput input, int windowScale) {
     platform::selectBackend(platform::Backend::Headless);
     platform::setHeadlessInput(std::move(input));
-    resetSceneState();
     started_ = true;
     ASSERT_TRUE(createMainWindow(windowScale));
     const Status status = initRenderDevice();
@@ -28,7 +26,6 @@ void HeadlessDeviceTest::stopDevice() {
     started_ = false;
     shutdownRenderDevice();
     unregisterMainWindowClass();
-    resetSceneState();
     platform::selectBackend(platform::Backend::Sdl);
 }
 

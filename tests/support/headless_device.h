@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless.h"
+#include "script_engine/scene_state.h"
 
 namespace tsuzuri::test {
 
@@ -16,6 +17,9 @@ protected:
     // Takes them down; harmless when not started.
     void stopDevice();
     void TearDown() override { stopDevice(); }
+
+    // The test's own story record, for the frame to show.
+    SceneState sceneState;
 
 private:
     bool started_ = false;

@@ -29,10 +29,10 @@ void SceneTest::SetUp() {
     platform::setHeadlessInput({});
     ASSERT_TRUE(createMainWindow());
     ASSERT_EQ(sound.start("dummy"), S_OK);
-    resetSceneState();
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     clearTracks();
+    calls.setGameFolder(game.path());
     calls.fakePictures(true);
     calls.take();
 }
@@ -41,7 +41,7 @@ void SceneTest::TearDown() {
     setLineTrace(nullptr);
     setSceneClock(nullptr);
     clearTracks();
-    resetSceneState();
+    clearScript(sceneState);
     renderState.flashActive = 0;
     renderState.flashLevel = 0;
     sound.stop();
@@ -50,12 +50,12 @@ void SceneTest::TearDown() {
 }
 
 void SceneTest::setScript(const std::vector<std::string>& lines) {
-    clearScript();
+    clearScript(sceneState);
     sceneState.gameFolder = game.path();
     for (const std::string& text : lines) {
         auto line = std::make_unique<ScriptLine>();
         line->text = text;
-        line->kind = classifyLine(text);
+        line->kind = classifyLine(game.path(), text);
         sceneState.lines.push_back(std::move(line));
     }
     sceneState.currentLine = 0;
@@ -86,7 +86,7 @@ void SceneTest::step(Keys keys) {
     input.toggleReleased = keys.toggle;
     input.skipHeld = keys.skip;
     input.pointerKnown = platform::getCursorFramePos(mainWindow, input.pointerX, input.pointerY);
-    stepScene(input);
+    stepScene(sceneState, input);
 }
 
 void SceneTest::moveCursor(int x, int y) {
@@ -100,11 +100,11 @@ void SceneTest::moveCursor(int x, int y) {
     }
 }
 
-LineKind SceneTest::kindOf(int index) {
+LineKind SceneTest::kindOf(int index) const {
     return sceneState.lines.at(static_cast<size_t>(index))->kind;
 }
 
-int SceneTest::currentLine() {
+int SceneTest::currentLine() const {
     return sceneState.currentLine;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "script_engine/scene_state.h"
 #include "script_engine/script_line.h"
 #include "support/engine_calls.h"
 #include "support/scoped_sound.h"
@@ -51,10 +52,11 @@ protected:
     // Moves the cursor (client coordinates), as the next sample would see it.
     void moveCursor(int x, int y);
 
-    static LineKind kindOf(int index);
-    static int currentLine();
+    LineKind kindOf(int index) const;
+    int currentLine() const;
 
     TempFolder game;
+    SceneState sceneState;  // the story the test steps
     ScopedSound sound;
     EngineCallLog calls;
 };

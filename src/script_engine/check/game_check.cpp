@@ -10,7 +10,6 @@
 #include "script_engine/check/check_run.h"
 #include "script_engine/check/media_check.h"
 #include "script_engine/check/script_check.h"
-#include "script_engine/scene_state.h"
 
 namespace tsuzuri {
 namespace {
@@ -67,9 +66,6 @@ std::vector<fs::path> allScripts(const fs::path& gameFolder) {
 std::vector<Diagnostic> checkGame(const fs::path& gameFolder, const CheckedSettings& settings) {
     CheckRun run;
     run.gameFolder = gameFolder;
-    // Classification reads the game folder from the scene; it is put back afterwards.
-    const fs::path savedFolder = sceneState.gameFolder;
-    sceneState.gameFolder = gameFolder;
     FolderListingScope listings;
 
     std::set<fs::path> checked;
@@ -102,7 +98,6 @@ std::vector<Diagnostic> checkGame(const fs::path& gameFolder, const CheckedSetti
     }
     checkWindowPicture(run);
 
-    sceneState.gameFolder = savedFolder;
     return run.takeFindings();
 }
 

@@ -23,8 +23,9 @@ struct Line {
     std::int32_t bytes = 0;  // its length in the file, before the cut
 };
 
-// The lines of a script as the player stores them, with their file lines and full lengths.
-std::vector<Line> readLines(FileBuffer& buffer) {
+// The lines of a script as the player stores them (classified by the files of the game in
+// `gameFolder`), with their file lines and full lengths.
+std::vector<Line> readLines(const fs::path& gameFolder, FileBuffer& buffer) {
     std::vector<Line> lines;
     FileLineCounter fileLines;
     while (buffer.readPos < buffer.size) {
@@ -35,7 +36,7 @@ std::vector<Line> readLines(FileBuffer& buffer) {
         }
         Line line;
         line.line.text = text;
-        line.line.kind = classifyLine(line.line.text);
+        line.line.kind = classifyLine(gameFolder, line.line.text);
         line.line.fileLine = fileLines.lineAt(buffer, start);
         // What the line end (a CR LF or LF CR pair) took, when one ended it.
         const std::uint8_t* data = buffer.data.get();
@@ -212,7 +213,7 @@ std::vector<fs::path> checkScript(CheckRun& run, const fs::path& path) {
         return next;
     }
     const bool utf8 = checkBytes(run, file, buffer);
-    std::vector<Line> lines = readLines(buffer);
+    std::vector<Line> lines = readLines(run.gameFolder, buffer);
 
     Labels labels;
     for (const Line& entry : lines) {
