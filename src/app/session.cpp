@@ -15,7 +15,6 @@
 #include "platform/main_window.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
-#include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "script_engine/story_place.h"
@@ -170,8 +169,6 @@ int Session::end(const char* fatalText) {
 
 int Session::run() {
     platform::timeBeginPeriod(1);
-    // Every run starts from the state a fresh process has (tests run several in one process).
-    clearReadPages();
     if (!options_.chooseGameInWindow) {
         readSettings();
     }

@@ -71,7 +71,7 @@ void pickRow(SceneState& scene, const ChoiceMenu& menu, std::int32_t row, std::i
     const std::optional<std::string>& label = menu.label[row];
     const std::int32_t target = label ? findLabel(scene, label->c_str()) : -1;
     scene.currentLine = target != -1 ? target : lineIndex + 1;
-    keepReadPage(row);
+    scene.readPages.keep(row);
     clearTextLayer();
     scene.textDirty = 1;
     scene.choiceHover = 0;

@@ -116,7 +116,7 @@ Outcome runTextPage(SceneState& scene, std::int32_t index, const StoryInput& inp
     std::int32_t next = index;
     if (isAdvanceReleased(input) || isSkipKeyDown(input)) {
         if (scene.windowShown != 0) {
-            keepReadPage(-1);
+            scene.readPages.keep(-1);
             scene.textDirty = 1;
             SoundStop(scene.seChannel);
             clearCueTrack(0);

@@ -1,9 +1,10 @@
 // The pages and menus the reader has left behind, as they were drawn, for looking back at them.
-// Main thread only.
+// Part of the story's record. Main thread only.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "graphics/text_layer.h"
@@ -18,14 +19,18 @@ struct ReadPage {
     std::int32_t pickedRow = -1;  // for a menu, the row picked; -1 for a page
 };
 
-// Keeps what the text layer shows now as the page just left, or, with `pickedRow` >= 0, as the
-// menu whose row was picked.
-void keepReadPage(std::int32_t pickedRow);
-// How many pages and menus are kept.
-std::size_t readPageCount();
-// The kept page `back` steps back: 1 is the one left last, readPageCount() the oldest kept.
-const ReadPage& readPage(std::size_t back);
-// Forgets them all (a new run).
-void clearReadPages();
+class ReadPages {
+public:
+    // Keeps what the text layer shows now as the page just left, or, with `pickedRow` >= 0, as
+    // the menu whose row was picked.
+    void keep(std::int32_t pickedRow);
+    // How many pages and menus are kept.
+    std::size_t count() const { return pages_.size(); }
+    // The kept page `back` steps back: 1 is the one left last, count() the oldest kept.
+    const ReadPage& page(std::size_t back) const { return pages_[pages_.size() - back]; }
+
+private:
+    std::deque<ReadPage> pages_;  // oldest first
+};
 
 }  // namespace tsuzuri

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/render_device.h"
+#include "script_engine/read_pages.h"
 #include "script_engine/script_line.h"
 #include "sound/sound_layer.h"
 
@@ -40,6 +41,8 @@ struct SceneState : FrameScene {
     std::string bgmName;
     std::string loopSeName;
     std::string loopWaoName;
+    // The pages and menus left behind, for the backlog.
+    ReadPages readPages;
 };
 
 }  // namespace tsuzuri

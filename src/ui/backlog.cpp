@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 
 namespace tsuzuri {
@@ -19,8 +18,8 @@ bool storyWaits(const SceneState& scene) {
     return kind == Text || kind == Choices;
 }
 
-BacklogScreen::BacklogScreen(bool& quitTaken, const AutoMode& autoMode)
-    : quitTaken_(quitTaken), autoMode_(autoMode) {}
+BacklogScreen::BacklogScreen(bool& quitTaken, const AutoMode& autoMode, const ReadPages& pages)
+    : quitTaken_(quitTaken), autoMode_(autoMode), pages_(pages) {}
 
 void BacklogScreen::open(int steps, const ActionInput& input) {
     open_ = true;
@@ -57,7 +56,7 @@ void BacklogScreen::update(ScreenStack&, ActionInput& input, std::uint32_t) {
 
 void BacklogScreen::move(int steps, bool closeAsked, const ActionInput& input) {
     const std::int64_t back =
-        std::min<std::int64_t>(back_ + steps, static_cast<std::int64_t>(readPageCount()));
+        std::min<std::int64_t>(back_ + steps, static_cast<std::int64_t>(pages_.count()));
     // Leaving on a release (of A, Enter, a click; of B, Space, a right click) consumes it: the
     // story stands still on this pass, so it neither turns the page nor hides the window.
     if (closeAsked || input.wasReleased(Action::Advance) || input.wasReleased(Action::Toggle) ||
@@ -70,7 +69,7 @@ void BacklogScreen::move(int steps, bool closeAsked, const ActionInput& input) {
 
 bool BacklogScreen::draw(const std::string& cornerNote) {
     const std::string mark = std::string(autoMode_.isOn() ? "Auto  " : "") + "Backlog " +
-                             std::to_string(back_) + "/" + std::to_string(readPageCount());
+                             std::to_string(back_) + "/" + std::to_string(pages_.count());
     return renderFrame(scene_, CornerTexts{cornerNote, mark}) != 0;
 }
 
@@ -82,7 +81,7 @@ void BacklogScreen::end() {
 
 void BacklogScreen::show(std::int64_t back) {
     back_ = back;
-    const ReadPage& page = readPage(static_cast<std::size_t>(back));
+    const ReadPage& page = pages_.page(static_cast<std::size_t>(back));
     showDrawnPages(page.text);
     scene_.windowShown = 1;
     scene_.choiceHover = page.pickedRow >= 0 ? 1 : 0;

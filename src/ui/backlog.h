@@ -21,8 +21,8 @@ class BacklogScreen final : public Screen {
 public:
     // `quitTaken` is the story's record that a Quit closed the backlog, so that the repeats of a
     // held Escape do not go on to close the window; `autoMode` is the story's, whose mark shows
-    // beside the backlog's. Both outlive this screen.
-    BacklogScreen(bool& quitTaken, const AutoMode& autoMode);
+    // beside the backlog's; `pages` are the story's pages left behind. All outlive this screen.
+    BacklogScreen(bool& quitTaken, const AutoMode& autoMode, const ReadPages& pages);
 
     // Opens `steps` pages back from the story, on the pass that asked for it; that pass's
     // click or toggle closes it again at once.
@@ -44,6 +44,7 @@ private:
 
     bool& quitTaken_;
     const AutoMode& autoMode_;
+    const ReadPages& pages_;
     bool open_ = false;
     std::int64_t back_ = 0;    // the page shown, this many back
     int pendingSteps_ = 0;     // older (+1) and newer (-1) pages pressed since the last pass

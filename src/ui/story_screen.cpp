@@ -76,8 +76,8 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     }
     reloadIfAsked(scene_, input);
     const int steps = std::exchange(pendingSteps_, 0) + input.wheelNotches;
-    if (steps > 0 && storyWaits(scene_) && readPageCount() > 0) {
-        auto backlog = std::make_unique<BacklogScreen>(quitTaken_, autoMode_);
+    if (steps > 0 && storyWaits(scene_) && scene_.readPages.count() > 0) {
+        auto backlog = std::make_unique<BacklogScreen>(quitTaken_, autoMode_, scene_.readPages);
         backlog->open(steps, input);
         stack.push(std::move(backlog));
         autoMode_.stand(input, nowMs);
