@@ -91,7 +91,7 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
         autoplay.emplace(scene, *options.autoplayMs);
     }
     if (options.traceLines) {
-        setLineTrace(traceLine);
+        setLineTrace(scene, traceLine);
     }
     LoopOptions loop;
     loop.guardMs = kStartupGuardMs;
@@ -133,7 +133,7 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
     stopRecording();
     screens.clear();
     if (options.traceLines) {
-        setLineTrace(nullptr);
+        setLineTrace(scene, nullptr);
     }
 }
 

@@ -21,9 +21,6 @@ namespace tsuzuri {
 namespace {
 
 SceneClock sceneClock = nullptr;
-LineTrace lineTrace = nullptr;
-// Set when a trace is installed: the line the next step starts on has not been reported.
-bool traceStartPending = false;
 
 std::uint32_t now() {
     return sceneClock != nullptr ? sceneClock() : platform::timeGetTime();
@@ -39,8 +36,8 @@ ScriptLine& lineAt(SceneState& scene, std::int32_t index) {
 }
 
 void reportArrival(const SceneState& scene, std::int32_t index) {
-    if (lineTrace != nullptr && index >= 0 && index < lineCount(scene)) {
-        lineTrace(scene, index);
+    if (scene.lineTrace != nullptr && index >= 0 && index < lineCount(scene)) {
+        scene.lineTrace(scene, index);
     }
 }
 
@@ -225,8 +222,8 @@ void stepScene(SceneState& scene, const StoryInput& input) {
         return;
     }
     const std::uint32_t start = now();
-    if (traceStartPending) {
-        traceStartPending = false;
+    if (scene.traceStartPending) {
+        scene.traceStartPending = false;
         reportArrival(scene, index);
     }
     std::int32_t linesRun = 0;
@@ -259,7 +256,7 @@ void resumeStoryAt(SceneState& scene, std::int32_t line) {
     scene.textDirty = 1;
     scene.choiceHover = 0;
     endFlash();
-    traceStartPending = lineTrace != nullptr;
+    scene.traceStartPending = scene.lineTrace != nullptr;
 }
 
 void startStoryAt(SceneState& scene, std::int32_t line) {
@@ -309,9 +306,9 @@ void setSceneClock(SceneClock clock) {
     sceneClock = clock;
 }
 
-void setLineTrace(LineTrace trace) {
-    lineTrace = trace;
-    traceStartPending = trace != nullptr;
+void setLineTrace(SceneState& scene, LineTrace trace) {
+    scene.lineTrace = trace;
+    scene.traceStartPending = trace != nullptr;
 }
 
 }  // namespace tsuzuri

@@ -39,11 +39,11 @@ void startStoryAt(SceneState& scene, std::int32_t line);
 using SceneClock = std::uint32_t (*)();
 void setSceneClock(SceneClock clock);
 
-// Called with the index of each line the story arrives at: the line it stands on when the
-// first step after setting the trace begins, every line a step goes on to, and the line a
-// page turn, a finished flash or a pick moves it to. A line the story waits on is reported
-// once, not on every pass. The line is alive during the call. Null switches the trace off.
-using LineTrace = void (*)(const SceneState& scene, std::int32_t line);
-void setLineTrace(LineTrace trace);
+// Sets the trace of `scene`, called with the index of each line the story arrives at: the line
+// it stands on when the first step after setting the trace begins, every line a step goes on
+// to, and the line a page turn, a finished flash or a pick moves it to. A line the story waits
+// on is reported once, not on every pass. The line is alive during the call. Null switches the
+// trace off.
+void setLineTrace(SceneState& scene, LineTrace trace);
 
 }  // namespace tsuzuri

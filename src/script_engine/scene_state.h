@@ -18,6 +18,11 @@ namespace tsuzuri {
 
 // The frame's share of the record (windowShown, choiceHover, hoverRow) is declared with the
 // frame, which is handed this record.
+struct SceneState;
+
+// Called with the index of each line the story arrives at (see setLineTrace); null: none.
+using LineTrace = void (*)(const SceneState& scene, std::int32_t line);
+
 struct SceneState : FrameScene {
     std::vector<std::unique_ptr<ScriptLine>> lines;  // the loaded script, in file order
     std::int32_t currentLine = 0;  // the line the story stands on; lines.size() at the end
@@ -43,6 +48,8 @@ struct SceneState : FrameScene {
     std::string loopWaoName;
     // The pages and menus left behind, for the backlog.
     ReadPages readPages;
+    LineTrace lineTrace = nullptr;
+    bool traceStartPending = false;  // the line the next step starts on is not reported yet
 };
 
 }  // namespace tsuzuri

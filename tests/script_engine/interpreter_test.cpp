@@ -275,7 +275,7 @@ TEST_F(InterpreterTest, LinesWhoseMediaFailBecomePagesForGood) {
 TEST_F(InterpreterTest, JumpsFindTheirLabelsForwardAndBackward) {
     setScript({"\\skip", "Skipped", "\\\\skip", "\\\\loop", "Looped page", "\\nowhere", "\\loop"});
     arrivals.clear();
-    setLineTrace(recordArrival);
+    setLineTrace(sceneState, recordArrival);
 
     step();
     EXPECT_EQ(currentLine(), 4);
@@ -342,7 +342,7 @@ void countLine(const SceneState&, std::int32_t) {
 TEST_F(InterpreterTest, EndlessJumpCycleEndsEachStepAfterTheLineBound) {
     setScript({"\\\\a", "// between", "\\a", "Never"});
     linesReported = 0;
-    setLineTrace(countLine);
+    setLineTrace(sceneState, countLine);
 
     // The first report is the line the step starts on; every line run reports the next.
     step();
@@ -371,7 +371,7 @@ TEST_F(InterpreterTest, ScriptThatNamesItselfEndsEachStepAfterTheTimeBound) {
     fakeNow = 0;
     linesReported = 0;
     setSceneClock(fakeClock);
-    setLineTrace(slowLine);
+    setLineTrace(sceneState, slowLine);
 
     // 300 ms for the first line, then one reload for each further report, until more than
     // a second has gone by: after the third reload (1200 ms).

@@ -34,7 +34,7 @@ TEST_F(StoryStartTest, LinesBeforeTheStartSetOnlyTheLastOfEachLastingKind) {
     setScript({"a.bmp", "*bgm.wav", "Page one", "se.wav", "b.bmp", "#loop.wav", "StopLoopSE",
                "$seq.wao", "seq.wao", "flash", "choices||x\\y", "\\y", "part.txt", "Page two"});
     arrivals.clear();
-    setLineTrace(recordArrival);
+    setLineTrace(sceneState, recordArrival);
     startStoryAt(sceneState, 13);
     EXPECT_EQ(calls.take(), (Calls{"SoundRelease 0", "SoundLoad wave\\bgm.wav -> 1",
                                    "SoundPlay 1 loop", "showScenePicture cg\\b.bmp",
@@ -56,7 +56,7 @@ TEST_F(StoryStartTest, ReloadGoesOnAtTheSameFileLineOrKeepsTheOldScript) {
     step();
     ASSERT_EQ(currentLine(), 1);
     arrivals.clear();
-    setLineTrace(recordArrival);
+    setLineTrace(sceneState, recordArrival);
     calls.take();
 
     // An editor's save: a line added above, the page itself changed.

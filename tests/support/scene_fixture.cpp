@@ -38,7 +38,7 @@ void SceneTest::SetUp() {
 }
 
 void SceneTest::TearDown() {
-    setLineTrace(nullptr);
+    setLineTrace(sceneState, nullptr);
     setSceneClock(nullptr);
     clearTracks();
     clearScript(sceneState);
