@@ -20,7 +20,9 @@ XDG_RUNTIME_DIR="$WORK/pulse/run" HOME="$WORK/pulse/home" pulseaudio -n --daemon
     --load="module-native-protocol-unix socket=$WORK/pulse/native auth-anonymous=1" \
     --load="module-null-sink sink_name=capture rate=48000" >"$WORK/pulse.log" 2>&1 &
 pulse_pid=$!
-trap 'kill "$xvfb_pid" "$pulse_pid" 2>/dev/null || true; [ -n "${recorder_pid:-}" ] && kill "$recorder_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
+# The sound server and the recorder are waited for before their folder goes, so that nothing
+# they write while ending is left behind (or makes the removal fail).
+trap 'kill "$xvfb_pid" "$pulse_pid" 2>/dev/null || true; [ -n "${recorder_pid:-}" ] && kill "$recorder_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK" || true' EXIT
 PULSE_SERVER="unix:$WORK/pulse/native"
 export PULSE_SERVER
 for _ in $(seq 100); do
