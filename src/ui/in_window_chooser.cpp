@@ -191,7 +191,7 @@ private:
 // Key and button presses made while the chooser was open must not reach the story, and its
 // text must not stay in the text layer.
 void forgetChooser() {
-    InputReader().discardPresses();
+    InputReader::discardPresses();
     platform::takeWheelNotches();
     clearTextLayer();
 }

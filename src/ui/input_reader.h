@@ -26,7 +26,7 @@ public:
     // read in the window's frame space, and the wheel's notches are taken.
     ActionInput sample(platform::WindowHandle window);
     // Forgets presses made while input is not being sampled (the start-up guard).
-    void discardPresses();
+    static void discardPresses();
     // Both samples back to all up (a new run).
     void reset();
 

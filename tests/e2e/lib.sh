@@ -117,3 +117,16 @@ run_story() {
 pages() {
     sed -n 's/^tsuzuri: line [0-9]* Text: \(.*\)/\1/p' "$WORK/err" | tr '\n' ' '
 }
+
+# For a player started in the background with --trace-lines and --record "$WORK/run", its
+# stderr in $WORK/err: waits (up to 10 s) until the story has arrived at line index $1.
+wait_for_line() {
+    for _ in $(seq 200); do
+        grep -q "^tsuzuri: line $1 " "$WORK/err" && return 0
+        sleep 0.05
+    done
+    fail "the story never reached line $1: $(grep '^tsuzuri: line' "$WORK/err" | tail -n 3)"
+}
+
+# How many frames that player has recorded so far.
+frames() { grep -c '^frame-' "$WORK/run/index.tsv" 2>/dev/null || echo 0; }

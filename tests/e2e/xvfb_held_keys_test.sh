@@ -16,14 +16,6 @@ SDL_AUDIODRIVER=dummy "$TSUZURI" --trace-lines --record "$WORK/run" "$game" \
     >"$WORK/out" 2>"$WORK/err" &
 player_pid=$!
 
-wait_for_line() {
-    for _ in $(seq 200); do
-        grep -q "^tsuzuri: line $1 " "$WORK/err" && return 0
-        sleep 0.05
-    done
-    fail "the story never reached line $1: $(grep '^tsuzuri: line' "$WORK/err" | tail -n 3)"
-}
-frames() { grep -c '^frame-' "$WORK/run/index.tsv" 2>/dev/null || echo 0; }
 # Holds key $1 down for $2 seconds (the keyboard starts repeating it after about half a
 # second), then waits a moment for the frames it caused.
 hold() {

@@ -13,15 +13,6 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw" \
     "$TSUZURI" --trace-lines --record "$WORK/run" "$ROOT/demo" >"$WORK/out" 2>"$WORK/err" &
 player_pid=$!
 
-# Waits (up to 10 s) until the story has arrived at the given line index.
-wait_for_line() {
-    for _ in $(seq 200); do
-        grep -q "^tsuzuri: line $1 " "$WORK/err" && return 0
-        sleep 0.05
-    done
-    fail "the story never reached line $1: $(grep '^tsuzuri: line' "$WORK/err" | tail -n 3)"
-}
-frames() { grep -c '^frame-' "$WORK/run/index.tsv" 2>/dev/null || echo 0; }
 wait_for_new_frame() {
     for _ in $(seq 200); do
         [ "$(frames)" -gt "$1" ] && return 0
