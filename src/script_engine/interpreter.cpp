@@ -222,6 +222,7 @@ void stepScene(const StoryInput& input) {
         return;
     }
     const std::uint32_t start = now();
+    const SoundStep soundStep;  // what the step starts is due at the step's time
     if (traceStartPending) {
         traceStartPending = false;
         reportArrival(index);

@@ -11,23 +11,7 @@ set -eu
 . "$(dirname "$0")/lib.sh"
 require_tools pulseaudio parecord pactl Xvfb python3
 start_xvfb
-
-# The server, private to this test: its own runtime folder, socket and home.
-mkdir -p "$WORK/pulse/run" "$WORK/pulse/home"
-chmod 700 "$WORK/pulse/run"
-XDG_RUNTIME_DIR="$WORK/pulse/run" HOME="$WORK/pulse/home" pulseaudio -n --daemonize=no \
-    --exit-idle-time=-1 --log-target=stderr \
-    --load="module-native-protocol-unix socket=$WORK/pulse/native auth-anonymous=1" \
-    --load="module-null-sink sink_name=capture rate=48000" >"$WORK/pulse.log" 2>&1 &
-pulse_pid=$!
-trap 'kill "$xvfb_pid" "$pulse_pid" 2>/dev/null || true; [ -n "${recorder_pid:-}" ] && kill "$recorder_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
-PULSE_SERVER="unix:$WORK/pulse/native"
-export PULSE_SERVER
-for _ in $(seq 100); do
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.05
-done
-pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$WORK/pulse.log")"
+start_pulse
 
 game="$WORK/game"
 make_game "$game" "[GameState]" "DefaultScriptFileName=start.txt"
@@ -53,14 +37,10 @@ with open(f"{game}/script/start.txt", "wb") as f:
     f.write(b"effect.wav\r\ncues.wao\r\nFirst page\r\n*music.wav\r\nSecond page\r\n")
 PY
 
-parecord --device=capture.monitor --rate=48000 --channels=2 --format=s16le \
-    --file-format=wav "$WORK/monitor.wav" &
-recorder_pid=$!
+start_monitor "$WORK/monitor.wav"
 SDL_AUDIODRIVER=pulseaudio run --autoplay=3000 --seconds 4.5 --record "$WORK/run" "$game"
 sleep 0.3
-kill -INT "$recorder_pid"
-wait "$recorder_pid" 2>/dev/null || true
-recorder_pid=""
+stop_monitor
 expect_rc 0
 if grep -q "no sound output" "$WORK/err"; then
     fail "the player found no sound output: $(cat "$WORK/err")"

@@ -99,6 +99,12 @@ Status wrap_SoundPlay(SoundId id, std::int32_t loop) {
         "SoundPlay " + std::to_string(id) + (loop != 0 ? " loop" : " once"),
         [&] { return real_SoundPlay(id, loop); }, nothing);
 }
+Status wrap_SoundPlayAt(SoundId id, std::int32_t loop, std::uint32_t dueMs) {
+    return record(
+        "SoundPlayAt " + std::to_string(id) + (loop != 0 ? " loop " : " once ") +
+            std::to_string(dueMs),
+        [&] { return real_SoundPlayAt(id, loop, dueMs); }, nothing);
+}
 Status wrap_SoundStop(SoundId id) {
     return record(
         "SoundStop " + std::to_string(id), [&] { return real_SoundStop(id); }, nothing);

@@ -18,6 +18,7 @@ namespace tsuzuri::test {
 //                                    noted as "FOLDER|NAME")
 //   "SoundLoad wave\a.wav -> 3"      with the id answered (-1 for a failure)
 //   "SoundRelease 3", "SoundStop 3", "SoundPlay 3 once", "SoundPlay 3 loop"
+//   "SoundPlayAt 3 once 5015"        with the clock time it is due
 //   "loadCueTrack wave\a.wao 0 -> ok" (or "-> failed")
 //   "clearCueTrack 0"
 //   "clearTextLayer", "drawTextPage TEXT", "stepFlash -> 1"
