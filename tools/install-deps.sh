@@ -37,6 +37,7 @@ python3
 sox
 pulseaudio
 pulseaudio-utils
+stress-ng
 man-db
 desktop-file-utils
 dpkg-dev

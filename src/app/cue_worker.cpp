@@ -21,25 +21,15 @@ std::uint32_t now() {
     return clock != nullptr ? clock() : platform::timeGetTime();
 }
 
-// Starts at most one due cue of the track, or begins the next run of a repeating track. Times
-// are unsigned differences, so they stay right when the clock wraps around; a start time that
-// happens to read 0 only makes the run begin again on the next pass.
+// Begins a run that has not started yet and hands the track's cues that are due soon to the
+// sound layer, each with its own time.
 void advanceTrack(CueTrack& track) {
+    const std::uint32_t at = now();
     if (track.startTime == 0) {
-        track.startTime = now();
+        track.startTime = at;
         track.nextCue = 0;
     }
-    const auto count = static_cast<std::int32_t>(track.cues.size());
-    const std::uint32_t elapsed = now() - track.startTime;
-    if (track.nextCue < count) {
-        const Cue& cue = *track.cues[static_cast<size_t>(track.nextCue)];
-        if (cue.offsetMs <= elapsed) {
-            SoundPlay(cue.soundId, 0);
-            ++track.nextCue;
-        }
-    } else if (track.loops != 0 && track.periodMs <= elapsed) {
-        track.startTime = 0;
-    }
+    handDueCues(track, at);
 }
 
 // One pass; answers whether the worker is to go on. Holds cueLock throughout, so the sounds

@@ -18,6 +18,11 @@ constexpr int kOutputChannels = 2;
 // Frames the device asks for at a time: 10 ms. A buffer whose length is a whole number of
 // milliseconds also keeps SDL's file-writing test driver in step with the clock.
 constexpr int kOutputBufferFrames = 480;
+// How much sound a sound server holds for the player ahead of the speaker, in milliseconds.
+// The device still asks a buffer at a time, so starts are placed finely, but the server has
+// this much in hand when the player's thread is held up on a busy desktop. Asked of
+// PulseAudio (and PipeWire's PulseAudio service) unless PULSE_LATENCY_MSEC says otherwise.
+constexpr int kOutputStreamLatencyMs = 45;
 
 // Fills `frameCount` frames of the output format. Called on the device's thread; it must not
 // wait on anything that can be held for long.

@@ -114,6 +114,13 @@ bool openSdlAudioOutput(AudioFill fill, std::string& reason) {
     }
     state.fill = fill;
     reason.clear();
+    // SDL asks PulseAudio for a stream that holds one buffer, which runs dry whenever the
+    // device's thread waits a little longer than that. The library behind SDL's driver reads
+    // the stream's length from this variable when the stream is made, and nothing else sets
+    // it. Set once, before any thread of the output exists; a user's own value stands.
+    if (!hasEnv("PULSE_LATENCY_MSEC")) {
+        setenv("PULSE_LATENCY_MSEC", std::to_string(kOutputStreamLatencyMs).c_str(), 0);
+    }
     const std::vector<std::string> drivers = candidateDrivers();
     if (drivers.empty()) {
         reason = "no sound server is running and the machine has no sound hardware";

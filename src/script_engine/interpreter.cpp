@@ -222,6 +222,7 @@ void stepScene(SceneState& scene, const StoryInput& input) {
         return;
     }
     const std::uint32_t start = now();
+    const SoundStep soundStep;  // what the step starts is due at the step's time
     if (scene.traceStartPending) {
         scene.traceStartPending = false;
         reportArrival(scene, index);

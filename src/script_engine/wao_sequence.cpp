@@ -117,8 +117,13 @@ Status loadCueTrack(const GamePath& path, std::int32_t track) {
                      });
     cueTrack.loops = track;
     cueTrack.nextCue = 0;
-    cueTrack.startTime = 0;
     cueTrack.periodMs = toMilliseconds(latestEnd);
+    // The run is due when the story step that built it began, together with the step's other
+    // sounds; its first cues go to the sound layer now, the rest with the worker's passes.
+    cueTrack.startTime = SoundDueTime();
+    if (cueTrack.startTime != 0) {
+        handDueCues(cueTrack, cueTrack.startTime);
+    }
     releaseFileBuffer(file);
     return S_OK;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 
@@ -12,376 +13,593 @@ namespace tsuzuri {
 namespace {
 
 constexpr int kChannels = platform::kOutputChannels;
-// A lead-in never exceeds the buffer it is placed in; this only bounds the arithmetic.
-constexpr std::int64_t kMaxLeadIn = platform::kOutputRate;
+// Output frames in a millisecond of the clock: the clock is counted in these ticks.
+constexpr std::int64_t kTicksPerMs = platform::kOutputRate / 1000;
+static_assert(platform::kOutputRate % 1000 == 0, "ticks must be whole frames");
 // The mix's gain is kept in 1/65536ths.
 constexpr std::int32_t kUnityGain = 1 << 16;
+// How the time a device's fill stands for follows its requests: by this share of the
+// difference at each request, or at once when they differ by more than kResyncMs.
+constexpr double kMappingFollow = 1.0 / 32;
+constexpr std::int64_t kResyncMs = 30;
+// A one-shot that ends within this long after a new play of it is due starts again right
+// after its end (a repeat whose period was cut to whole milliseconds) instead of carrying on.
+constexpr std::int64_t kFollowOnTicks = kTicksPerMs;
+// How many last frames of a one-shot a new start of it lets play first: a device that has
+// fallen this far behind the clock (as far as the fills follow it before they jump) still
+// plays it whole.
+constexpr std::uint32_t kFinishFrames = kResyncMs * kTicksPerMs;
 
-struct MixerState {
-    std::mutex voiceLock;
-    std::vector<Voice*> voices;  // hooked voices, in the order they were hooked
-    bool attached = false;
-    std::atomic<MixerClock> clock{nullptr};
-    // Clock reading at the start of the device's last fill; valid once a fill has happened
-    // since the output was attached.
-    std::uint32_t lastFillMs = 0;
-    bool filledBefore = false;
-    // Mixing on the clock instead of for a device (see attachMixerToClock).
-    bool clockDriven = false;
-    std::uint32_t clockOriginMs = 0;
-    std::uint64_t clockFramesMixed = 0;
-    std::vector<std::int16_t> clockBuffer;
-    // The gain on the mix: where it stands, where it goes, and where its glide began, with the
-    // frames of the glide still to go (see setMixGain).
+enum class Mode { Silent, Device, Clock };
+
+enum class EventKind { Hook, Start, Stop, SetLoop, Retire };
+
+struct Event {
+    Voice* voice = nullptr;
+    std::int64_t tick = 0;  // when it is due; hooks are due at once
+    EventKind kind = EventKind::Hook;
+    std::uint32_t frame = 0;  // where a start begins
+    bool loop = false;
+};
+
+// The mixing side. With a device only the device's thread takes its lock, so it never waits.
+struct Engine {
+    std::mutex lock;
+    std::vector<Voice*> voices;
+    std::vector<Event> pending;   // by tick, in the order given among equals
+    std::int64_t mixedUntil = 0;  // frames of the mix made so far
+    double offset = 0.0;          // mix frame = clock tick + offset
+    bool mapped = false;          // a device's fills have set the offset
     std::int32_t gain = kUnityGain;
     std::int32_t gainTarget = kUnityGain;
     std::int32_t gainFrom = kUnityGain;
     int gainRampLeft = 0;
+    std::vector<std::int16_t> clockBuffer;
+
+    Engine() {
+        voices.reserve(256);
+        pending.reserve(1024);
+    }
 };
 
-MixerState& mixer() {
-    static MixerState instance;
+// Events on their way from the control side to the mixing side. The device's thread only
+// ever tries this lock; when it is busy, the events wait for the next fill.
+struct Inbox {
+    std::mutex lock;
+    std::vector<Event> events;
+};
+
+struct Control {
+    std::mutex lock;  // the voices' courses, the retired voices, the mode
+    std::atomic<Mode> mode{Mode::Silent};
+    std::vector<std::unique_ptr<Voice>> retiring;
+    std::atomic<MixerClock> clock{nullptr};
+    std::atomic<MixTap> tap{nullptr};
+    std::atomic<std::int32_t> gainTarget{kUnityGain};
+    std::atomic<std::int64_t> lastMs{0};  // the clock, counted on past its wrap-around
+};
+
+Engine& engine() {
+    static Engine instance;
     return instance;
 }
 
-std::uint32_t now() {
-    const MixerClock clock = mixer().clock.load();
+Inbox& inbox() {
+    static Inbox instance;
+    return instance;
+}
+
+Control& control() {
+    static Control instance;
+    return instance;
+}
+
+std::uint32_t readClock() {
+    const MixerClock clock = control().clock.load();
     return clock != nullptr ? clock() : platform::timeGetTime();
 }
 
-// The frame a playing voice has reached by the clock (beyond its end for a one-shot that has
-// ended; not wrapped for a looping one).
-std::uint64_t reachedByClock(const VoiceState& voice, std::uint32_t at) {
-    const std::uint64_t elapsed =
-        static_cast<std::uint64_t>(at - voice.startMs) * platform::kOutputRate / 1000;
-    return voice.startFrame + elapsed;
+// The clock now in ticks, counted on across its wrap-around (readings are taken as the
+// nearest to the last one).
+std::int64_t nowTick() {
+    const std::uint32_t ms = readClock();
+    const std::int64_t last = control().lastMs.load(std::memory_order_relaxed);
+    const std::int64_t value =
+        last + static_cast<std::int32_t>(ms - static_cast<std::uint32_t>(last));
+    control().lastMs.store(value, std::memory_order_relaxed);
+    return value * kTicksPerMs;
 }
 
-bool endedByClock(const VoiceState& voice, std::uint32_t frameCount, std::uint32_t at) {
-    return voice.playing && !voice.looping && reachedByClock(voice, at) >= frameCount;
+// A clock time near now, in ticks.
+std::int64_t tickOf(std::uint32_t ms, std::int64_t now) {
+    const auto nowMs = static_cast<std::uint32_t>(now / kTicksPerMs);
+    return now + std::int64_t{static_cast<std::int32_t>(ms - nowMs)} * kTicksPerMs;
 }
 
-// Brings a voice's state up to the clock. A one-shot voice counts as ended once its remaining
-// frames have had time to play since it was started. This is measured from the play call
-// rather than from the device's progress, which runs behind by up to a buffer (and, on some
-// devices, drifts from the clock): a repeating cue that is played again right after its length
-// has passed must start again, not be taken for still playing. Without a device the position
-// follows the clock as well.
-void settle(bool attached, std::uint32_t frameCount, VoiceState& voice, std::uint32_t at) {
-    if (!voice.playing) {
+std::uint32_t msOf(std::int64_t tick) {
+    const std::int64_t ms = tick >= 0 ? tick / kTicksPerMs : (tick - kTicksPerMs + 1) / kTicksPerMs;
+    return static_cast<std::uint32_t>(ms);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mixing side
+
+void insertPending(Engine& e, const Event& event) {
+    const auto at =
+        std::upper_bound(e.pending.begin(), e.pending.end(), event.tick,
+                         [](std::int64_t tick, const Event& other) { return tick < other.tick; });
+    e.pending.insert(at, event);
+}
+
+// Moves the events that have come in to the pending ones. `tryOnly`: give up at once when the
+// control side is putting one in.
+void drainInbox(Engine& e, bool tryOnly) {
+    Inbox& in = inbox();
+    std::unique_lock lock(in.lock, std::defer_lock);
+    if (tryOnly) {
+        if (!lock.try_lock()) {
+            return;
+        }
+    } else {
+        lock.lock();
+    }
+    for (const Event& event : in.events) {
+        insertPending(e, event);
+    }
+    in.events.clear();
+}
+
+// Adds `count` frames of the voice from `position` on to `sum` (interleaved stereo).
+void addFrames(Voice& voice, std::uint32_t position, std::int32_t* sum, int count) {
+    const std::uint32_t loaded = voice.loadedFrames.load(std::memory_order_acquire);
+    if (voice.resampler) {
+        const ResamplerSource source{voice.samples.data(), voice.sourceFrames,
+                                     std::min(loaded, voice.sourceFrames), voice.frameCount,
+                                     voice.mix.looping};
+        mixResampled(*voice.resampler, source, position, sum, count);
         return;
     }
-    if (endedByClock(voice, frameCount, at)) {
-        voice.playing = false;
-        voice.position = 0;
-        voice.restartAtEnd = false;
-        voice.silentFrames = 0;
+    if (position >= loaded) {
         return;
     }
-    if (!attached) {
-        const std::uint64_t reached = reachedByClock(voice, at);
-        voice.position = static_cast<std::uint32_t>(voice.looping ? reached % frameCount : reached);
+    const std::int16_t* from = voice.samples.data() + std::size_t{position} * kChannels;
+    const int present = static_cast<int>(
+        std::min<std::uint32_t>(static_cast<std::uint32_t>(count), loaded - position));
+    for (int i = 0; i < present * kChannels; ++i) {
+        sum[i] += from[i];
     }
 }
 
-void settle(const MixerState& state, Voice& voice, std::uint32_t at) {
-    settle(state.attached, voice.frameCount, voice.state, at);
-}
-
-// How far into the next fill a play starting now belongs: its time since the last fill, in
-// frames. Without a fill to measure from, or at the same millisecond, it starts at once.
-std::uint32_t leadInFrames(const MixerState& state, std::uint32_t at) {
-    const auto since = static_cast<std::int32_t>(at - state.lastFillMs);
-    if (!state.filledBefore || since <= 0) {
-        return 0;
-    }
-    return static_cast<std::uint32_t>(
-        std::min<std::int64_t>(std::int64_t{since} * platform::kOutputRate / 1000, kMaxLeadIn));
-}
-
-// Adds the voice's share of frames [blockStart, blockStart + frameCount) of a fill of
-// `fillFrames` frames to `sum`, moving it on. A play awaiting its placement starts at its
-// lead-in, but no later than the fill's last frame (when the device was late to ask), so that
-// no play is put off beyond the first fill after it.
-void mixVoice(Voice& voice, std::int32_t* sum, int fillFrames, int blockStart, int frameCount) {
-    VoiceState& at = voice.state;
-    int done = 0;
-    if (at.playing && at.awaitingPlacement) {
-        const int place =
-            static_cast<int>(std::min<std::uint32_t>(at.leadInFrames, fillFrames - 1));
-        if (place >= blockStart + frameCount) {
-            return;  // it begins in a later block of this fill
+// Plays `count` frames of the voice into `sum`, or, without `sum`, only moves it on.
+void render(Voice& voice, std::int32_t* sum, std::int64_t count) {
+    VoiceMix& mix = voice.mix;
+    while (count > 0 && mix.playing) {
+        if (voice.frameCount == 0) {
+            mix.playing = false;
+            break;
         }
-        done = std::max(place - blockStart, 0);
-        at.awaitingPlacement = false;
-    }
-    while (done < frameCount && at.playing) {
-        if (at.silentFrames > 0) {
-            const auto wait = std::min<std::uint32_t>(
-                at.silentFrames, static_cast<std::uint32_t>(frameCount - done));
-            at.silentFrames -= wait;
-            done += static_cast<int>(wait);
-            continue;
+        if (sum == nullptr && mix.looping) {
+            mix.position = static_cast<std::uint32_t>((mix.position + count) % voice.frameCount);
+            break;
         }
-        const std::uint32_t left = voice.frameCount - at.position;
-        const int count = static_cast<int>(
-            std::min<std::uint32_t>(left, static_cast<std::uint32_t>(frameCount - done)));
-        std::int32_t* to = sum + static_cast<std::size_t>(done) * kChannels;
-        const std::uint32_t loaded = voice.loadedFrames.load(std::memory_order_acquire);
-        if (voice.resampler) {
-            const ResamplerSource source{voice.samples.data(), voice.sourceFrames,
-                                         std::min(loaded, voice.sourceFrames), voice.frameCount,
-                                         at.looping};
-            mixResampled(*voice.resampler, source, at.position, to, count);
-        } else if (at.position < loaded) {
-            const std::int16_t* from = voice.samples.data() + std::size_t{at.position} * kChannels;
-            const int present = static_cast<int>(
-                std::min<std::uint32_t>(static_cast<std::uint32_t>(count), loaded - at.position));
-            for (int i = 0; i < present * kChannels; ++i) {
-                to[i] += from[i];
+        const auto chunk = static_cast<std::uint32_t>(
+            std::min<std::int64_t>(count, voice.frameCount - mix.position));
+        if (sum != nullptr) {
+            addFrames(voice, mix.position, sum, static_cast<int>(chunk));
+            sum += std::size_t{chunk} * kChannels;
+        }
+        mix.position += chunk;
+        count -= chunk;
+        if (mix.position == voice.frameCount) {
+            mix.position = 0;
+            mix.playing = mix.looping || mix.restartAtEnd;
+            if (mix.restartAtEnd) {
+                mix.looping = mix.restartLooping;
+                mix.restartAtEnd = false;
             }
         }
-        done += count;
-        at.position += static_cast<std::uint32_t>(count);
-        if (at.position == voice.frameCount) {
-            at.position = 0;
-            at.playing = at.looping || at.restartAtEnd;
-            at.silentFrames = at.restartAtEnd ? at.restartGapFrames : 0;
-            at.restartAtEnd = false;
-        }
     }
 }
 
-// Scales `frameCount` summed frames by the mix's gain, gliding it a step each frame while a
-// change is under way. At unity and at rest the sum is left untouched.
-void applyGain(MixerState& state, std::int32_t* sum, int frameCount) {
-    if (state.gainRampLeft == 0 && state.gain == kUnityGain) {
+// Scales `frameCount` summed frames by the mix's gain, gliding a step each frame while a change
+// is under way. At unity and at rest the sum is left untouched.
+void applyGain(Engine& e, std::int32_t* sum, int frameCount) {
+    if (e.gainRampLeft == 0 && e.gain == kUnityGain) {
         return;
     }
     for (int frame = 0; frame < frameCount; ++frame) {
-        if (state.gainRampLeft > 0) {
-            --state.gainRampLeft;
-            state.gain = state.gainTarget +
-                         static_cast<std::int32_t>(std::int64_t{state.gainFrom - state.gainTarget} *
-                                                   state.gainRampLeft / kGainRampFrames);
+        if (e.gainRampLeft > 0) {
+            --e.gainRampLeft;
+            e.gain =
+                e.gainTarget + static_cast<std::int32_t>(std::int64_t{e.gainFrom - e.gainTarget} *
+                                                         e.gainRampLeft / kGainRampFrames);
         }
         std::int32_t* samples = sum + static_cast<std::size_t>(frame) * kChannels;
         for (int channel = 0; channel < kChannels; ++channel) {
             samples[channel] = static_cast<std::int32_t>(
-                (std::int64_t{samples[channel]} * state.gain + kUnityGain / 2) >> 16);
+                (std::int64_t{samples[channel]} * e.gain + kUnityGain / 2) >> 16);
         }
     }
 }
 
-// The clock takes over (or hands over) from where each voice stands now.
-void handOver(MixerState& state, std::uint32_t at) {
-    for (Voice* voice : state.voices) {
-        VoiceState& voiceState = voice->state;
-        settle(state, *voice, at);
-        if (voiceState.restartAtEnd) {
-            voiceState.restartAtEnd = false;
-            voiceState.position = 0;
+// Mixes `count` frames of every voice into `out`, or, without `out`, moves them on.
+void renderAll(Engine& e, std::int16_t* out, std::int64_t count) {
+    if (out == nullptr) {
+        for (Voice* voice : e.voices) {
+            render(*voice, nullptr, count);
         }
-        voiceState.silentFrames = 0;
-        voiceState.awaitingPlacement = false;
-        voiceState.startMs = at;
-        voiceState.startFrame = voiceState.position;
+        return;
     }
-}
-
-// Mixes one fill of `frameCount` frames made at clock time `at` (see mixVoices).
-void mixFill(MixerState& state, std::int16_t* frames, int frameCount, std::uint32_t at) {
     constexpr int kBlockFrames = 512;
     std::int32_t sum[kBlockFrames * kChannels];
-    state.lastFillMs = at;
-    state.filledBefore = true;
-    for (int done = 0; done < frameCount; done += kBlockFrames) {
-        const int count = std::min(kBlockFrames, frameCount - done);
+    for (std::int64_t done = 0; done < count; done += kBlockFrames) {
+        const int block = static_cast<int>(std::min<std::int64_t>(kBlockFrames, count - done));
         std::memset(sum, 0, sizeof sum);
-        if (state.attached) {
-            for (Voice* voice : state.voices) {
-                mixVoice(*voice, sum, frameCount, done, count);
-            }
+        for (Voice* voice : e.voices) {
+            render(*voice, sum, block);
         }
-        applyGain(state, sum, count);
-        std::int16_t* out = frames + static_cast<std::size_t>(done) * kChannels;
-        for (int i = 0; i < count * kChannels; ++i) {
-            out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
+        applyGain(e, sum, block);
+        std::int16_t* to = out + static_cast<std::size_t>(done) * kChannels;
+        for (int i = 0; i < block * kChannels; ++i) {
+            to[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
         }
     }
 }
 
-std::atomic<MixTap> mixTap{nullptr};
+void apply(Engine& e, const Event& event) {
+    Voice& voice = *event.voice;
+    switch (event.kind) {
+        case EventKind::Hook:
+            voice.mix = VoiceMix{};
+            e.voices.push_back(&voice);
+            break;
+        case EventKind::Start:
+            // By the clock the voice has ended, but a device slower than the clock still has
+            // its last frames to play: they are played first, so that the sound stays whole.
+            if (voice.mix.playing && !voice.mix.looping && event.frame == 0 &&
+                voice.frameCount - voice.mix.position <= kFinishFrames) {
+                voice.mix.restartAtEnd = true;
+                voice.mix.restartLooping = event.loop;
+                break;
+            }
+            voice.mix.position = event.frame;
+            voice.mix.playing = true;
+            voice.mix.looping = event.loop;
+            voice.mix.restartAtEnd = false;
+            break;
+        case EventKind::Stop:
+            voice.mix.playing = false;
+            voice.mix.restartAtEnd = false;
+            break;
+        case EventKind::SetLoop:
+            voice.mix.looping = event.loop;
+            break;
+        case EventKind::Retire:
+            std::erase(e.voices, &voice);
+            voice.released.store(true, std::memory_order_release);
+            break;
+    }
+}
+
+// Makes the next `count` frames of the mix into `out` (or only moves the voices on, without
+// `out`), applying each pending event on the frame its time stands for, or on the first frame
+// when that has been mixed already.
+void mixNext(Engine& e, std::int16_t* out, std::int64_t count) {
+    const std::int64_t first = e.mixedUntil;
+    const std::int64_t end = first + count;
+    const auto offset = static_cast<std::int64_t>(std::llround(e.offset));
+    std::int64_t cursor = first;
+    std::size_t applied = 0;
+    for (; applied < e.pending.size(); ++applied) {
+        const Event& event = e.pending[applied];
+        const std::int64_t frame =
+            event.kind == EventKind::Hook ? first : std::max(event.tick + offset, first);
+        if (frame >= end) {
+            break;
+        }
+        if (frame > cursor) {
+            renderAll(e, out != nullptr ? out + (cursor - first) * kChannels : nullptr,
+                      frame - cursor);
+            cursor = frame;
+        }
+        apply(e, event);
+    }
+    e.pending.erase(e.pending.begin(), e.pending.begin() + static_cast<std::ptrdiff_t>(applied));
+    renderAll(e, out != nullptr ? out + (cursor - first) * kChannels : nullptr, end - cursor);
+    e.mixedUntil = end;
+}
+
+void takeGainTarget(Engine& e, bool glide) {
+    const std::int32_t target = control().gainTarget.load(std::memory_order_relaxed);
+    if (target == e.gainTarget) {
+        return;
+    }
+    e.gainTarget = target;
+    if (glide) {
+        e.gainFrom = e.gain;
+        e.gainRampLeft = kGainRampFrames;
+    } else {
+        e.gain = target;
+        e.gainRampLeft = 0;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The control side (its lock held)
+
+// Hands an event to the mixing side.
+void send(const Event& event) {
+    if (control().mode.load() == Mode::Device) {
+        std::lock_guard lock(inbox().lock);
+        inbox().events.push_back(event);
+        return;
+    }
+    std::lock_guard lock(engine().lock);
+    insertPending(engine(), event);
+}
+
+// Without a device or a recording nothing mixes: the voices are moved on by the clock.
+void catchUp() {
+    if (control().mode.load() != Mode::Silent) {
+        return;
+    }
+    Engine& e = engine();
+    std::lock_guard lock(e.lock);
+    const std::int64_t due = nowTick() + static_cast<std::int64_t>(std::llround(e.offset));
+    if (due > e.mixedUntil) {
+        mixNext(e, nullptr, due - e.mixedUntil);
+    }
+}
+
+// The frame a playing voice's course has reached at `tick` (its start frame before its start;
+// up to its length for a one-shot).
+std::uint32_t positionAt(const VoiceCourse& course, std::uint32_t frameCount, std::int64_t tick) {
+    const std::int64_t elapsed = std::max<std::int64_t>(tick - course.startTick, 0);
+    const std::int64_t reached = course.startFrame + elapsed;
+    if (course.looping) {
+        return static_cast<std::uint32_t>(reached % frameCount);
+    }
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(reached, frameCount));
+}
+
+std::int64_t endTick(const VoiceCourse& course, std::uint32_t frameCount) {
+    return course.startTick + (frameCount - course.startFrame);
+}
+
+// A one-shot whose end has come by `tick` is no longer playing, and stands at its start.
+void settle(VoiceCourse& course, std::uint32_t frameCount, std::int64_t tick) {
+    if (course.playing && !course.looping && endTick(course, frameCount) <= tick) {
+        course.playing = false;
+        course.stoppedFrame = 0;
+    }
+}
+
+std::int64_t dueTick(const VoiceCourse& course, std::uint32_t dueMs) {
+    return std::max(tickOf(dueMs, nowTick()), course.lastEventTick);
+}
 
 }  // namespace
 
 void setMixerClock(MixerClock clock) {
-    mixer().clock.store(clock);
+    control().clock.store(clock);
+}
+
+std::uint32_t mixerNow() {
+    return readClock();
 }
 
 void setMixerOutputAttached(bool attached) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    handOver(state, now());
-    state.attached = attached;
-    state.clockDriven = false;
-    state.filledBefore = false;  // a new device's fills are measured from its own first one
+    Control& c = control();
+    std::lock_guard controlLock(c.lock);
+    catchUp();
+    Engine& e = engine();
+    std::lock_guard engineLock(e.lock);
+    drainInbox(e, false);
+    if (attached) {
+        c.mode.store(Mode::Device);
+        e.mapped = false;  // a new device's fills are measured from its own first one
+    } else {
+        c.mode.store(Mode::Silent);
+        // The clock takes over from where the mix stands now.
+        e.offset = static_cast<double>(e.mixedUntil - nowTick());
+        takeGainTarget(e, false);
+    }
 }
 
 bool isMixerOutputAttached() {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    return state.attached;
+    return control().mode.load() == Mode::Device;
 }
 
 void attachMixerToClock(std::uint32_t originMs) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    handOver(state, now());
-    state.attached = true;
-    state.clockDriven = true;
-    state.clockOriginMs = originMs;
-    state.clockFramesMixed = 0;
-    // The first mix covers the time from the origin on, and places plays from it.
-    state.lastFillMs = originMs;
-    state.filledBefore = true;
+    Control& c = control();
+    std::lock_guard controlLock(c.lock);
+    catchUp();
+    Engine& e = engine();
+    std::lock_guard engineLock(e.lock);
+    drainInbox(e, false);
+    c.mode.store(Mode::Clock);
+    // From the origin on the mix stands exactly on the clock.
+    e.offset = static_cast<double>(e.mixedUntil - tickOf(originMs, nowTick()));
 }
 
 void mixDueFrames() {
-    MixerState& state = mixer();
-    int frameCount = 0;
+    Control& c = control();
+    Engine& e = engine();
+    std::int64_t count = 0;
     std::uint32_t startMs = 0;
     {
-        std::lock_guard lock(state.voiceLock);
-        if (!state.clockDriven) {
+        std::lock_guard controlLock(c.lock);
+        if (c.mode.load() != Mode::Clock) {
             return;
         }
-        const std::uint32_t at = now();
-        const std::uint64_t due =
-            std::uint64_t{at - state.clockOriginMs} * platform::kOutputRate / 1000;
-        if (due <= state.clockFramesMixed) {
+        std::lock_guard engineLock(e.lock);
+        const auto offset = static_cast<std::int64_t>(std::llround(e.offset));
+        count = std::min<std::int64_t>(nowTick() + offset - e.mixedUntil, std::int64_t{1} << 24);
+        if (count <= 0) {
             return;
         }
-        // Frames due since the last mix: the time since then at the output rate, so each mix
-        // starts exactly where the one before ended and at the clock time of the last mix.
-        frameCount = static_cast<int>(
-            std::min<std::uint64_t>(due - state.clockFramesMixed, std::uint64_t{1} << 24));
-        startMs = state.lastFillMs;
-        state.clockBuffer.resize(static_cast<std::size_t>(frameCount) * kChannels);
-        mixFill(state, state.clockBuffer.data(), frameCount, at);
-        state.clockFramesMixed = due;
+        takeGainTarget(e, true);
+        startMs = msOf(e.mixedUntil - offset);
+        e.clockBuffer.resize(static_cast<std::size_t>(count) * kChannels);
+        mixNext(e, e.clockBuffer.data(), count);
     }
     // Only this thread mixes on the clock, so the buffer is not touched meanwhile.
-    if (MixTap tap = mixTap.load()) {
-        tap(state.clockBuffer.data(), frameCount, startMs);
+    if (MixTap tap = c.tap.load()) {
+        tap(e.clockBuffer.data(), static_cast<int>(count), startMs);
     }
 }
 
 void hookVoice(Voice& voice) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    voice.state = VoiceState{};
-    state.voices.push_back(&voice);
+    std::lock_guard lock(control().lock);
+    voice.course = VoiceCourse{};
+    voice.released.store(false);
+    send(Event{&voice, std::numeric_limits<std::int64_t>::min(), EventKind::Hook, 0, false});
 }
 
-void unhookVoice(Voice& voice) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    voice.state.playing = false;
-    std::erase(state.voices, &voice);
+void retireVoice(std::unique_ptr<Voice> voice, std::uint32_t dueMs) {
+    if (voice == nullptr) {
+        return;
+    }
+    Control& c = control();
+    {
+        std::lock_guard lock(c.lock);
+        catchUp();
+        const std::int64_t due = dueTick(voice->course, dueMs);
+        send(Event{voice.get(), due, EventKind::Retire, 0, false});
+        c.retiring.push_back(std::move(voice));
+        catchUp();
+    }
+    reapVoices();
 }
 
-void playVoice(Voice& voice, bool loop) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    const std::uint32_t at = now();
-    VoiceState& voiceState = voice.state;
+void reapVoices(bool all) {
+    Control& c = control();
+    std::vector<std::unique_ptr<Voice>> freed;
+    {
+        std::lock_guard lock(c.lock);
+        if (all) {
+            std::lock_guard engineLock(engine().lock);
+            for (auto& voice : c.retiring) {
+                std::erase(engine().voices, voice.get());
+                std::erase_if(engine().pending,
+                              [&voice](const Event& event) { return event.voice == voice.get(); });
+            }
+            freed.swap(c.retiring);
+        } else {
+            for (auto& voice : c.retiring) {
+                if (voice->released.load(std::memory_order_acquire)) {
+                    freed.push_back(std::move(voice));
+                }
+            }
+            std::erase(c.retiring, nullptr);
+        }
+    }
+    // Freed outside the lock: a long sound's samples take a moment to give back.
+}
+
+void playVoice(Voice& voice, bool loop, std::uint32_t dueMs) {
+    std::lock_guard lock(control().lock);
     if (voice.frameCount == 0) {
         return;  // nothing to play: it has ended as soon as it began
     }
-    if (state.attached && endedByClock(voiceState, voice.frameCount, at)) {
-        // Over by the clock, but the device has its last frames still to play.
-        voiceState.restartGapFrames = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            reachedByClock(voiceState, at) - voice.frameCount, platform::kOutputRate));
-        voiceState.restartAtEnd = true;
-        voiceState.looping = loop;
-        voiceState.startMs = at;
-        voiceState.startFrame = 0;
-        return;
-    }
-    settle(state, voice, at);
-    if (voiceState.playing) {
-        // Already playing: it carries on. Going from looping to once, its end is counted from
-        // where it stands now.
-        if (voiceState.looping && !loop && !voiceState.restartAtEnd) {
-            voiceState.startMs = at;
-            voiceState.startFrame = voiceState.position;
+    catchUp();
+    VoiceCourse& course = voice.course;
+    std::int64_t due = dueTick(course, dueMs);
+    if (course.playing && !course.looping && !loop) {
+        const std::int64_t end = endTick(course, voice.frameCount);
+        if (end > due && end - due <= kFollowOnTicks) {
+            due = end;
         }
-        voiceState.looping = loop;
-        return;
     }
-    voiceState.playing = true;
-    voiceState.looping = loop;
-    voiceState.startMs = at;
-    voiceState.startFrame = voiceState.position;
-    voiceState.awaitingPlacement = true;
-    voiceState.leadInFrames = leadInFrames(state, at);
+    settle(course, voice.frameCount, due);
+    if (course.playing) {
+        if (course.looping != loop) {
+            course.startFrame = positionAt(course, voice.frameCount, due);
+            course.startTick = due;
+            course.looping = loop;
+            send(Event{&voice, due, EventKind::SetLoop, 0, loop});
+        }
+    } else {
+        course.playing = true;
+        course.looping = loop;
+        course.startTick = due;
+        course.startFrame = course.stoppedFrame;
+        send(Event{&voice, due, EventKind::Start, course.startFrame, loop});
+    }
+    course.lastEventTick = due;
+    catchUp();
 }
 
-void stopVoice(Voice& voice) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    VoiceState& voiceState = voice.state;
-    settle(state, voice, now());
-    if (voiceState.restartAtEnd || voiceState.silentFrames > 0) {
-        // Stopped as the new play was about to begin: it stands at the start.
-        voiceState.restartAtEnd = false;
-        voiceState.silentFrames = 0;
-        voiceState.position = 0;
+void stopVoice(Voice& voice, std::uint32_t dueMs) {
+    std::lock_guard lock(control().lock);
+    catchUp();
+    VoiceCourse& course = voice.course;
+    const std::int64_t due = dueTick(course, dueMs);
+    settle(course, voice.frameCount, due);
+    if (course.playing) {
+        const std::uint32_t at = positionAt(course, voice.frameCount, due);
+        course.stoppedFrame = at < voice.frameCount ? at : 0;
+        course.playing = false;
+        send(Event{&voice, due, EventKind::Stop, 0, false});
     }
-    voiceState.playing = false;
+    course.lastEventTick = due;
+    catchUp();
 }
 
 VoiceState voiceStateNow(Voice& voice) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    // A copy: looking must not cut short the frames the device still has to play.
-    VoiceState copy = voice.state;
-    settle(state.attached, voice.frameCount, copy, now());
-    return copy;
+    std::lock_guard lock(control().lock);
+    catchUp();
+    VoiceCourse course = voice.course;
+    const std::int64_t now = nowTick();
+    settle(course, voice.frameCount, now);
+    VoiceState state;
+    state.playing = course.playing;
+    state.looping = course.playing && course.looping;
+    state.position =
+        course.playing ? positionAt(course, voice.frameCount, now) : course.stoppedFrame;
+    return state;
 }
 
 void setMixGain(int hundredths) {
-    MixerState& state = mixer();
-    std::lock_guard lock(state.voiceLock);
-    const std::int32_t target = std::clamp(hundredths, 0, 100) * kUnityGain / 100;
-    if (target == state.gainTarget) {
-        return;
-    }
-    state.gainTarget = target;
-    if (state.attached) {
-        state.gainFrom = state.gain;
-        state.gainRampLeft = kGainRampFrames;
-    } else {
-        state.gain = target;
-        state.gainRampLeft = 0;
+    Control& c = control();
+    std::lock_guard lock(c.lock);
+    c.gainTarget.store(std::clamp(hundredths, 0, 100) * kUnityGain / 100);
+    if (c.mode.load() == Mode::Silent) {
+        std::lock_guard engineLock(engine().lock);
+        takeGainTarget(engine(), false);
     }
 }
 
 void setMixTap(MixTap tap) {
-    mixTap.store(tap);
+    control().tap.store(tap);
 }
 
 void mixVoices(std::int16_t* frames, int frameCount) {
-    MixerState& state = mixer();
+    Control& c = control();
+    if (c.mode.load() != Mode::Device) {
+        std::memset(frames, 0,
+                    static_cast<std::size_t>(frameCount) * kChannels * sizeof(std::int16_t));
+        return;
+    }
+    Engine& e = engine();
     std::uint32_t startMs = 0;
     {
-        std::lock_guard lock(state.voiceLock);
-        const std::uint32_t at = now();
-        startMs = state.filledBefore ? state.lastFillMs : at;
-        mixFill(state, frames, frameCount, at);
+        std::lock_guard lock(e.lock);
+        drainInbox(e, true);
+        takeGainTarget(e, true);
+        // The offset at which this fill stands for the clock time kMixDelayMs ago.
+        const auto wanted = static_cast<double>(
+            e.mixedUntil - (nowTick() - std::int64_t{kMixDelayMs} * kTicksPerMs));
+        if (!e.mapped || std::abs(wanted - e.offset) > double(kResyncMs * kTicksPerMs)) {
+            e.offset = wanted;
+            e.mapped = true;
+        } else {
+            e.offset += (wanted - e.offset) * kMappingFollow;
+        }
+        startMs = msOf(e.mixedUntil - static_cast<std::int64_t>(std::llround(e.offset)));
+        mixNext(e, frames, frameCount);
     }
-    if (MixTap tap = mixTap.load()) {
+    if (MixTap tap = c.tap.load()) {
         tap(frames, frameCount, startMs);
     }
 }

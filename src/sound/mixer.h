@@ -1,13 +1,26 @@
-// The mixer behind the sound layer. Each loaded sound is a voice that holds all its frames in
-// the output's sample format and channels (converted to the output rate as they play); the output
-// device's thread sums the playing voices into each buffer it fills. Voices are guarded by the
-// voice lock, which is held only for short steps (never across a file read or a message box), so
-// the device's thread is never kept waiting.
+// The mixer behind the sound layer. Each loaded sound is a voice that holds its frames in the
+// output's sample format and channels (converted to the output rate as they play); the output
+// device's thread sums the playing voices into each buffer it fills.
+//
+// Every start and stop is given with the clock time it is due, and lands on the frame of the
+// mix that stands for that time: the mix runs a constant delay behind the clock
+// (kMixDelayMs), so a start that reaches the mixer within that delay after its time still
+// lands on its sample, and starts due together start together. A start that comes later than
+// that begins on the first frame not yet mixed.
+//
+// Two sides share the mixer. The control side (the threads that load, start and stop sounds)
+// keeps each voice's course by the clock, which answers what a voice is doing and decides what
+// a play or stop means (resume, restart, carry on); it hands the mixing side exact events:
+// start at this time from this frame, stop at this time. The mixing side is the output
+// device's thread; it never waits on a lock the control side holds, so a control thread that
+// is held up (a busy machine) never holds up the sound. Without a device the control side
+// mixes, or just moves the voices on by the clock.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "platform/audio.h"
@@ -15,28 +28,42 @@
 
 namespace tsuzuri {
 
-// Where a voice stands. Guarded by the voice lock.
+// How far the mix runs behind the clock with an output device: one device buffer, and 5 ms
+// for a start to reach the mixer after its time (a story step's other lines, a sequence's
+// build) and for the jitter of the device's requests.
+constexpr std::uint32_t kMixDelayMs =
+    platform::kOutputBufferFrames * 1000 / platform::kOutputRate + 5;
+
+// A voice as the control side sees it at one moment.
 struct VoiceState {
-    std::uint32_t position = 0;  // next frame to play
+    std::uint32_t position = 0;  // the frame it plays (or would go on from) then
+    bool playing = false;        // started and not stopped or ended (a start due later counts)
+    bool looping = false;
+};
+
+// The mixing side's own state of a voice; only the mixing side touches it.
+struct VoiceMix {
+    std::uint32_t position = 0;
     bool playing = false;
     bool looping = false;
-    std::uint32_t startMs = 0;     // clock reading when the current play began
-    std::uint32_t startFrame = 0;  // position then
-    // Played again while the device was still playing the last frames of the previous play:
-    // it starts again once it has played them, after `restartGapFrames` of silence, the time
-    // by which the new play came after the previous one's end by the clock, so a repeat keeps
-    // its pause even when the device runs behind the clock.
+    // Started again while its last frames were still to be played: it starts again from its
+    // beginning, `restartLooping` or not, as soon as it has played them.
     bool restartAtEnd = false;
-    std::uint32_t restartGapFrames = 0;
-    std::uint32_t silentFrames = 0;  // silence still to pass before it sounds again
-    // Started and not yet mixed: the next fill begins it `leadInFrames` into its buffer, the
-    // time by which the play came after the fill before it (see mixVoices).
-    bool awaitingPlacement = false;
-    std::uint32_t leadInFrames = 0;
+    bool restartLooping = false;
+};
+
+// The control side's course of a voice, by the clock (in ticks: 48 a millisecond).
+struct VoiceCourse {
+    bool playing = false;
+    bool looping = false;
+    std::int64_t startTick = 0;      // when the current play begins or began
+    std::uint32_t startFrame = 0;    // where it begins
+    std::uint32_t stoppedFrame = 0;  // where a stopped voice goes on from
+    std::int64_t lastEventTick = std::numeric_limits<std::int64_t>::min();
 };
 
 struct Voice {
-    // Interleaved 16-bit stereo frames; fixed once the voice is made.
+    // Interleaved 16-bit stereo frames; fixed once the voice is hooked.
     std::vector<std::int16_t> samples;
     std::uint32_t frameCount = 0;  // the voice's length in output frames
     // Set when the samples are at another rate than the output's: they are converted while
@@ -46,23 +73,30 @@ struct Voice {
     // How many of the frames in `samples` have been read so far (a large sound is read while
     // it already plays); those beyond are silence to the mixer. Only ever grows.
     std::atomic<std::uint32_t> loadedFrames{std::numeric_limits<std::uint32_t>::max()};
-    VoiceState state;
+    VoiceMix mix;        // the mixing side's
+    VoiceCourse course;  // the control side's
+    // Set by the mixing side once it has let go of a retired voice for good.
+    std::atomic<bool> released{false};
 };
 
 // The millisecond clock the mixer reads. Tests set their own; null restores the platform's.
 using MixerClock = std::uint32_t (*)();
 void setMixerClock(MixerClock clock);
+// The mixer's clock now.
+std::uint32_t mixerNow();
 
-// Whether an output device is pulling frames. With a device, mixing advances the voices; without
-// one the clock advances them exactly as if they were heard, so everything that depends on a
-// sound playing or having ended works the same on a machine without sound.
+// Whether an output device is pulling frames (through mixVoices). With a device the mix runs
+// kMixDelayMs behind the clock; without one the clock moves the voices on exactly as if they
+// were heard, so everything that depends on a sound playing or having ended works the same on
+// a machine without sound. Attach before the device starts asking; detach after it has
+// stopped.
 void setMixerOutputAttached(bool attached);
 bool isMixerOutputAttached();
 
 // Without a device, the mix can still be made on the clock, for a recording: from `originMs`
-// on, each mixDueFrames call mixes the frames that have come due since the one before, so a
-// sound started at clock time T begins exactly (T - originMs) * rate / 1000 frames into the
-// mix. Stopped by setMixerOutputAttached(false).
+// on, each mixDueFrames call mixes the frames that have come due since the one before, and a
+// sound due at clock time T begins exactly (T - originMs) * rate / 1000 frames into the mix.
+// Stopped by setMixerOutputAttached(false).
 void attachMixerToClock(std::uint32_t originMs);
 // Mixes the frames due by the clock and hands them to the mix tap; nothing unless the mixer
 // was attached to the clock.
@@ -70,25 +104,27 @@ void mixDueFrames();
 
 // Adds a voice to the mix (stopped, at its start); mixing may touch it from then on.
 void hookVoice(Voice& voice);
-// Takes a voice out of the mix. Once this returns, mixing never touches it again and it may
-// be freed.
-void unhookVoice(Voice& voice);
+// Takes the voice out of the mix at clock time `dueMs` (it falls silent on that frame) and
+// frees it once the mixing side has let go of it.
+void retireVoice(std::unique_ptr<Voice> voice, std::uint32_t dueMs);
+// Frees the retired voices the mixing side has let go of. Called by every control operation;
+// with `all` (only once no device is mixing) every retired voice goes.
+void reapVoices(bool all = false);
 
-// Starts the voice from where it stands, once or looping. A one-shot voice that has played to
-// its end starts again from its beginning; a voice already playing keeps playing (taking the new
-// loop flag). A one-shot has played to its end once its remaining length has passed on the
-// clock since it was started, whether or not the device has caught up; if the device is still
-// playing its last frames, those finish first and the new play follows straight on.
-void playVoice(Voice& voice, bool loop);
-// Stops the voice where it stands, without rewinding.
-void stopVoice(Voice& voice);
-// Where the voice stands now, as the next play or stop call would find it.
+// Starts the voice at clock time `dueMs` from where it stands then, once or looping. A one-shot
+// that has played to its end by then starts again from its beginning; one that ends within a
+// millisecond of it (a repeat whose period was cut to whole milliseconds) starts again straight
+// after its end; a voice still playing keeps playing (taking the new loop flag; going from
+// looping to once, its end counts from where it stands then).
+void playVoice(Voice& voice, bool loop, std::uint32_t dueMs);
+// Stops the voice at clock time `dueMs` where it stands then, without rewinding.
+void stopVoice(Voice& voice, std::uint32_t dueMs);
+// Where the voice stands now by the clock, as the next play or stop call due now would find it.
 VoiceState voiceStateNow(Voice& voice);
 
 // Receives a copy of every mixed buffer, on the thread that mixed it (for recording what was
-// heard), with the clock time its first frame stands for: the previous fill's time, since a
-// fill holds the plays that came after that fill (see mixVoices). It must return quickly and
-// never wait on the engine's locks. Null: none.
+// heard), with the clock time its first frame stands for. It must return quickly and never
+// wait on the engine's locks. Null: none.
 using MixTap = void (*)(const std::int16_t* frames, int frameCount, std::uint32_t startMs);
 void setMixTap(MixTap tap);
 
@@ -100,14 +136,11 @@ constexpr int kGainRampFrames = platform::kOutputRate / 200;  // 5 ms
 void setMixGain(int hundredths);
 
 // Fills `frameCount` output frames with the sum of the playing voices, saturating at the
-// limits of the sample range. This is what the output device's thread calls.
-//
-// A voice started between two fills does not begin at the start of the next buffer, which
-// would move its start by up to a buffer depending on where the device's cycle happened to
-// stand. It begins at its distance, by the clock, from the previous fill (at most the buffer's
-// last frame), so starts keep their spacing to the millisecond, for one buffer of constant
-// latency. The first fill after the output is attached has no previous fill to measure from
-// and starts such voices at its beginning.
+// limits of the sample range. This is what the output device's thread calls. Each fill stands
+// for the clock time kMixDelayMs before its request, kept steady over the requests: one
+// device's requests jitter and drift against the clock, so the time a fill stands for follows
+// them slowly, and jumps only when they have moved by more than a buffer or two (the device
+// stalled, or ran dry).
 void mixVoices(std::int16_t* frames, int frameCount);
 
 }  // namespace tsuzuri

@@ -186,11 +186,16 @@ SoundRecord* findSound(SoundId id) {
     return found != SoundTable.end() ? found->second.get() : nullptr;
 }
 
-// Takes the voice out of the loader and out of the mix; once this returns it may be freed.
-void retireVoice(Voice& voice) {
-    cancelSampleLoad(voice);
-    unhookVoice(voice);
+// Takes the record's voice out of the loader, and out of the mix at clock time `dueMs`.
+void retireRecord(SoundRecord& record, std::uint32_t dueMs) {
+    if (record.buffer != nullptr) {
+        cancelSampleLoad(*record.buffer);
+        retireVoice(std::move(record.buffer), dueMs);
+    }
 }
+
+// The clock time a story step began, on the thread running it; none outside a step.
+thread_local std::optional<std::uint32_t> stepTime;
 
 }  // namespace
 
@@ -240,16 +245,18 @@ Status SoundShutdown() {
         auto entry = SoundTable.begin();
         std::unique_ptr<SoundRecord> record = std::move(entry->second);
         SoundTable.erase(entry);
-        if (record != nullptr && record->buffer != nullptr) {
-            retireVoice(*record->buffer);
+        if (record != nullptr) {
+            retireRecord(*record, mixerNow());
         }
     }
+    reapVoices(true);
     stopSampleLoader();
     return S_OK;
 }
 
 SoundId SoundLoad(const GamePath& path) {
     std::lock_guard lock(SoundLock);
+    reapVoices();
     OpenFile file;
     WavLayout layout;
     if (openSound(path, file, layout) != nullptr) {
@@ -298,20 +305,23 @@ Status SoundRelease(SoundId id) {
     }
     std::unique_ptr<SoundRecord> record = std::move(found->second);
     SoundTable.erase(found);
-    if (record != nullptr && record->buffer != nullptr) {
-        // Out of the mix before its samples go: it falls silent at once.
-        retireVoice(*record->buffer);
+    if (record != nullptr) {
+        // It falls silent on the frame its time stands for; its samples go once the mix has
+        // let go of them.
+        retireRecord(*record, SoundDueTime());
     }
     return S_OK;
 }
 
 Status SoundPlay(SoundId id, std::int32_t loop) {
+    const std::uint32_t dueMs = SoundDueTime();
     std::lock_guard lock(SoundLock);
+    reapVoices();
     SoundRecord* record = findSound(id);
     if (record == nullptr || record->buffer == nullptr) {
         return E_FAIL;
     }
-    playVoice(*record->buffer, loop != 0);
+    playVoice(*record->buffer, loop != 0, dueMs);
     return S_OK;
 }
 
@@ -321,8 +331,22 @@ Status SoundStop(SoundId id) {
     if (record == nullptr || record->buffer == nullptr) {
         return E_FAIL;
     }
-    stopVoice(*record->buffer);
+    stopVoice(*record->buffer, SoundDueTime());
     return S_OK;
+}
+
+std::uint32_t SoundDueTime() {
+    return stepTime.value_or(mixerNow());
+}
+
+SoundStep::SoundStep() : SoundStep(mixerNow()) {}
+
+SoundStep::SoundStep(std::uint32_t dueMs) : outer_(stepTime) {
+    stepTime = dueMs;
+}
+
+SoundStep::~SoundStep() {
+    stepTime = outer_;
 }
 
 void SoundSetVolume(int volume) {

@@ -32,13 +32,35 @@ SoundId SoundLoad(const GamePath& path);
 // Why SoundLoad would refuse the file, without loading it or showing anything; nothing when
 // it would take it.
 std::optional<std::string> SoundRefusal(const GamePath& path);
-// Silences and frees the sound. E_FAIL for an id not loaded.
+// Silences (at SoundDueTime()) and frees the sound. E_FAIL for an id not loaded.
 Status SoundRelease(SoundId id);
 // Starts the sound from where it stands (from its beginning once it has played to its end),
-// once or looping; a playing sound keeps playing. E_FAIL for an id not loaded.
+// once or looping; a playing sound keeps playing. It is due at SoundDueTime() (a time already
+// past starts at once): the mix starts it on the frame that stands for that time, so sounds due
+// together start together. E_FAIL for an id not loaded.
 Status SoundPlay(SoundId id, std::int32_t loop);
-// Stops the sound without rewinding. E_FAIL for an id not loaded.
+// Stops the sound without rewinding, at SoundDueTime(). E_FAIL for an id not loaded.
 Status SoundStop(SoundId id);
+
+// When a play, stop or release on this thread is due: the clock time at which the story step
+// under way on it began (see SoundStep), or the clock now outside a step.
+std::uint32_t SoundDueTime();
+// Marks one story step on this thread, from its construction to its destruction: everything
+// the step starts, stops or releases is due at the clock time it began, so that a sound line
+// and a sequence's first cue in one step start on the same sample, and music that replaces
+// other music starts on the sample where the old one stops.
+// A step may be given the time it stands for instead (a sequence's cue, handed ahead of it).
+class SoundStep {
+public:
+    SoundStep();
+    explicit SoundStep(std::uint32_t dueMs);
+    ~SoundStep();
+    SoundStep(const SoundStep&) = delete;
+    SoundStep& operator=(const SoundStep&) = delete;
+
+private:
+    std::optional<std::uint32_t> outer_;
+};
 // The master volume of everything heard and recorded, 0 to 100 (100, the default, plays the
 // sounds as they are); values outside are clamped. Muting silences the output and keeps the
 // volume for when it is unmuted. A change while sound plays glides over a few milliseconds.

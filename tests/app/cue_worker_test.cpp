@@ -9,6 +9,7 @@
 
 #include "script_engine/scene_state.h"
 #include "script_engine/wao_sequence.h"
+#include "support/engine_calls.h"
 #include "support/scoped_sound.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
@@ -25,22 +26,21 @@ void addCue(CueTrack& track, SoundId id, std::uint32_t offsetMs) {
     track.cues.push_back(std::make_unique<Cue>(Cue{id, offsetMs}));
 }
 
-// Runs `passes` passes 10 ms apart from the clock reading `from` and answers the readings at
-// which a cue of the track started: the next cue moved on, or a new run began with its first.
-std::vector<std::uint32_t> runPasses(std::uint32_t from, int passes, int trackIndex) {
-    std::vector<std::uint32_t> started;
-    const CueTrack& track = cueTracks[trackIndex];
+// Runs `passes` passes 10 ms apart from the clock reading `from` and answers, for each cue
+// handed to the sound layer, "SoundPlay ID once due DUE@PASS": when it is due and on which pass
+// it was handed.
+std::vector<std::string> runPasses(std::uint32_t from, int passes) {
+    std::vector<std::string> handed;
+    test::EngineCallLog log;
+    log.noteDueTimes(true);
     fakeNow = from;
     for (int i = 0; i < passes; ++i, fakeNow += 10) {
-        const std::int32_t cueBefore = track.nextCue;
-        const std::uint32_t startBefore = track.startTime;
         runCueWorkerPass();
-        const bool newRun = track.startTime != startBefore && track.startTime != 0;
-        if (track.nextCue > cueBefore || (newRun && track.nextCue == 1)) {
-            started.push_back(fakeNow);
+        for (const std::string& call : log.take()) {
+            handed.push_back(call + "@" + std::to_string(fakeNow));
         }
     }
-    return started;
+    return handed;
 }
 
 class CueTimingTest : public ::testing::Test {
@@ -57,38 +57,50 @@ protected:
     }
 };
 
-TEST_F(CueTimingTest, OneCuePerTrackAndPassOnTheFirstPassAtOrAfterItsTime) {
+// Cues go to the sound layer ahead of their time, each with the time it is due, so that cues
+// due together start together and none waits for a pass.
+TEST_F(CueTimingTest, EachCueIsHandedAheadWithItsOwnTime) {
     CueTrack& track = cueTracks[0];
     addCue(track, 1, 0);
     addCue(track, 2, 0);
-    addCue(track, 3, 15);  // already due when the second starts: one more pass
+    addCue(track, 3, 15);
     addCue(track, 4, 2505);
-    EXPECT_EQ(runPasses(5000, 400, 0), (std::vector<std::uint32_t>{5000, 5010, 5020, 7510}));
+    EXPECT_EQ(runPasses(5000, 400),
+              (std::vector<std::string>{
+                  "SoundPlay 1 once due 5000@5000", "SoundPlay 2 once due 5000@5000",
+                  "SoundPlay 3 once due 5015@5000", "SoundPlay 4 once due 7505@7460"}));
     EXPECT_EQ(track.nextCue, 4);
     EXPECT_EQ(track.startTime, 5000u) << "a finished one-shot track stays as it is";
 
-    // Both tracks advance on the same pass.
+    // A track that a build has set up starts at the time it was given, not at the pass.
     cueTracks[0] = CueTrack{};
     addCue(cueTracks[0], 1, 0);
     addCue(cueTracks[1], 2, 0);
+    cueTracks[0].startTime = 95;
+    cueTracks[1].startTime = 0;
     cueTracks[1].loops = 1;
     cueTracks[1].periodMs = 60000;
-    fakeNow = 100;
-    runCueWorkerPass();
-    EXPECT_EQ(cueTracks[0].nextCue, 1);
-    EXPECT_EQ(cueTracks[1].nextCue, 1);
+    EXPECT_EQ(runPasses(100, 1), (std::vector<std::string>{"SoundPlay 1 once due 95@100",
+                                                           "SoundPlay 2 once due 100@100"}));
 }
 
-TEST_F(CueTimingTest, RepeatingTrackStartsAgainOnePassAfterItsPeriod) {
+TEST_F(CueTimingTest, RepeatingTrackStartsAgainExactlyAPeriodAfterItsStart) {
     CueTrack& track = cueTracks[1];
     addCue(track, 1, 0);
     addCue(track, 2, 500);
     track.loops = 1;
     track.periodMs = 2000;
-    // Each run: the cues at its start and 500 ms in; the next run begins a pass after the
-    // period has passed (the pass that sees it only marks the track for a new start).
-    EXPECT_EQ(runPasses(1000, 500, 1),
-              (std::vector<std::uint32_t>{1000, 1500, 3010, 3510, 5020, 5520}));
+    EXPECT_EQ(runPasses(1000, 500),
+              (std::vector<std::string>{
+                  "SoundPlay 1 once due 1000@1000", "SoundPlay 2 once due 1500@1450",
+                  "SoundPlay 1 once due 3000@2950", "SoundPlay 2 once due 3500@3450",
+                  "SoundPlay 1 once due 5000@4950", "SoundPlay 2 once due 5500@5450"}));
+
+    // A track held up for more than a period (a machine that stalled) skips the runs it
+    // missed and keeps its beat.
+    fakeNow = 20030;
+    runCueWorkerPass();
+    EXPECT_EQ(track.startTime, 19000u);
 }
 
 TEST_F(CueTimingTest, EmptyRepeatingTrackKeepsBeginningRunsAndPlaysNothing) {
@@ -99,25 +111,28 @@ TEST_F(CueTimingTest, EmptyRepeatingTrackKeepsBeginningRunsAndPlaysNothing) {
     EXPECT_EQ(track.startTime, 0u) << "period 0: a new run on every pass";
     track.periodMs = 50;
     runCueWorkerPass();
-    EXPECT_EQ(track.startTime, 100u);
-    fakeNow = 150;
+    EXPECT_EQ(track.startTime, 150u) << "runs 100 and 150 are under way";
+    fakeNow = 160;
     runCueWorkerPass();
-    EXPECT_EQ(track.startTime, 0u);
+    EXPECT_EQ(track.startTime, 200u);
 }
 
 TEST_F(CueTimingTest, TimingSurvivesTheClockWrappingAround) {
     CueTrack& once = cueTracks[0];
     addCue(once, 1, 0);
     addCue(once, 2, 500);
-    EXPECT_EQ(runPasses(0xFFFFFF00u, 60, 0),
-              (std::vector<std::uint32_t>{0xFFFFFF00u, 0x000000F4u}));
+    EXPECT_EQ(runPasses(0xFFFFFF00u, 60),
+              (std::vector<std::string>{"SoundPlay 1 once due 4294967040@4294967040",
+                                        "SoundPlay 2 once due 244@194"}));
 
     CueTrack& repeating = cueTracks[1];
     addCue(repeating, 3, 0);
+    repeating.startTime = 0;
     repeating.loops = 1;
     repeating.periodMs = 300;
-    EXPECT_EQ(runPasses(0xFFFFFF06u, 40, 1),
-              (std::vector<std::uint32_t>{0xFFFFFF06u, 0x0000003Cu}));
+    EXPECT_EQ(runPasses(0xFFFFFF06u, 40),
+              (std::vector<std::string>{"SoundPlay 3 once due 4294967046@4294967046",
+                                        "SoundPlay 3 once due 50@0"}));
 }
 
 // A run whose start reads exactly 0 looks unstarted, so the next pass starts it again.

@@ -130,3 +130,42 @@ wait_for_line() {
 
 # How many frames that player has recorded so far.
 frames() { grep -c '^frame-' "$WORK/run/index.tsv" 2>/dev/null || echo 0; }
+
+# Starts a private PulseAudio server (its own runtime folder, socket and home) whose only sink
+# is a null sink named "capture" at 48000 Hz, and points PULSE_SERVER at it. Its monitor
+# ("capture.monitor") is what the sink plays. Call it after start_xvfb: the server, the X
+# server and any player, recorder or load started as $player_pid, $recorder_pid and $load_pid
+# are stopped when the script ends.
+start_pulse() {
+    mkdir -p "$WORK/pulse/run" "$WORK/pulse/home"
+    chmod 700 "$WORK/pulse/run"
+    XDG_RUNTIME_DIR="$WORK/pulse/run" HOME="$WORK/pulse/home" pulseaudio -n --daemonize=no \
+        --exit-idle-time=-1 --log-target=stderr \
+        --load="module-native-protocol-unix socket=$WORK/pulse/native auth-anonymous=1" \
+        --load="module-null-sink sink_name=capture rate=48000" >"$WORK/pulse.log" 2>&1 &
+    pulse_pid=$!
+    # Everything is waited for before the folder goes, so that nothing written while ending
+    # is left behind (or makes the removal fail).
+    trap 'for pid in ${xvfb_pid:-} ${pulse_pid:-} ${player_pid:-} ${recorder_pid:-} ${load_pid:-}; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$WORK" || true' EXIT
+    PULSE_SERVER="unix:$WORK/pulse/native"
+    export PULSE_SERVER
+    for _ in $(seq 100); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$WORK/pulse.log")"
+}
+
+# Records the private server's monitor into $1 (48000 Hz, 2 channels, 16 bits) in the
+# background until stop_monitor.
+start_monitor() {
+    parecord --device=capture.monitor --rate=48000 --channels=2 --format=s16le \
+        --file-format=wav "$1" &
+    recorder_pid=$!
+}
+
+stop_monitor() {
+    kill -INT "$recorder_pid" 2>/dev/null || true
+    wait "$recorder_pid" 2>/dev/null || true
+    recorder_pid=""
+}

@@ -3,33 +3,17 @@
 # monitor is recorded while the player runs in a window under Xvfb. The first line plays a
 # sound effect and starts a sequence with cues due at 0, 500 and 750 ms; the page turns after
 # 3 s to a line that starts the music. A server can take a second to start pulling sound;
-# none of this may pile up: from the very first sound, the first cue follows the effect within
-# 25 ms, the later cues keep their spacing within 12 ms, and the music keeps its distance from
+# none of this may pile up: from the very first sound, the first cue starts with the effect of
+# its step within 2 ms (they start on one sample), and the later cues keep their spacing within
+# 6 ms (within 1 ms on a quiet machine; while a server settles in its first second on a busy
+# one, the time the device's requests stand for moves by a few ms), and the music keeps its distance from
 # the effect as its page does from the first (within 25 ms: each page is shown a moment after
 # its sound starts, a moment that varies on a busy machine).
 set -eu
 . "$(dirname "$0")/lib.sh"
 require_tools pulseaudio parecord pactl Xvfb python3
 start_xvfb
-
-# The server, private to this test: its own runtime folder, socket and home.
-mkdir -p "$WORK/pulse/run" "$WORK/pulse/home"
-chmod 700 "$WORK/pulse/run"
-XDG_RUNTIME_DIR="$WORK/pulse/run" HOME="$WORK/pulse/home" pulseaudio -n --daemonize=no \
-    --exit-idle-time=-1 --log-target=stderr \
-    --load="module-native-protocol-unix socket=$WORK/pulse/native auth-anonymous=1" \
-    --load="module-null-sink sink_name=capture rate=48000" >"$WORK/pulse.log" 2>&1 &
-pulse_pid=$!
-# The sound server and the recorder are waited for before their folder goes, so that nothing
-# they write while ending is left behind (or makes the removal fail).
-trap 'kill "$xvfb_pid" "$pulse_pid" 2>/dev/null || true; [ -n "${recorder_pid:-}" ] && kill "$recorder_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$WORK" || true' EXIT
-PULSE_SERVER="unix:$WORK/pulse/native"
-export PULSE_SERVER
-for _ in $(seq 100); do
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.05
-done
-pactl info >/dev/null 2>&1 || fail "PulseAudio did not start: $(cat "$WORK/pulse.log")"
+start_pulse
 
 game="$WORK/game"
 make_game "$game" "[GameState]" "DefaultScriptFileName=start.txt"
@@ -55,14 +39,10 @@ with open(f"{game}/script/start.txt", "wb") as f:
     f.write(b"effect.wav\r\ncues.wao\r\nFirst page\r\n*music.wav\r\nSecond page\r\n")
 PY
 
-parecord --device=capture.monitor --rate=48000 --channels=2 --format=s16le \
-    --file-format=wav "$WORK/monitor.wav" &
-recorder_pid=$!
+start_monitor "$WORK/monitor.wav"
 SDL_AUDIODRIVER=pulseaudio run --autoplay=3000 --seconds 4.5 --record "$WORK/run" "$game"
 sleep 0.3
-kill -INT "$recorder_pid"
-wait "$recorder_pid" 2>/dev/null || true
-recorder_pid=""
+stop_monitor
 expect_rc 0
 if grep -q "no sound output" "$WORK/err"; then
     fail "the player found no sound output: $(cat "$WORK/err")"
@@ -88,7 +68,7 @@ def onsets(channel):
             quiet += 1
     return found
 left, right = onsets(0), onsets(1)
-print("left (effect, music):", [round(t) for t in left], "right (cues, music):", [round(t) for t in right])
+print("left (effect, music):", [round(t, 2) for t in left], "right (cues, music):", [round(t, 2) for t in right])
 # The music may break up later on a busy machine (the server then hears nothing for a moment);
 # only its start counts here.
 if len(left) < 2 or len(right) < 4 or right[3] != left[1]:
@@ -96,10 +76,10 @@ if len(left) < 2 or len(right) < 4 or right[3] != left[1]:
 effect, music = left[:2]
 cues = right[:3]
 problems = []
-if not 0 <= cues[0] - effect <= 25 + slack:
+if abs(cues[0] - effect) > 2 + slack:
     problems.append(f"the first cue comes {cues[0] - effect:+.1f} ms after the effect")
 for cue, due in zip(cues[1:], (500, 750)):
-    if abs(cue - cues[0] - due) > 12 + slack:
+    if abs(cue - cues[0] - due) > 6 + slack:
         problems.append(f"a cue due at {due} ms comes at {cue - cues[0]:.1f} ms")
 if len(pages) != 2 or abs((music - effect) - (pages[1] - pages[0])) > 25 + slack:
     problems.append(f"the music comes {music - effect:.0f} ms after the effect, its page "

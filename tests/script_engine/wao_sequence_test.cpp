@@ -162,10 +162,16 @@ TEST_F(WaoSequenceTest, BuildingSetsTheTrackUpForANewRun) {
     CueTrack& track = cueTracks[1];
     track.nextCue = 5;
     track.startTime = 1234;
-    ASSERT_EQ(load({"title", "a.wav"}, 1), S_OK);
+    {
+        // The run is due when the story step that built it began; its first cue goes to the
+        // sound layer at once.
+        const SoundStep step;
+        const std::uint32_t stepAt = SoundDueTime();
+        ASSERT_EQ(load({"title", "a.wav"}, 1), S_OK);
+        EXPECT_EQ(track.startTime, stepAt);
+    }
     EXPECT_EQ(track.loops, 1);
-    EXPECT_EQ(track.nextCue, 0);
-    EXPECT_EQ(track.startTime, 0u);
+    EXPECT_EQ(track.nextCue, 1);
     EXPECT_EQ(track.periodMs, 2000u);
     ASSERT_EQ(load({"title", "a.wav"}, 0), S_OK);
     EXPECT_EQ(cueTracks[0].loops, 0);

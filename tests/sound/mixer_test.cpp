@@ -1,5 +1,6 @@
-// The mixer's voices: what they play, judged by the mixed samples, and how their states follow
-// the clock when no device pulls them.
+// The mixer's voices: what they play, judged by the mixed samples, where each start and stop
+// lands in the mix for the time it is due, and how their states follow the clock when no
+// device pulls them.
 #include "sound/mixer.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,18 @@
 namespace tsuzuri {
 namespace {
 
+constexpr int kFramesPerMs = 48;
+
 std::uint32_t fakeNow = 0;
 std::uint32_t fakeClock() {
     return fakeNow;
+}
+
+std::vector<std::int16_t> tapped;
+std::vector<std::uint32_t> tappedStarts;
+void keepMix(const std::int16_t* frames, int frameCount, std::uint32_t startMs) {
+    tapped.insert(tapped.end(), frames, frames + std::size_t(frameCount) * 2);
+    tappedStarts.push_back(startMs);
 }
 
 // A voice of `frames` frames; frame i holds (base + i, -(base + i)).
@@ -30,218 +40,176 @@ std::unique_ptr<Voice> countingVoice(std::uint32_t frames, std::int16_t base = 1
 std::unique_ptr<Voice> constantVoice(std::uint32_t frames, std::int16_t value) {
     auto voice = std::make_unique<Voice>();
     voice->frameCount = frames;
-    voice->samples.assign(std::size_t{frames} * 2, value);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        voice->samples.push_back(value);
+        voice->samples.push_back(static_cast<std::int16_t>(-value));
+    }
     return voice;
 }
 
+std::vector<int> range(int from, int to) {
+    std::vector<int> values;
+    for (int v = from; v <= to; ++v) {
+        values.push_back(v);
+    }
+    return values;
+}
+
+std::vector<int> zeros(int count) {
+    return std::vector<int>(static_cast<std::size_t>(count), 0);
+}
+
+std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The mix made on the clock from 1000 ms on (as for a recording): frame f of the mix stands
+// for clock time 1000 + f / 48 ms.
 class MixerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fakeNow = 1000;
         setMixerClock(fakeClock);
-        setMixerOutputAttached(true);  // the test pulls frames as a device would
+        tapped.clear();
+        tappedStarts.clear();
+        setMixTap(keepMix);
+        attachMixerToClock(fakeNow);
     }
     void TearDown() override {
-        for (auto& voice : voices_) {
-            unhookVoice(*voice);
+        setMixTap(nullptr);
+        for (Voice* voice : voices_) {
+            retireVoice(std::unique_ptr<Voice>(voice), fakeNow);
         }
         setMixerOutputAttached(false);
+        setMixGain(100);
+        reapVoices(true);
         setMixerClock(nullptr);
     }
 
     Voice& hook(std::unique_ptr<Voice> voice) {
         hookVoice(*voice);
-        voices_.push_back(std::move(voice));
+        voices_.push_back(voice.release());
         return *voices_.back();
     }
 
-    // Mixes `frames` frames and answers the left channel.
-    static std::vector<int> mixLeft(int frames) {
-        std::vector<std::int16_t> out(static_cast<std::size_t>(frames) * 2, 12345);
-        mixVoices(out.data(), frames);
+    void retire(Voice& voice, std::uint32_t dueMs) {
+        std::erase(voices_, &voice);
+        retireVoice(std::unique_ptr<Voice>(&voice), dueMs);
+    }
+
+    // Moves the clock on by `ms`, mixes what has come due and answers its left channel.
+    static std::vector<int> mixMs(std::uint32_t ms) {
+        const std::size_t from = tapped.size();
+        fakeNow += ms;
+        mixDueFrames();
         std::vector<int> left;
-        for (int i = 0; i < frames; ++i) {
-            left.push_back(out[2 * i]);
-            EXPECT_EQ(out[2 * i + 1], -out[2 * i]) << "frame " << i;
+        for (std::size_t i = from; i < tapped.size(); i += 2) {
+            left.push_back(tapped[i]);
+            EXPECT_LE(std::abs(tapped[i + 1] + tapped[i]), 1) << "frame " << (i - from) / 2;
         }
         return left;
     }
 
-    static std::vector<int> range(int from, int to) {
-        std::vector<int> values;
-        for (int v = from; v <= to; ++v) {
-            values.push_back(v);
-        }
-        return values;
-    }
-
-    static std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
-        a.insert(a.end(), b.begin(), b.end());
-        return a;
-    }
-
 private:
-    std::vector<std::unique_ptr<Voice>> voices_;
+    std::vector<Voice*> voices_;
 };
 
-TEST_F(MixerTest, OneShotPlaysToItsEndAndThenAgainFromItsStart) {
-    Voice& voice = hook(countingVoice(100));
-    EXPECT_EQ(mixLeft(10), std::vector<int>(10, 0)) << "a hooked voice is silent until played";
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(60), range(1, 60));
-    EXPECT_EQ(mixLeft(60), concat(range(61, 100), std::vector<int>(20, 0)));
+TEST_F(MixerTest, EachStartAndStopLandsOnTheFrameOfItsTime) {
+    Voice& a = hook(countingVoice(480));        // 10 ms
+    Voice& b = hook(countingVoice(480, 2000));  // 10 ms
+    EXPECT_EQ(mixMs(2), zeros(2 * kFramesPerMs)) << "a hooked voice is silent until played";
+    playVoice(a, false, 1004);  // ahead of its time
+    fakeNow = 1006;
+    playVoice(b, false, 1004);          // after its time, before it was mixed: still together
+    std::vector<int> left = mixMs(10);  // 1002 to 1016
+    std::vector<int> expected = zeros(2 * kFramesPerMs);
+    for (int i = 0; i < 480; ++i) {
+        expected.push_back(1 + i + 2000 + i);
+    }
+    EXPECT_EQ(std::vector<int>(left.begin(), left.begin() + 96 + 480), expected);
+
+    // A start whose time was mixed already (a ended at 1014) begins on the first frame not
+    // yet mixed.
+    playVoice(a, false, 1015);
+    EXPECT_EQ(mixMs(1), range(1, 48));
+    // A stop lands on its frame: 2 ms into the next mix.
+    stopVoice(a, 1019);
+    EXPECT_EQ(mixMs(4), concat(range(49, 144), zeros(96)));
+}
+
+TEST_F(MixerTest, OneShotsRepeatLoopsWrapAndStopsHoldThePlace) {
+    Voice& voice = hook(countingVoice(144));  // 3 ms
+    playVoice(voice, false, fakeNow);
+    EXPECT_EQ(mixMs(4), concat(range(1, 144), zeros(48)));
     EXPECT_FALSE(voiceStateNow(voice).playing);
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(10), range(1, 10));
+    playVoice(voice, false, fakeNow);  // played to its end: again from its start
+    EXPECT_EQ(mixMs(1), range(1, 48));
+    stopVoice(voice, fakeNow);
+    EXPECT_EQ(mixMs(1), zeros(48));
+    EXPECT_EQ(voiceStateNow(voice).position, 48u);
+    playVoice(voice, false, fakeNow);  // resumes where it stopped
+    playVoice(voice, false, fakeNow);  // a playing voice carries on
+    EXPECT_EQ(mixMs(3), concat(range(49, 144), zeros(48)));
+
+    playVoice(voice, true, fakeNow);
+    EXPECT_EQ(mixMs(7), concat(concat(range(1, 144), range(1, 144)), range(1, 48)));
+    playVoice(voice, false, fakeNow);  // from looping to once: it ends at its end
+    EXPECT_EQ(mixMs(3), concat(range(49, 144), zeros(48)));
 }
 
-TEST_F(MixerTest, StopHoldsThePlaceAndPlayResumesFromIt) {
-    Voice& voice = hook(countingVoice(100));
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(30), range(1, 30));
-    stopVoice(voice);
-    EXPECT_EQ(mixLeft(20), std::vector<int>(20, 0));
-    stopVoice(voice);  // stopping a stopped voice changes nothing
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(10), range(31, 40));
-    // Playing a playing voice keeps it going where it is.
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(10), range(41, 50));
-}
-
-TEST_F(MixerTest, LoopingRepeatsUntilStoppedAndCanFinishAsOneShot) {
-    Voice& voice = hook(countingVoice(100));
-    playVoice(voice, true);
-    EXPECT_EQ(mixLeft(250), concat(concat(range(1, 100), range(1, 100)), range(1, 50)));
-    stopVoice(voice);
-    EXPECT_EQ(mixLeft(5), std::vector<int>(5, 0));
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(60), concat(range(51, 100), std::vector<int>(10, 0)));
+// A repeat whose period was cut to whole milliseconds comes due a moment before the voice's
+// end: it starts again straight after the end, neither cutting it short nor being lost.
+TEST_F(MixerTest, APlayDueJustBeforeTheEndFollowsStraightOn) {
+    Voice& voice = hook(countingVoice(100));  // 2.08 ms
+    playVoice(voice, false, fakeNow);
+    playVoice(voice, false, fakeNow + 2);
+    EXPECT_EQ(mixMs(5), concat(concat(range(1, 100), range(1, 100)), zeros(40)));
 }
 
 TEST_F(MixerTest, VoicesAddUpAndSaturate) {
-    Voice& a = hook(countingVoice(10, 100));
-    Voice& b = hook(countingVoice(10, 1000));
-    playVoice(a, false);
-    playVoice(b, false);
+    Voice& a = hook(countingVoice(48, 100));
+    Voice& b = hook(countingVoice(48, 1000));
+    playVoice(a, false, fakeNow);
+    playVoice(b, false, fakeNow);
     std::vector<int> expected;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 48; ++i) {
         expected.push_back(1100 + 2 * i);
     }
-    EXPECT_EQ(mixLeft(10), expected);
+    EXPECT_EQ(mixMs(1), expected);
 
-    Voice& loud = hook(constantVoice(4, 30000));
-    Voice& louder = hook(constantVoice(4, 30000));
-    playVoice(loud, false);
-    playVoice(louder, false);
-    std::vector<std::int16_t> out(8);
-    mixVoices(out.data(), 4);
-    EXPECT_EQ(out, std::vector<std::int16_t>(8, 32767));
-
-    Voice& low = hook(constantVoice(4, -30000));
-    Voice& lower = hook(constantVoice(4, -30000));
-    playVoice(low, false);
-    playVoice(lower, false);
-    mixVoices(out.data(), 4);
-    EXPECT_EQ(out, std::vector<std::int16_t>(8, -32768));
-}
-
-TEST_F(MixerTest, UnhookedVoiceFallsSilentAtOnce) {
-    auto voice = countingVoice(50);
-    hookVoice(*voice);
-    playVoice(*voice, true);
-    EXPECT_EQ(mixLeft(5), range(1, 5));
-    unhookVoice(*voice);
-    voice.reset();
-    EXPECT_EQ(mixLeft(5), std::vector<int>(5, 0));
-}
-
-TEST_F(MixerTest, LongMixesCrossTheMixersBlocks) {
-    Voice& voice = hook(countingVoice(3000));
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(2000), range(1, 2000));
-}
-
-// A one-shot has ended once its length has passed since it was played, whether or not the
-// device has caught up: a repeating cue played again just after its length starts over
-// instead of counting as still playing. The device plays the frames it still had first, then
-// keeps the pause between the two plays.
-TEST_F(MixerTest, OneShotEndsByTheClockEvenWhenTheDeviceLags) {
-    Voice& voice = hook(countingVoice(480));  // 10 ms
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(100), range(1, 100));
-    fakeNow += 5;
-    EXPECT_TRUE(voiceStateNow(voice).playing);
-    playVoice(voice, false);  // still playing: carries on
-    EXPECT_EQ(mixLeft(10), range(101, 110));
-
-    fakeNow += 6;  // 11 ms after it was played
-    EXPECT_FALSE(voiceStateNow(voice).playing);
-    EXPECT_EQ(mixLeft(10), range(111, 120)) << "looking cuts nothing short";
-    playVoice(voice, false);
-    EXPECT_TRUE(voiceStateNow(voice).playing);
-    EXPECT_EQ(mixLeft(418), concat(concat(range(121, 480), std::vector<int>(48, 0)), range(1, 10)))
-        << "the rest of the last play, the 1 ms by which the new one came after its end, then "
-           "the start";
-
-    // Stopped just as such a new play was due: it stands at the start.
-    fakeNow += 20;
-    playVoice(voice, false);
-    stopVoice(voice);
-    EXPECT_EQ(mixLeft(5), std::vector<int>(5, 0));
-    playVoice(voice, false);
-    EXPECT_EQ(mixLeft(5), range(1, 5));
-}
-
-// A play that comes between two fills of the device starts in the next buffer at its distance
-// from the fill before, rather than at the buffer's start: starts keep their spacing whatever
-// the phase of the device's cycle.
-TEST_F(MixerTest, PlaysBetweenFillsStartAtTheirDistanceFromTheLastFill) {
-    Voice& a = hook(countingVoice(1000));
-    Voice& b = hook(countingVoice(100, 2000));
-    EXPECT_EQ(mixLeft(480), std::vector<int>(480, 0));  // a fill at 1000
-    fakeNow = 1004;
-    playVoice(a, false);
-    fakeNow = 1007;
-    playVoice(b, false);
-    fakeNow = 1010;
-    std::vector<int> expected(480, 0);
-    for (int i = 192; i < 480; ++i) {
-        expected[static_cast<std::size_t>(i)] += i - 192 + 1;  // a, 4 ms in
+    for (std::int16_t level : {30000, -30000}) {  // the right channel saturates the other way
+        Voice& loud = hook(constantVoice(48, level));
+        Voice& louder = hook(constantVoice(48, level));
+        playVoice(loud, false, fakeNow);
+        playVoice(louder, false, fakeNow);
+        EXPECT_EQ(mixMs(1), std::vector<int>(48, level > 0 ? 32767 : -32768));
     }
-    for (int i = 336; i < 436; ++i) {
-        expected[static_cast<std::size_t>(i)] += 2000 + i - 336;  // b, 7 ms in
-    }
-    EXPECT_EQ(mixLeft(480), expected);
-    EXPECT_EQ(mixLeft(10), range(289, 298)) << "once placed, a voice plays on without a gap";
+}
 
-    // With nothing to measure from (no fill since the output was attached) a play starts at once.
-    Voice& c = hook(countingVoice(100, 5000));
-    stopVoice(a);
-    setMixerOutputAttached(true);
-    fakeNow = 1015;
-    playVoice(c, false);
-    EXPECT_EQ(mixLeft(3), range(5000, 5002));
+TEST_F(MixerTest, ARetiredVoiceFallsSilentOnItsFrameAndIsFreedOnceMixedPast) {
+    Voice& voice = hook(countingVoice(4800));
+    Voice& other = hook(countingVoice(480, 5000));
+    playVoice(voice, true, fakeNow);
+    EXPECT_EQ(mixMs(1), range(1, 48));
+    retire(voice, 1002);
+    // The music that replaces it starts on the sample where the old one stops.
+    playVoice(other, false, 1002);
+    EXPECT_EQ(mixMs(2), concat(range(49, 96), range(5000, 5047)));
+    reapVoices();
+    EXPECT_FALSE(voiceStateNow(other).looping);
 }
 
 TEST_F(MixerTest, AGainChangeGlidesWithoutAJumpAndThenHolds) {
     Voice& tone = hook(constantVoice(1000, 20000));
-    playVoice(tone, true);
-    std::vector<std::int16_t> out(2 * 960);  // 20 ms
-    const auto mixLeftOf = [&](std::vector<int>& left) {
-        mixVoices(out.data(), 960);
-        for (std::size_t i = 0; i < out.size(); i += 2) {
-            left.push_back(out[i]);
-        }
-    };
-    std::vector<int> left;
-    mixLeftOf(left);
+    playVoice(tone, true, fakeNow);
+    std::vector<int> left = mixMs(20);
     setMixGain(50);
-    mixLeftOf(left);
+    const std::vector<int> half = mixMs(20);
+    left.insert(left.end(), half.begin(), half.end());
     setMixGain(100);
-    mixLeftOf(left);
-    setMixerOutputAttached(false);
-    setMixGain(100);
+    const std::vector<int> whole = mixMs(20);
+    left.insert(left.end(), whole.begin(), whole.end());
 
     int largestStep = 0;
     for (std::size_t i = 1; i < left.size(); ++i) {
@@ -254,49 +222,74 @@ TEST_F(MixerTest, AGainChangeGlidesWithoutAJumpAndThenHolds) {
     EXPECT_EQ(left.back(), 20000) << "the whole level again, bit for bit";
 }
 
-TEST_F(MixerTest, ALeadInStaysWithinItsFill) {
-    Voice& voice = hook(countingVoice(3000));
-    mixLeft(480);
-    // The device was late to ask: the play still sounds in the first fill after it, at its end.
-    fakeNow = 1030;
-    playVoice(voice, false);
-    std::vector<int> left = mixLeft(480);
-    EXPECT_EQ(std::vector<int>(left.begin(), left.end() - 1), std::vector<int>(479, 0));
-    EXPECT_EQ(left.back(), 1);
-    stopVoice(voice);
+TEST_F(MixerTest, OnTheClockEveryFrameIsMixedOnceWithTheTimeItStandsFor) {
+    Voice& voice = hook(constantVoice(480, 1000));  // 10 ms
+    fakeNow += 7;
+    mixDueFrames();
+    playVoice(voice, false, 1010);
+    fakeNow += 26;
+    mixDueFrames();
+    mixDueFrames();                 // nothing more is due
+    playVoice(voice, false, 1034);  // between two mixes: it has ended by then
+    fakeNow += 100;
+    mixDueFrames();
 
-    // A lead-in beyond the mixer's first block of a long fill.
-    Voice& other = hook(countingVoice(3000, 100));
-    fakeNow = 1045;
-    playVoice(other, false);
-    EXPECT_EQ(mixLeft(2000), concat(std::vector<int>(720, 0), range(100, 1379)));
+    ASSERT_EQ(tapped.size(), 133u * kFramesPerMs * 2) << "133 ms mixed";
+    EXPECT_EQ(tappedStarts, (std::vector<std::uint32_t>{1000, 1007, 1033}));
+    std::vector<int> sounding;
+    for (std::size_t frame = 0; frame < tapped.size() / 2; ++frame) {
+        if (tapped[frame * 2] != 0) {
+            sounding.push_back(static_cast<int>(frame));
+        }
+    }
+    ASSERT_EQ(sounding.size(), 960u);
+    EXPECT_EQ(sounding.front(), 480);
+    EXPECT_EQ(sounding[479], 959);
+    EXPECT_EQ(sounding[480], 34 * kFramesPerMs);
 }
 
-// Placed later in its buffer, a one-shot still ends by the clock, and a play that comes while
-// the device has its last frames to play still follows straight on after them.
-TEST_F(MixerTest, APlacedPlayEndsByTheClock) {
-    Voice& voice = hook(countingVoice(480));  // 10 ms
-    mixLeft(480);
-    fakeNow = 1004;
-    playVoice(voice, false);
-    fakeNow = 1010;
-    EXPECT_EQ(mixLeft(480), concat(std::vector<int>(192, 0), range(1, 288)));
-    fakeNow = 1013;
-    EXPECT_TRUE(voiceStateNow(voice).playing);
-    fakeNow = 1014;
-    EXPECT_FALSE(voiceStateNow(voice).playing);
-    playVoice(voice, false);
-    fakeNow = 1020;
-    EXPECT_EQ(mixLeft(480), concat(range(289, 480), range(1, 288)));
+// With a device, each fill stands for the clock time kMixDelayMs before its request: starts
+// keep their distances to the frame whatever the phase of the device's requests, and after a
+// stall the mix takes up the clock again.
+TEST_F(MixerTest, ADevicesFillsStandForTheClockADelayBefore) {
+    setMixerOutputAttached(true);
+    Voice& a = hook(countingVoice(2000));
+    Voice& b = hook(countingVoice(100, 20000));
+    std::vector<std::int16_t> out(2 * 480);
+    std::vector<int> left;
+    const auto fill = [&] {
+        mixVoices(out.data(), 480);
+        for (std::size_t i = 0; i < out.size(); i += 2) {
+            left.push_back(out[i]);
+        }
+        fakeNow += 10;
+    };
+    fill();  // stands for 1000 - delay
+    playVoice(a, false, fakeNow + 3);
+    fakeNow += 4;  // requests come off the 10 ms beat
+    playVoice(b, false, fakeNow + 1);
+    fill();
+    fakeNow -= 4;
+    for (int i = 0; i < 4; ++i) {
+        fill();
+    }
+    const auto onset = [&left](int above) {
+        return std::find_if(left.begin(), left.end(), [above](int v) { return v >= above; }) -
+               left.begin();
+    };
+    // The request that came 4 ms off the beat moves the time the fills stand for by 1/32 of
+    // that: a few frames.
+    const std::ptrdiff_t aAt = onset(1);
+    EXPECT_NEAR(onset(20000) - aAt, 2 * kFramesPerMs, 1) << "b was due 2 ms after a";
+    EXPECT_NEAR(aAt, (13 + kMixDelayMs) * kFramesPerMs, 8)
+        << "a was due 13 ms after the first fill's request";
 
-    // Stopped before the device took it up: nothing of it sounds.
-    fakeNow = 1040;
-    mixLeft(480);
-    fakeNow = 1042;
-    playVoice(voice, false);
-    stopVoice(voice);
-    fakeNow = 1050;
-    EXPECT_EQ(mixLeft(480), std::vector<int>(480, 0));
+    // The device stalls for 200 ms: its next fill stands for its own time again.
+    fakeNow += 200;
+    left.clear();
+    playVoice(b, false, fakeNow - kMixDelayMs + 5);
+    fill();
+    EXPECT_EQ(onset(20000), 5 * kFramesPerMs);
 }
 
 class SilentMixerTest : public MixerTest {
@@ -310,13 +303,13 @@ protected:
 // Without a device the clock moves the voices exactly as if they were heard.
 TEST_F(SilentMixerTest, StatesFollowTheClock) {
     Voice& voice = hook(countingVoice(48000));  // one second
-    playVoice(voice, false);
+    playVoice(voice, false, fakeNow);
     fakeNow += 250;
     EXPECT_EQ(voiceStateNow(voice).position, 12000u);
-    stopVoice(voice);
+    stopVoice(voice, fakeNow);
     fakeNow += 5000;
     EXPECT_EQ(voiceStateNow(voice).position, 12000u) << "a stopped voice stays where it is";
-    playVoice(voice, false);
+    playVoice(voice, false, fakeNow);
     fakeNow += 749;
     EXPECT_TRUE(voiceStateNow(voice).playing);
     EXPECT_EQ(voiceStateNow(voice).position, 47952u);
@@ -324,7 +317,7 @@ TEST_F(SilentMixerTest, StatesFollowTheClock) {
     EXPECT_FALSE(voiceStateNow(voice).playing);
     EXPECT_EQ(voiceStateNow(voice).position, 0u);
 
-    playVoice(voice, true);
+    playVoice(voice, true, fakeNow);
     fakeNow += 2500;
     EXPECT_TRUE(voiceStateNow(voice).playing);
     EXPECT_EQ(voiceStateNow(voice).position, 24000u);
@@ -333,59 +326,21 @@ TEST_F(SilentMixerTest, StatesFollowTheClock) {
     mixVoices(out.data(), 10);
     EXPECT_EQ(out, std::vector<std::int16_t>(20, 0)) << "nothing is mixed without a device";
     EXPECT_EQ(voiceStateNow(voice).position, 24000u);
+
+    // A start due later counts as started, and stands at its start until then.
+    playVoice(voice, false, fakeNow + 40);
+    EXPECT_TRUE(voiceStateNow(voice).playing);
 }
 
 TEST_F(SilentMixerTest, TheClockWrappingAroundKeepsTheTiming) {
     Voice& voice = hook(countingVoice(4800));  // 100 ms
     fakeNow = 0xFFFFFFF0u;
-    playVoice(voice, false);
+    playVoice(voice, false, fakeNow);
     fakeNow += 50;  // wraps
     EXPECT_TRUE(voiceStateNow(voice).playing);
     EXPECT_EQ(voiceStateNow(voice).position, 2400u);
     fakeNow += 50;
     EXPECT_FALSE(voiceStateNow(voice).playing);
-}
-
-// Mixed on the clock (for a recording without a device), every frame is mixed once, in order,
-// and a play lands exactly at its clock time, however the mixes fall.
-std::vector<std::int16_t> clockMix;
-std::vector<std::uint32_t> clockMixStarts;
-void keepClockMix(const std::int16_t* frames, int frameCount, std::uint32_t startMs) {
-    clockMix.insert(clockMix.end(), frames, frames + std::size_t(frameCount) * 2);
-    clockMixStarts.push_back(startMs);
-}
-
-TEST_F(SilentMixerTest, OnTheClockEveryFrameIsMixedOnceAndPlaysLandAtTheirTime) {
-    Voice& voice = hook(constantVoice(480, 1000));  // 10 ms
-    clockMix.clear();
-    clockMixStarts.clear();
-    setMixTap(keepClockMix);
-    attachMixerToClock(fakeNow);
-    fakeNow += 7;
-    mixDueFrames();
-    fakeNow += 3;
-    playVoice(voice, false);  // at 10 ms
-    fakeNow += 23;
-    mixDueFrames();
-    mixDueFrames();  // nothing more is due
-    fakeNow += 1;
-    playVoice(voice, false);  // at 34 ms, between two mixes: it has ended by then
-    fakeNow += 100;
-    mixDueFrames();
-    setMixTap(nullptr);
-
-    ASSERT_EQ(clockMix.size(), 134u * 48 * 2) << "134 ms mixed";
-    EXPECT_EQ(clockMixStarts, (std::vector<std::uint32_t>{1000, 1007, 1033}));
-    std::vector<int> sounding;
-    for (std::size_t frame = 0; frame < clockMix.size() / 2; ++frame) {
-        if (clockMix[frame * 2] != 0) {
-            sounding.push_back(static_cast<int>(frame));
-        }
-    }
-    ASSERT_EQ(sounding.size(), 960u);
-    EXPECT_EQ(sounding.front(), 480);
-    EXPECT_EQ(sounding[479], 959);
-    EXPECT_EQ(sounding[480], 34 * 48);
 }
 
 }  // namespace

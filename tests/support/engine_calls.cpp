@@ -1,5 +1,6 @@
 #include "support/engine_calls.h"
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -25,6 +26,7 @@ namespace {
 std::mutex mutex;
 bool logOpen = false;
 bool picturesFaked = false;
+std::atomic<bool> dueTimesNoted{false};  // read without the mutex by any thread
 std::thread::id logThread;
 std::vector<std::string> noted;
 std::filesystem::path gameFolder;
@@ -94,9 +96,12 @@ Status wrap_SoundRelease(SoundId id) {
         "SoundRelease " + std::to_string(id), [&] { return real_SoundRelease(id); }, nothing);
 }
 Status wrap_SoundPlay(SoundId id, std::int32_t loop) {
+    std::string call = "SoundPlay " + std::to_string(id) + (loop != 0 ? " loop" : " once");
+    if (dueTimesNoted) {
+        call += " due " + std::to_string(SoundDueTime());
+    }
     return record(
-        "SoundPlay " + std::to_string(id) + (loop != 0 ? " loop" : " once"),
-        [&] { return real_SoundPlay(id, loop); }, nothing);
+        call, [&] { return real_SoundPlay(id, loop); }, nothing);
 }
 Status wrap_SoundStop(SoundId id) {
     return record(
@@ -120,6 +125,7 @@ EngineCallLog::EngineCallLog() {
     std::lock_guard lock(mutex);
     logOpen = true;
     picturesFaked = false;
+    dueTimesNoted = false;
     logThread = std::this_thread::get_id();
     noted.clear();
     gameFolder.clear();
@@ -129,6 +135,7 @@ EngineCallLog::~EngineCallLog() {
     std::lock_guard lock(mutex);
     logOpen = false;
     picturesFaked = false;
+    dueTimesNoted = false;
     noted.clear();
     gameFolder.clear();
 }
@@ -146,6 +153,11 @@ void EngineCallLog::setGameFolder(const std::filesystem::path& folder) {
 void EngineCallLog::fakePictures(bool fake) {
     std::lock_guard lock(mutex);
     picturesFaked = fake;
+}
+
+void EngineCallLog::noteDueTimes(bool note) {
+    std::lock_guard lock(mutex);
+    dueTimesNoted = note;
 }
 
 }  // namespace test

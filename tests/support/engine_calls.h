@@ -19,6 +19,7 @@ namespace tsuzuri::test {
 //                                    noted as "FOLDER|NAME")
 //   "SoundLoad wave\a.wav -> 3"      with the id answered (-1 for a failure)
 //   "SoundRelease 3", "SoundStop 3", "SoundPlay 3 once", "SoundPlay 3 loop"
+//   "SoundPlay 3 once due 5015"      with the clock time it is due, while noteDueTimes is set
 //   "loadCueTrack wave\a.wao 0 -> ok" (or "-> failed")
 //   "clearCueTrack 0"
 //   "clearTextLayer", "drawTextPage TEXT", "stepFlash -> 1"
@@ -39,6 +40,9 @@ public:
     // exists and failure for one that does not, so that stories with pictures can be run
     // whichever picture formats the decoders read.
     void fakePictures(bool fake);
+
+    // While set, SoundPlay is noted with the clock time it is due.
+    void noteDueTimes(bool note);
 };
 
 }  // namespace tsuzuri::test
