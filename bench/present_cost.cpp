@@ -122,7 +122,7 @@ int runOurs(const std::filesystem::path& game, bool fullscreen) {
     shape.fullscreen = fullscreen;
     mainWindow = platform::createWindow(kScreenWidth, kScreenHeight, shape);
     settle(true);
-    if (mainWindow == 0 || initRenderDevice() != S_OK) {
+    if (mainWindow == 0 || initRenderDevice(platform::systemClock()) != S_OK) {
         std::fprintf(stderr, "present_cost: no window or render device\n");
         return 1;
     }

@@ -11,14 +11,17 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
+#include <atomic>
 
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <string>
 
+#include "platform/platform.h"
 #include "sound/mixer.h"
 #include "sound/sound_layer.h"
+#include "support/fake_clock.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
 #include "ui/main_window.h"
@@ -60,7 +63,7 @@ const test::TempFolder& files() {
 void startSoundLayer() {
     mainWindow = 1;  // the sound layer only asks that there is one
     SoundUseOutputDevice(false);
-    SoundInit();
+    SoundInit(platform::systemClock());
 }
 
 void stopSoundLayer() {
@@ -108,10 +111,8 @@ BENCHMARK(BM_StartBgm)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 
-std::uint32_t fakeNow = 0;
-std::uint32_t fakeClock() {
-    return fakeNow;
-}
+test::FakeClock fakeClock;
+std::atomic<std::uint32_t>& fakeNow = fakeClock.now;
 
 double threadCpuSeconds() {
     timespec now{};
@@ -121,7 +122,7 @@ double threadCpuSeconds() {
 
 void BM_MixEightVoices(benchmark::State& state) {
     startSoundLayer();
-    setMixerClock(fakeClock);
+    setMixerClock(&fakeClock);
     attachMixerToClock(fakeNow);
     for (int voice = 0; voice < 8; ++voice) {
         SoundPlay(SoundLoad(GamePath{files().path(), "voice" + std::to_string(voice) + ".wav"}), 1);

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     platform::selectBackend(platform::Backend::Headless);
     platform::setHeadlessInput({});
     createMainWindow();
-    SoundInit();
+    SoundInit(platform::systemClock());
     return 0;
 }
 

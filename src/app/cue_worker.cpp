@@ -1,6 +1,6 @@
 #include "app/cue_worker.h"
 
-#include <atomic>
+#include <functional>
 #include <system_error>
 #include <thread>
 
@@ -14,17 +14,9 @@ constexpr std::uint32_t kWorkerPeriodMs = 10;
 
 std::uint8_t cueWorkerRunning = 0;  // guarded by cueLock
 std::thread cueWorkerThread;        // main thread only
-std::atomic<CueClock> cueClock{nullptr};
-
-std::uint32_t now() {
-    const CueClock clock = cueClock.load();
-    return clock != nullptr ? clock() : platform::timeGetTime();
-}
-
 // Begins a run that has not started yet and hands the track's cues that are due soon to the
 // sound layer, each with its own time.
-void advanceTrack(CueTrack& track) {
-    const std::uint32_t at = now();
+void advanceTrack(CueTrack& track, std::uint32_t at) {
     if (track.startTime == 0) {
         track.startTime = at;
         track.nextCue = 0;
@@ -34,32 +26,28 @@ void advanceTrack(CueTrack& track) {
 
 // One pass; answers whether the worker is to go on. Holds cueLock throughout, so the sounds
 // are started (taking the sound layer's lock inside) in the lock order cueLock, SoundLock.
-bool runPass() {
+bool runPass(std::uint32_t now) {
     std::lock_guard lock(cueLock);
-    advanceTrack(cueTracks[0]);
-    advanceTrack(cueTracks[1]);
+    advanceTrack(cueTracks[0], now);
+    advanceTrack(cueTracks[1], now);
     return cueWorkerRunning != 0;
 }
 
 // Plays the cues until asked to stop; the pass that sees the flag cleared is the last. The
 // lock is free while the worker sleeps.
-void runCueWorker() {
-    while (runPass()) {
+void runCueWorker(const Clock& clock) {
+    while (runPass(clock.nowMs())) {
         platform::sleepMs(kWorkerPeriodMs);
     }
 }
 
 }  // namespace
 
-void runCueWorkerPass() {
-    runPass();
+void runCueWorkerPass(std::uint32_t nowMs) {
+    runPass(nowMs);
 }
 
-void setCueWorkerClock(CueClock clock) {
-    cueClock.store(clock);
-}
-
-Status startCueWorker() {
+Status startCueWorker(const Clock& clock) {
     if (cueWorkerThread.joinable()) {
         return E_FAIL;
     }
@@ -68,7 +56,7 @@ Status startCueWorker() {
         cueWorkerRunning = 1;
     }
     try {
-        cueWorkerThread = std::thread(runCueWorker);
+        cueWorkerThread = std::thread(runCueWorker, std::cref(clock));
     } catch (const std::system_error&) {
         return E_FAIL;
     }

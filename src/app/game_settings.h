@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/clock.h"
+
 namespace tsuzuri {
 
 // Longest setting value kept, in bytes; the rest is cut off.
@@ -26,7 +28,8 @@ std::optional<std::string> findProfileValue(std::string_view profileText, std::s
 
 // Shows the open-file dialog in `startFolder` (relative to the current directory) for "*.txt"
 // files. Answers true with the chosen file's full path, or false when cancelled. The current
-// directory is the same afterwards.
-bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem::path& outPath);
+// directory is the same afterwards. The window's own chooser is paced by `clock`.
+bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem::path& outPath,
+                      Clock& clock);
 
 }  // namespace tsuzuri

@@ -39,7 +39,10 @@ fs::path currentFolder() {
 }  // namespace
 
 // The game is the folder the player was started in or moved into.
-Session::Session(const PlayerOptions& options) : options_(options), gameFolder_(currentFolder()) {}
+Session::Session(const PlayerOptions& options)
+    : options_(options), gameFolder_(currentFolder()), clock_(platform::systemClock()) {
+    scene_.clock = &clock_;
+}
 
 void Session::readSettings() {
     readGameSetting(gameFolder_, "DefaultScriptFileName", "", scriptName_);
@@ -47,7 +50,8 @@ void Session::readSettings() {
 }
 
 bool Session::chooseGame() {
-    const std::optional<fs::path> game = chooseInWindow(gameFolder_, ChooserKind::GameFolder);
+    const std::optional<fs::path> game =
+        chooseInWindow(gameFolder_, ChooserKind::GameFolder, clock_);
     if (!game) {
         return false;
     }
@@ -99,7 +103,7 @@ bool Session::loadNamedOrChosenScript() {
         return true;
     }
     fs::path chosen;
-    if (!chooseScriptFile(gameFolder_ / "script", chosen)) {
+    if (!chooseScriptFile(gameFolder_ / "script", chosen, clock_)) {
         return false;
     }
     if (loadScript(scene_, GamePath{chosen, ""})) {
@@ -146,7 +150,7 @@ void Session::stopCuesAndSound() {
 
 void Session::endAfterLosingTheDisplay() {
     keepPlace();
-    stopRecording();
+    stopRecording(clock_.nowMs());
     stopCuesAndSound();
 }
 
@@ -182,7 +186,7 @@ int Session::run() {
     started_ = Started::Window;
     platform::setWindowTitle(mainWindow, title_);
 
-    const Status device = initRenderDevice();
+    const Status device = initRenderDevice(clock_);
     if (failed(device)) {
         return end(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
     }
@@ -193,11 +197,11 @@ int Session::run() {
     // Set before the output opens, so the first sound is already at this volume.
     SoundSetVolume(options_.volume);
     SoundSetMuted(options_.muted);
-    if (failed(SoundInit())) {
+    if (failed(SoundInit(clock_))) {
         return end(kSoundFailedText);
     }
     started_ = Started::Sound;
-    if (failed(startCueWorker())) {
+    if (failed(startCueWorker(clock_))) {
         return end(kThreadFailedText);
     }
     started_ = Started::CueWorker;

@@ -53,6 +53,7 @@ private:
     std::string title_;
     std::string scriptName_;
     bool keepingPlace_ = false;  // the place is remembered at the end of the run
+    Clock& clock_;               // the run's time, handed to all that reads it
     SceneState scene_;           // the story
     WindowActions window_{&scene_};
 };

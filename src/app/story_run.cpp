@@ -77,7 +77,8 @@ void askToClose() {
 
 void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window) {
     platform::restartInputClock();
-    const std::uint32_t loopStart = platform::timeGetTime();
+    Clock& clock = *scene.clock;
+    const std::uint32_t loopStart = clock.nowMs();
     bool firstFrameReported = false;
     QuitHold backHeld;
     if (!options.recordFolder.empty()) {
@@ -114,7 +115,7 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
         return input.wasReleased(Action::Advance) || input.isHeld(Action::Skip);
     };
     loop.afterPass = [&](std::uint64_t pass) {
-        const std::uint32_t elapsed = platform::timeGetTime() - loopStart;
+        const std::uint32_t elapsed = clock.nowMs() - loopStart;
         recordPass(pass, scene);
         if (runLimitReached(options, pass, elapsed)) {
             askToClose();
@@ -129,8 +130,8 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
     };
     ScreenStack screens;
     screens.push(std::make_unique<StoryScreen>(scene));
-    runScreens(screens, window, loop);
-    stopRecording();
+    runScreens(screens, window, clock, loop);
+    stopRecording(clock.nowMs());
     screens.clear();
     if (options.traceLines) {
         setLineTrace(scene, nullptr);

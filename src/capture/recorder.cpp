@@ -246,7 +246,7 @@ void recordPass(std::uint64_t pass, const SceneState& scene) {
     r.index.flush();
 }
 
-void stopRecording() {
+void stopRecording(std::uint32_t nowMs) {
     Recorder& r = recorder();
     if (!r.active) {
         return;
@@ -259,7 +259,7 @@ void stopRecording() {
     }
     // The sound lasts exactly as long as the run: silence where a device took nothing at the
     // end, and nothing of what a device took ahead of the clock.
-    const std::int64_t runFrames = framesSinceOrigin(platform::timeGetTime());
+    const std::int64_t runFrames = framesSinceOrigin(nowMs);
     if (runFrames > static_cast<std::int64_t>(r.audioFrames)) {
         writeSilence(static_cast<std::uint64_t>(runFrames) - r.audioFrames);
     }

@@ -32,7 +32,7 @@ bool startRecording(const std::filesystem::path& folder, std::uint32_t originMs,
 // sound mixed since the last call.
 void recordPass(std::uint64_t pass, const SceneState& scene);
 // Stops the capture and completes the files.
-void stopRecording();
+void stopRecording(std::uint32_t nowMs);
 bool isRecording();
 
 }  // namespace tsuzuri

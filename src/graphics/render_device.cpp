@@ -195,11 +195,12 @@ bool setOutputSize(int width, int height) {
     return true;
 }
 
-Status initRenderDevice() {
+Status initRenderDevice(const Clock& clock) {
     if (mainWindow == 0) {
         return E_FAIL;
     }
     shutdownRenderDevice();
+    renderState.clock = &clock;
     // The layer starts empty: the window is shown before the first page is drawn.
     const FramePlacement output = wantedOutput();
     if (!setOutputSize(output.width, output.height)) {
@@ -271,7 +272,8 @@ std::int32_t renderFrame(const FrameScene& scene, const CornerTexts& corners) {
     const FrameInputs inputs = currentFrameInputs(scene, corners);
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame(scene, corners);
-        renderState.presentedAtMs = platform::timeGetTime();
+        renderState.presentedAtMs =
+            renderState.clock != nullptr ? renderState.clock->nowMs() : platform::timeGetTime();
         if (!platform::presentFrame(mainWindow, renderState.frame.data(), renderState.outputWidth,
                                     renderState.outputHeight, renderState.outputWidth * 4)) {
             lastPresented.reset();

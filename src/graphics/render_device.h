@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/clock.h"
 #include "common/game_path.h"
 #include "common/status.h"
 #include "graphics/corner_note.h"
@@ -43,13 +44,15 @@ struct RenderState {
     int outputHeight = kScreenHeight;
     std::uint64_t framesPresented = 0;  // counts the frames shown (unchanged ones are not)
     std::uint32_t presentedAtMs = 0;    // clock reading when the last one was handed over
+    const Clock* clock = nullptr;       // the run's, from initRenderDevice
 };
 
 extern RenderState renderState;
 
-// Brings up the device for the main window with an empty text layer and the text font;
-// fails without a window, and with E_NO_TEXT_FONT without a usable font.
-Status initRenderDevice();
+// Brings up the device for the main window with an empty text layer and the text font, its
+// frames timed by `clock` (which outlives the device); fails without a window, and with
+// E_NO_TEXT_FONT without a usable font.
+Status initRenderDevice(const Clock& clock);
 // Releases the scene, text and window layers and the frame. Answers 0.
 Status shutdownRenderDevice();
 // Composes and presents the frame, with `corners` over it, when anything it shows has changed

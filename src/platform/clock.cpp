@@ -26,6 +26,21 @@ void sleepMs(std::uint32_t milliseconds) {
     selectedBackend().sleepMs(milliseconds);
 }
 
+namespace {
+
+class SystemClock final : public Clock {
+public:
+    std::uint32_t nowMs() const override { return timeGetTime(); }
+    void pause(std::uint32_t milliseconds) override { sleepMs(milliseconds); }
+};
+
+}  // namespace
+
+Clock& systemClock() {
+    static SystemClock clock;
+    return clock;
+}
+
 // Sleeps and the steady clock already have millisecond resolution here.
 void timeBeginPeriod(std::uint32_t) {}
 void timeEndPeriod(std::uint32_t) {}

@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "common/clock.h"
+
 namespace tsuzuri::platform {
 
 // ---------------------------------------------------------------------------------------------
@@ -206,6 +208,8 @@ void restartInputClock();
 // Milliseconds on a monotonic clock as a wrapping 32-bit value; compare by unsigned difference.
 std::uint32_t timeGetTime();
 void sleepMs(std::uint32_t milliseconds);
+// The same clock and sleep as a Clock, for a run to hand down.
+Clock& systemClock();
 // Timer resolution requests; the clock and sleeps here are already fine-grained.
 void timeBeginPeriod(std::uint32_t milliseconds);
 void timeEndPeriod(std::uint32_t milliseconds);

@@ -20,12 +20,6 @@
 namespace tsuzuri {
 namespace {
 
-SceneClock sceneClock = nullptr;
-
-std::uint32_t now() {
-    return sceneClock != nullptr ? sceneClock() : platform::timeGetTime();
-}
-
 // Read afresh wherever it matters: a NextScript line replaces the lines in the middle of a step.
 std::int32_t lineCount(const SceneState& scene) {
     return static_cast<std::int32_t>(scene.lines.size());
@@ -221,7 +215,7 @@ void stepScene(SceneState& scene, const StoryInput& input) {
     if (index < 0 || index >= lineCount(scene)) {
         return;
     }
-    const std::uint32_t start = now();
+    const std::uint32_t start = scene.clock->nowMs();
     const SoundStep soundStep;  // what the step starts is due at the step's time
     if (scene.traceStartPending) {
         scene.traceStartPending = false;
@@ -245,7 +239,7 @@ void stepScene(SceneState& scene, const StoryInput& input) {
         }
         index = outcome.line;
         reportArrival(scene, index);
-        if (linesRun >= kMaxLinesPerStep || now() - start > kMaxStepMs) {
+        if (linesRun >= kMaxLinesPerStep || scene.clock->nowMs() - start > kMaxStepMs) {
             break;
         }
     }
@@ -301,10 +295,6 @@ void startStoryAt(SceneState& scene, std::int32_t line) {
 
 bool isSceneFinished(const SceneState& scene) {
     return scene.currentLine >= lineCount(scene);
-}
-
-void setSceneClock(SceneClock clock) {
-    sceneClock = clock;
 }
 
 void setLineTrace(SceneState& scene, LineTrace trace) {

@@ -34,11 +34,6 @@ void resumeStoryAt(SceneState& scene, std::int32_t line);
 // it would on arriving there. Nothing is shown, traced or followed on the way.
 void startStoryAt(SceneState& scene, std::int32_t line);
 
-// The millisecond clock the step bound reads. Tests set their own; null restores the
-// platform's.
-using SceneClock = std::uint32_t (*)();
-void setSceneClock(SceneClock clock);
-
 // Sets the trace of `scene`, called with the index of each line the story arrives at: the line
 // it stands on when the first step after setting the trace begins, every line a step goes on
 // to, and the line a page turn, a finished flash or a pick moves it to. A line the story waits

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/clock.h"
 #include "graphics/render_device.h"
+#include "platform/platform.h"
 #include "script_engine/read_pages.h"
 #include "script_engine/script_line.h"
 #include "sound/sound_layer.h"
@@ -48,6 +50,8 @@ struct SceneState : FrameScene {
     std::string loopWaoName;
     // The pages and menus left behind, for the backlog.
     ReadPages readPages;
+    // The run's clock: a step's time bound and the pause after a script loads.
+    Clock* clock = &platform::systemClock();
     LineTrace lineTrace = nullptr;
     bool traceStartPending = false;  // the line the next step starts on is not reported yet
 };

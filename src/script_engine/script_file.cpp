@@ -204,7 +204,7 @@ bool loadScript(SceneState& scene, const GamePath& path) {
     clearScript(scene);
     scene.scriptFile = *file;
     appendScriptLines(scene, buffer);
-    platform::sleepMs(kAfterLoadPauseMs);
+    scene.clock->pause(kAfterLoadPauseMs);
     releaseFileBuffer(buffer);
     return true;
 }

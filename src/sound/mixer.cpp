@@ -73,7 +73,7 @@ struct Control {
     std::mutex lock;  // the voices' courses, the retired voices, the mode
     std::atomic<Mode> mode{Mode::Silent};
     std::vector<std::unique_ptr<Voice>> retiring;
-    std::atomic<MixerClock> clock{nullptr};
+    std::atomic<const Clock*> clock{nullptr};
     std::atomic<MixTap> tap{nullptr};
     std::atomic<std::int32_t> gainTarget{kUnityGain};
     std::atomic<std::int64_t> lastMs{0};  // the clock, counted on past its wrap-around
@@ -95,8 +95,8 @@ Control& control() {
 }
 
 std::uint32_t readClock() {
-    const MixerClock clock = control().clock.load();
-    return clock != nullptr ? clock() : platform::timeGetTime();
+    const Clock* clock = control().clock.load();
+    return clock != nullptr ? clock->nowMs() : platform::timeGetTime();
 }
 
 // The clock now in ticks, counted on across its wrap-around (readings are taken as the
@@ -380,7 +380,7 @@ std::int64_t dueTick(const VoiceCourse& course, std::uint32_t dueMs) {
 
 }  // namespace
 
-void setMixerClock(MixerClock clock) {
+void setMixerClock(const Clock* clock) {
     control().clock.store(clock);
 }
 

@@ -23,6 +23,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/clock.h"
 #include "platform/audio.h"
 #include "sound/voice_resampler.h"
 
@@ -79,9 +80,8 @@ struct Voice {
     std::atomic<bool> released{false};
 };
 
-// The millisecond clock the mixer reads. Tests set their own; null restores the platform's.
-using MixerClock = std::uint32_t (*)();
-void setMixerClock(MixerClock clock);
+// The clock the mixer reads (the sound layer hands it the run's); null: the platform's.
+void setMixerClock(const Clock* clock);
 // The mixer's clock now.
 std::uint32_t mixerNow();
 

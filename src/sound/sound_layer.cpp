@@ -199,10 +199,11 @@ thread_local std::optional<std::uint32_t> stepTime;
 
 }  // namespace
 
-Status SoundInit() {
+Status SoundInit(const Clock& clock) {
     if (mainWindow == 0) {
         return E_FAIL;
     }
+    setMixerClock(&clock);
     std::lock_guard lock(SoundLock);
     if (SoundTable.empty()) {
         NextSoundId = 0;  // a new run numbers afresh; while sounds live no number is reissued
@@ -251,6 +252,7 @@ Status SoundShutdown() {
     }
     reapVoices(true);
     stopSampleLoader();
+    setMixerClock(nullptr);
     return S_OK;
 }
 

@@ -228,13 +228,14 @@ std::vector<ChooserEntry> listChooserEntries(const fs::path& folder, ChooserKind
     return entries;
 }
 
-std::optional<fs::path> chooseInWindow(const fs::path& startFolder, ChooserKind kind) {
+std::optional<fs::path> chooseInWindow(const fs::path& startFolder, ChooserKind kind,
+                                       Clock& clock) {
     forgetChooser();
     std::optional<fs::path> answer;
     ScreenStack screens;
     screens.push(std::make_unique<ChooserScreen>(startFolder, kind, answer));
     WindowActions window;
-    if (runScreens(screens, window, LoopOptions{}) == LoopEnd::Quit) {
+    if (runScreens(screens, window, clock, LoopOptions{}) == LoopEnd::Quit) {
         platform::postQuitMessage();  // for whoever loops next
         answer.reset();
     }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/clock.h"
+
 namespace tsuzuri {
 
 enum class ChooserKind {
@@ -30,8 +32,9 @@ std::vector<ChooserEntry> listChooserEntries(const std::filesystem::path& folder
 // is picked (its absolute path) or the reader cancels with Escape or by closing the window
 // (nothing). Up/Down (and Page Up/Down) move the highlight, Enter picks it, the pointer
 // highlights the row under it and a click picks it, the wheel scrolls. The first entry is
-// highlighted when the list opens. The current directory is left as it was.
+// highlighted when the list opens. The current directory is left as it was. Its passes are
+// paced by `clock`.
 std::optional<std::filesystem::path> chooseInWindow(const std::filesystem::path& startFolder,
-                                                    ChooserKind kind);
+                                                    ChooserKind kind, Clock& clock);
 
 }  // namespace tsuzuri

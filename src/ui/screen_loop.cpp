@@ -13,9 +13,10 @@ constexpr std::uint32_t kPassPauseMs = 10;
 
 }  // namespace
 
-LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOptions& options) {
+LoopEnd runScreens(ScreenStack& screens, WindowActions& window, Clock& clock,
+                   const LoopOptions& options) {
     InputReader reader;
-    const std::uint32_t loopStart = platform::timeGetTime();
+    const std::uint32_t loopStart = clock.nowMs();
     bool guarded = options.guardMs > 0;
     std::uint64_t pass = 0;
     platform::Message message{};
@@ -26,7 +27,7 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOption
             }
             for (const ActionPress& press : reader.pressesOf(message)) {
                 if (!screens.takePress(press)) {
-                    window.take(press, platform::timeGetTime());
+                    window.take(press, clock.nowMs());
                 }
             }
             mainWindowProc(message);
@@ -39,7 +40,7 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOption
         }
         ++pass;
         ActionInput input;
-        std::uint32_t now = platform::timeGetTime();
+        std::uint32_t now = clock.nowMs();
         if (guarded) {
             if (now - loopStart >= options.guardMs) {
                 guarded = false;
@@ -47,7 +48,7 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOption
             reader.discardPresses();
         } else {
             input = reader.sample(mainWindow);
-            now = platform::timeGetTime();
+            now = clock.nowMs();
         }
         if (options.beforeUpdate) {
             options.beforeUpdate(input, now, pass);
@@ -56,11 +57,11 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOption
         if (screens.empty()) {
             return LoopEnd::ScreensClosed;
         }
-        if (!screens.draw(window.note(platform::timeGetTime())) && mainWindow != 0) {
+        if (!screens.draw(window.note(clock.nowMs())) && mainWindow != 0) {
             platform::postMessage(mainWindow, platform::MessageKind::Close);
         }
         if (!options.skipsPause || !options.skipsPause(input)) {
-            platform::sleepMs(kPassPauseMs);
+            clock.pause(kPassPauseMs);
         }
         if (options.afterPass) {
             options.afterPass(pass);

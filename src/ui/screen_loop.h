@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "common/clock.h"
 #include "ui/action.h"
 #include "ui/main_window.h"
 #include "ui/screen.h"
@@ -34,6 +35,7 @@ enum class LoopEnd {
 
 // Runs the screens until the window closes or the last screen has closed; presses no screen
 // takes go to `window`. A pass pauses 10 ms unless `options.skipsPause` says otherwise.
-LoopEnd runScreens(ScreenStack& screens, WindowActions& window, const LoopOptions& options);
+LoopEnd runScreens(ScreenStack& screens, WindowActions& window, Clock& clock,
+                   const LoopOptions& options);
 
 }  // namespace tsuzuri

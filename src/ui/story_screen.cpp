@@ -70,7 +70,7 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     if (!input.sampled) {
         // Input is not read yet (the start-up guard): the story steps without any.
         stepScene(scene_, StoryInput{});
-        autoMode_.watchPage(platform::timeGetTime());
+        autoMode_.watchPage(scene_.clock->nowMs());
         closeWhenFinished(scene_);
         return;
     }
@@ -86,7 +86,7 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     }
     autoMode_.apply(input, nowMs);
     stepScene(scene_, storyInputOf(input));
-    autoMode_.watchPage(platform::timeGetTime());
+    autoMode_.watchPage(scene_.clock->nowMs());
     closeWhenFinished(scene_);
 }
 

@@ -1,12 +1,15 @@
 // The cue worker: when cues start (on an injected clock, pass by pass), and its thread's life
 // with real sequences being cleared, rebuilt and stopped while it runs.
 #include "app/cue_worker.h"
+#include "support/fake_clock.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 
 #include <chrono>
 #include <thread>
 
+#include "platform/platform.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/wao_sequence.h"
 #include "support/engine_calls.h"
@@ -17,10 +20,8 @@
 namespace tsuzuri {
 namespace {
 
-std::uint32_t fakeNow = 0;
-std::uint32_t fakeClock() {
-    return fakeNow;
-}
+test::FakeClock fakeClock;
+std::atomic<std::uint32_t>& fakeNow = fakeClock.now;
 
 void addCue(CueTrack& track, SoundId id, std::uint32_t offsetMs) {
     track.cues.push_back(std::make_unique<Cue>(Cue{id, offsetMs}));
@@ -35,7 +36,7 @@ std::vector<std::string> runPasses(std::uint32_t from, int passes) {
     log.noteDueTimes(true);
     fakeNow = from;
     for (int i = 0; i < passes; ++i, fakeNow += 10) {
-        runCueWorkerPass();
+        runCueWorkerPass(fakeNow);
         for (const std::string& call : log.take()) {
             handed.push_back(call + "@" + std::to_string(fakeNow));
         }
@@ -46,12 +47,10 @@ std::vector<std::string> runPasses(std::uint32_t from, int passes) {
 class CueTimingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setCueWorkerClock(fakeClock);
         cueTracks[0] = CueTrack{};
         cueTracks[1] = CueTrack{};
     }
     void TearDown() override {
-        setCueWorkerClock(nullptr);
         cueTracks[0] = CueTrack{};
         cueTracks[1] = CueTrack{};
     }
@@ -99,7 +98,7 @@ TEST_F(CueTimingTest, RepeatingTrackStartsAgainExactlyAPeriodAfterItsStart) {
     // A track held up for more than a period (a machine that stalled) skips the runs it
     // missed and keeps its beat.
     fakeNow = 20030;
-    runCueWorkerPass();
+    runCueWorkerPass(fakeNow);
     EXPECT_EQ(track.startTime, 19000u);
 }
 
@@ -107,13 +106,13 @@ TEST_F(CueTimingTest, EmptyRepeatingTrackKeepsBeginningRunsAndPlaysNothing) {
     CueTrack& track = cueTracks[1];
     track.loops = 1;
     fakeNow = 100;
-    runCueWorkerPass();
+    runCueWorkerPass(fakeNow);
     EXPECT_EQ(track.startTime, 0u) << "period 0: a new run on every pass";
     track.periodMs = 50;
-    runCueWorkerPass();
+    runCueWorkerPass(fakeNow);
     EXPECT_EQ(track.startTime, 150u) << "runs 100 and 150 are under way";
     fakeNow = 160;
-    runCueWorkerPass();
+    runCueWorkerPass(fakeNow);
     EXPECT_EQ(track.startTime, 200u);
 }
 
@@ -141,11 +140,11 @@ TEST_F(CueTimingTest, AStartTimeReadingZeroRestartsTheRunOnTheNextPass) {
     addCue(track, 1, 0);
     addCue(track, 2, 1000);
     fakeNow = 0;
-    runCueWorkerPass();
+    runCueWorkerPass(fakeNow);
     EXPECT_EQ(track.nextCue, 1);
     EXPECT_EQ(track.startTime, 0u);
     fakeNow = 10;
-    runCueWorkerPass();
+    runCueWorkerPass(fakeNow);
     EXPECT_EQ(track.startTime, 10u);
     EXPECT_EQ(track.nextCue, 1) << "the first cue started over";
 }
@@ -210,8 +209,8 @@ protected:
 };
 
 TEST_F(CueWorkerThreadTest, ClearingARepeatingTrackWhileItRunsEndsIt) {
-    ASSERT_EQ(startCueWorker(), S_OK);
-    EXPECT_LT(startCueWorker(), 0) << "one worker at a time";
+    ASSERT_EQ(startCueWorker(platform::systemClock()), S_OK);
+    EXPECT_LT(startCueWorker(platform::systemClock()), 0) << "one worker at a time";
     ASSERT_EQ(load("loop.wao", 1), S_OK);
     const std::vector<SoundId> ids = soundsOf(1);
     // Two runs of 100 ms: the second has begun once its start time has moved on.
@@ -231,7 +230,7 @@ TEST_F(CueWorkerThreadTest, ClearingARepeatingTrackWhileItRunsEndsIt) {
 }
 
 TEST_F(CueWorkerThreadTest, RebuildingTrackZeroWhileItRunsStartsTheNewSequenceFromItsStart) {
-    ASSERT_EQ(startCueWorker(), S_OK);
+    ASSERT_EQ(startCueWorker(platform::systemClock()), S_OK);
     ASSERT_EQ(load("far.wao", 0), S_OK);
     const std::vector<SoundId> old = soundsOf(0);
     ASSERT_TRUE(waitFor([] { return cueTracks[0].nextCue == 1; }));
@@ -243,7 +242,7 @@ TEST_F(CueWorkerThreadTest, RebuildingTrackZeroWhileItRunsStartsTheNewSequenceFr
 }
 
 TEST_F(CueWorkerThreadTest, StoppingWhileBothTracksAreBusyReleasesEveryCue) {
-    ASSERT_EQ(startCueWorker(), S_OK);
+    ASSERT_EQ(startCueWorker(platform::systemClock()), S_OK);
     ASSERT_EQ(load("far.wao", 0), S_OK);
     ASSERT_EQ(load("loop.wao", 1), S_OK);
     const std::vector<SoundId> once = soundsOf(0);
@@ -257,7 +256,7 @@ TEST_F(CueWorkerThreadTest, StoppingWhileBothTracksAreBusyReleasesEveryCue) {
     EXPECT_EQ(cueTracks[1].loops, 1) << "clearing keeps the track's other fields";
 
     // The worker can be started again afterwards.
-    EXPECT_EQ(startCueWorker(), S_OK);
+    EXPECT_EQ(startCueWorker(platform::systemClock()), S_OK);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST(SoundEndToEndTest, EffectMusicAndSequencesSoundOnTime) {
     platform::selectBackend(platform::Backend::Headless);
     const auto opened = std::chrono::steady_clock::now();
     ASSERT_EQ(sound.start("disk", capture.c_str()), S_OK);
-    ASSERT_EQ(startCueWorker(), S_OK);
+    ASSERT_EQ(startCueWorker(platform::systemClock()), S_OK);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
     const double effectAt = msSince(opened);

@@ -19,7 +19,7 @@ protected:
         platform::selectBackend(platform::Backend::Headless);
         platform::setHeadlessInput({});
         ASSERT_TRUE(createMainWindow());
-        ASSERT_EQ(initRenderDevice(), S_OK);
+        ASSERT_EQ(initRenderDevice(platform::systemClock()), S_OK);
     }
     void TearDown() override {
         shutdownRenderDevice();

@@ -28,7 +28,7 @@ protected:
         platform::selectBackend(platform::Backend::Headless);
         platform::setHeadlessInput({});
         ASSERT_TRUE(createMainWindow());
-        const Status status = initRenderDevice();
+        const Status status = initRenderDevice(platform::systemClock());
         if (status == E_NO_TEXT_FONT) {
             GTEST_SKIP() << "no Japanese font installed (tools/install-deps.sh installs "
                             "fonts-ipafont-gothic)";

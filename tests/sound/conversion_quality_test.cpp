@@ -2,6 +2,7 @@
 // it, the mixer mixes it on a test clock (as for a recording, without a device), and the 48 kHz
 // mix is measured: tone purity, tone level, loop seams, pass-through of the output format.
 #include <gtest/gtest.h>
+#include <atomic>
 
 #include <cmath>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "platform/platform.h"
 #include "sound/mixer.h"
 #include "sound/sound_layer.h"
+#include "support/fake_clock.h"
 #include "support/spectrum.h"
 #include "support/temp_folder.h"
 #include "support/wav_builder.h"
@@ -23,10 +25,8 @@ namespace {
 constexpr int kRate = platform::kOutputRate;
 constexpr std::size_t kPoints = 16384;
 
-std::uint32_t fakeNow = 0;
-std::uint32_t fakeClock() {
-    return fakeNow;
-}
+test::FakeClock fakeClock;
+std::atomic<std::uint32_t>& fakeNow = fakeClock.now;
 std::vector<std::int16_t> mixed;
 void keepMix(const std::int16_t* frames, int frameCount, std::uint32_t) {
     mixed.insert(mixed.end(), frames, frames + std::size_t(frameCount) * 2);
@@ -70,9 +70,9 @@ protected:
         platform::selectBackend(platform::Backend::Headless);
         mainWindow = 1;
         SoundUseOutputDevice(false);
-        ASSERT_EQ(SoundInit(), S_OK);
+        ASSERT_EQ(SoundInit(platform::systemClock()), S_OK);
         fakeNow = 1000;
-        setMixerClock(fakeClock);
+        setMixerClock(&fakeClock);
         setMixTap(keepMix);
     }
     void TearDown() override {

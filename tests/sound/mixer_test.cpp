@@ -2,8 +2,10 @@
 // lands in the mix for the time it is due, and how their states follow the clock when no
 // device pulls them.
 #include "sound/mixer.h"
+#include "support/fake_clock.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,10 +16,8 @@ namespace {
 
 constexpr int kFramesPerMs = 48;
 
-std::uint32_t fakeNow = 0;
-std::uint32_t fakeClock() {
-    return fakeNow;
-}
+test::FakeClock fakeClock;
+std::atomic<std::uint32_t>& fakeNow = fakeClock.now;
 
 std::vector<std::int16_t> tapped;
 std::vector<std::uint32_t> tappedStarts;
@@ -70,7 +70,7 @@ class MixerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fakeNow = 1000;
-        setMixerClock(fakeClock);
+        setMixerClock(&fakeClock);
         tapped.clear();
         tappedStarts.clear();
         setMixTap(keepMix);

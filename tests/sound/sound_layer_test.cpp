@@ -1,8 +1,10 @@
 // The sound layer: ids and the table of sounds, lengths, formats the output refuses, playing
 // on without a device, and what reaches a real SDL device (its disk driver, read back).
 #include "sound/sound_layer.h"
+#include "support/fake_clock.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 
 #include <algorithm>
 #include <chrono>
@@ -87,7 +89,7 @@ TEST_F(SoundLayerTest, IdsCountFromOneSkipFailuresAndAreNeverReused) {
 
     // A new run numbers afresh.
     SoundShutdown();
-    ASSERT_EQ(SoundInit(), S_OK);
+    ASSERT_EQ(SoundInit(platform::systemClock()), S_OK);
     EXPECT_EQ(load("a.wav", shortSound()), 1);
 }
 
@@ -140,7 +142,7 @@ TEST_F(SoundLayerTest, FormatsTheOutputCannotTakeAreReportedAndUseNoId) {
 
 TEST_F(SoundLayerTest, InitNeedsTheMainWindow) {
     mainWindow = 0;
-    EXPECT_EQ(SoundInit(), E_FAIL);
+    EXPECT_EQ(SoundInit(platform::systemClock()), E_FAIL);
 }
 
 TEST_F(SoundLayerTest, WithoutAnyOutputThePlayerGoesOnSilently) {
@@ -217,10 +219,8 @@ std::vector<std::int16_t> mixedOnClock;
 void keepMix(const std::int16_t* frames, int count, std::uint32_t) {
     mixedOnClock.insert(mixedOnClock.end(), frames, frames + std::size_t(count) * 2);
 }
-std::uint32_t fakeMs = 0;
-std::uint32_t fakeClock() {
-    return fakeMs;
-}
+test::FakeClock fakeClock;
+std::atomic<std::uint32_t>& fakeMs = fakeClock.now;
 
 TEST_F(SoundLayerTest, LongSoundsPlayWholeWhileTheyAreRead) {
     SoundUseOutputDevice(false);  // the test mixes on its own clock
@@ -235,7 +235,7 @@ TEST_F(SoundLayerTest, LongSoundsPlayWholeWhileTheyAreRead) {
     EXPECT_GT(load("released.wav", image), 0);
     EXPECT_EQ(SoundRelease(id + 1), S_OK);  // most likely still being read
 
-    setMixerClock(fakeClock);
+    setMixerClock(&fakeClock);
     mixedOnClock.clear();
     setMixTap(keepMix);
     attachMixerToClock(fakeMs);

@@ -11,7 +11,7 @@ void HeadlessDeviceTest::startDevice(platform::ScriptedInput input, int windowSc
     platform::setHeadlessInput(std::move(input));
     started_ = true;
     ASSERT_TRUE(createMainWindow(windowScale));
-    const Status status = initRenderDevice();
+    const Status status = initRenderDevice(platform::systemClock());
     if (status == E_NO_TEXT_FONT) {
         GTEST_SKIP() << "no Japanese font installed (tools/install-deps.sh installs "
                         "fonts-ipafont-gothic)";

@@ -39,7 +39,7 @@ void SceneTest::SetUp() {
 
 void SceneTest::TearDown() {
     setLineTrace(sceneState, nullptr);
-    setSceneClock(nullptr);
+    sceneState.clock = &platform::systemClock();
     clearTracks();
     clearScript(sceneState);
     renderState.flashActive = 0;

@@ -1,6 +1,7 @@
 #include "support/scoped_sound.h"
 
 #include "platform/main_window.h"
+#include "platform/platform.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri::test {
@@ -17,7 +18,7 @@ Status ScopedSound::start(const char* driver, const char* diskFile) {
     if (standInWindow_) {
         mainWindow = 1;
     }
-    return SoundInit();
+    return SoundInit(platform::systemClock());
 }
 
 void ScopedSound::stop() {
