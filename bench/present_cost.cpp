@@ -20,11 +20,13 @@
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "graphics/text_layer.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 
 namespace tsuzuri {
 namespace {
+
+// The frame the measurements compose and present.
+RenderState render;
 
 constexpr int kWarmUpFrames = 30;
 constexpr int kFrames = 300;
@@ -89,8 +91,8 @@ void settle(bool platformWindow) {
 
 // A page in the message window: three lines of full-width kana and kanji.
 void loadLayers(const std::filesystem::path& game) {
-    showScenePicture(GamePath{game, "cg\\library.jpg"});
-    loadWindowPicture(game);
+    showScenePicture(render, GamePath{game, "cg\\library.jpg"});
+    loadWindowPicture(render, game);
     std::string page;
     const char* characters[] = {"\x82\xA0", "\x82\xA2", "\x95\x5C", "\x8E\xA6", "\x92\xD4"};
     for (int i = 0; i < 3 * 29; ++i) {
@@ -99,8 +101,8 @@ void loadLayers(const std::filesystem::path& game) {
             page += "\\n";
         }
     }
-    clearTextLayer();
-    drawTextPage(page.c_str());
+    clearTextLayer(render);
+    drawTextPage(render, page.c_str());
 }
 
 // Each frame differs from the one before: the choice highlight moves.
@@ -120,32 +122,33 @@ int runOurs(const std::filesystem::path& game, bool fullscreen) {
     platform::WindowShape shape;
     shape.resizable = fullscreen;
     shape.fullscreen = fullscreen;
-    mainWindow = platform::createWindow(kScreenWidth, kScreenHeight, shape);
+    const platform::WindowHandle window =
+        platform::createWindow(kScreenWidth, kScreenHeight, shape);
     settle(true);
-    if (mainWindow == 0 || initRenderDevice(platform::systemClock()) != S_OK) {
+    if (window == 0 || initRenderDevice(render, window, platform::systemClock()) != S_OK) {
         std::fprintf(stderr, "present_cost: no window or render device\n");
         return 1;
     }
     loadLayers(game);
     int width = 0, height = 0;
-    platform::getDrawableSize(mainWindow, width, height);
+    platform::getDrawableSize(render.window, width, height);
     Steps steps;
     for (int frame = 0; frame < kWarmUpFrames + kFrames; ++frame) {
         if (frame == kWarmUpFrames) {
             steps = Steps{};
         }
         steps.start();
-        composeFrame(sceneFor(frame));
+        composeFrame(render, sceneFor(frame));
         steps.mark("compose");
-        platform::presentFrame(mainWindow, renderState.frame.data(), renderState.outputWidth,
-                               renderState.outputHeight, renderState.outputWidth * 4);
+        platform::presentFrame(render.window, render.frame.data(), render.outputWidth,
+                               render.outputHeight, render.outputWidth * 4);
         steps.mark("present");
         pump(true);
     }
     steps.print(kFrames);
-    std::printf(" output %dx%d drawable %dx%d\n", renderState.outputWidth, renderState.outputHeight,
-                width, height);
-    shutdownRenderDevice();
+    std::printf(" output %dx%d drawable %dx%d\n", render.outputWidth, render.outputHeight, width,
+                height);
+    shutdownRenderDevice(render);
     platform::shutdownWindowSystem();
     return 0;
 }
@@ -182,16 +185,16 @@ int runPeer(const std::filesystem::path& game, const std::string& path, bool ful
     const SDL_Rect placeRect{place.x, place.y, place.width, place.height};
     const bool scaled = path.ends_with("-scaled");
     std::string error;
-    if (!openTextFont(error) || !setOutputSize(scaled ? kScreenWidth : place.width,
+    if (!openTextFont(error) || !setOutputSize(render, scaled ? kScreenWidth : place.width,
                                                scaled ? kScreenHeight : place.height)) {
         std::fprintf(stderr, "present_cost: %s\n", error.c_str());
         return 1;
     }
     loadLayers(game);
-    const int frameW = renderState.outputWidth;
-    const int frameH = renderState.outputHeight;
+    const int frameW = render.outputWidth;
+    const int frameH = render.outputHeight;
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        renderState.frame.data(), frameW, frameH, 32, frameW * 4, SDL_PIXELFORMAT_ARGB8888);
+        render.frame.data(), frameW, frameH, 32, frameW * 4, SDL_PIXELFORMAT_ARGB8888);
     SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
@@ -214,10 +217,10 @@ int runPeer(const std::filesystem::path& game, const std::string& path, bool ful
             steps = Steps{};
         }
         steps.start();
-        composeFrame(sceneFor(frame));
+        composeFrame(render, sceneFor(frame));
         steps.mark("compose");
         if (renderer != nullptr) {
-            SDL_UpdateTexture(texture, nullptr, renderState.frame.data(), frameW * 4);
+            SDL_UpdateTexture(texture, nullptr, render.frame.data(), frameW * 4);
             steps.mark("upload");
             SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
             SDL_RenderClear(renderer);

@@ -61,15 +61,13 @@ const test::TempFolder& files() {
 }
 
 void startSoundLayer() {
-    mainWindow = 1;  // the sound layer only asks that there is one
     SoundUseOutputDevice(false);
-    SoundInit(platform::systemClock());
+    SoundInit(1, platform::systemClock());  // the sound layer only asks that there is a window
 }
 
 void stopSoundLayer() {
     SoundShutdown();
     SoundUseOutputDevice(true);
-    mainWindow = 0;
 }
 
 void dropFromPageCache(const std::string& path) {

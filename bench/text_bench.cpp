@@ -30,26 +30,29 @@ std::string fullPage() {
     return page;
 }
 
+// The frame whose text layer the benchmark draws into.
+RenderState render;
+
 void drawPages(benchmark::State& state, bool cached, int scale = 1) {
     std::string error;
     if (!openTextFont(error)) {
         state.SkipWithError(("no Japanese font: " + error).c_str());
         return;
     }
-    renderState.textTexture = createTexture(kScreenWidth * scale, kScreenHeight * scale);
+    render.textTexture = createTexture(kScreenWidth * scale, kScreenHeight * scale);
     setTextFontScale(scale);
     setGlyphCacheEnabled(cached);
     const std::string page = fullPage();
-    clearTextLayer();
-    drawTextPage(page.c_str());  // warm the cache
+    clearTextLayer(render);
+    drawTextPage(render, page.c_str());  // warm the cache
     for (auto _ : state) {
-        clearTextLayer();
-        drawTextPage(page.c_str());
+        clearTextLayer(render);
+        drawTextPage(render, page.c_str());
         benchmark::ClobberMemory();
     }
     setGlyphCacheEnabled(true);
     setTextFontScale(1.0);
-    renderState.textTexture.reset();
+    render.textTexture.reset();
     closeTextFont();
 }
 

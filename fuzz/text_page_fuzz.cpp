@@ -11,18 +11,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (!openTextFont(error)) {
         return 0;  // without a font only the layout runs
     }
-    renderState.textTexture = createTexture(kScreenWidth, kScreenHeight);
+    render.textTexture = createTexture(kScreenWidth, kScreenHeight);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!renderState.textTexture) {
-        renderState.textTexture = createTexture(kScreenWidth, kScreenHeight);
+    if (!render.textTexture) {
+        render.textTexture = createTexture(kScreenWidth, kScreenHeight);
     }
     // The first byte chooses whether Ctrl is held (the outline set).
     const bool skipping = size > 0 && (data[0] & 1) != 0;
     const std::string page = fuzz::asText(data, size);
-    clearTextLayer();
-    drawTextPage(page.c_str(), skipping);
+    clearTextLayer(render);
+    drawTextPage(render, page.c_str(), skipping);
     return 0;
 }

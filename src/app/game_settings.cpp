@@ -121,14 +121,15 @@ bool readGameSetting(const std::filesystem::path& gameFolder, std::string_view k
 }
 
 bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem::path& outPath,
-                      Clock& clock) {
+                      RenderState& render, Clock& clock) {
     std::error_code error;
     const std::filesystem::path saved = std::filesystem::current_path(error);
     std::filesystem::path folder = std::filesystem::absolute(startFolder, error);
     // Without a desktop dialog the player's window offers the files itself.
     std::optional<std::filesystem::path> chosen =
-        platform::isFileDialogAvailable() ? platform::showOpenFileDialog(folder, "(.txt)", "*.txt")
-                                          : chooseInWindow(folder, ChooserKind::ScriptFile, clock);
+        platform::isFileDialogAvailable()
+            ? platform::showOpenFileDialog(folder, "(.txt)", "*.txt")
+            : chooseInWindow(folder, ChooserKind::ScriptFile, render, clock);
     if (!saved.empty()) {
         std::filesystem::current_path(saved, error);
     }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/clock.h"
+#include "graphics/render_device.h"
 
 namespace tsuzuri {
 
@@ -28,8 +29,8 @@ std::optional<std::string> findProfileValue(std::string_view profileText, std::s
 
 // Shows the open-file dialog in `startFolder` (relative to the current directory) for "*.txt"
 // files. Answers true with the chosen file's full path, or false when cancelled. The current
-// directory is the same afterwards. The window's own chooser is paced by `clock`.
+// directory is the same afterwards. The window's own chooser draws into `render`, paced by `clock`.
 bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem::path& outPath,
-                      Clock& clock);
+                      RenderState& render, Clock& clock);
 
 }  // namespace tsuzuri

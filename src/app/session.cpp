@@ -12,7 +12,6 @@
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
@@ -42,6 +41,7 @@ fs::path currentFolder() {
 Session::Session(const PlayerOptions& options)
     : options_(options), gameFolder_(currentFolder()), clock_(platform::systemClock()) {
     scene_.clock = &clock_;
+    scene_.render = &render_;
 }
 
 void Session::readSettings() {
@@ -51,7 +51,7 @@ void Session::readSettings() {
 
 bool Session::chooseGame() {
     const std::optional<fs::path> game =
-        chooseInWindow(gameFolder_, ChooserKind::GameFolder, clock_);
+        chooseInWindow(gameFolder_, ChooserKind::GameFolder, render_, clock_);
     if (!game) {
         return false;
     }
@@ -65,7 +65,7 @@ bool Session::chooseGame() {
     }
     gameFolder_ = currentFolder();
     readSettings();
-    platform::setWindowTitle(mainWindow, title_);
+    platform::setWindowTitle(render_.window, title_);
     return true;
 }
 
@@ -103,7 +103,7 @@ bool Session::loadNamedOrChosenScript() {
         return true;
     }
     fs::path chosen;
-    if (!chooseScriptFile(gameFolder_ / "script", chosen, clock_)) {
+    if (!chooseScriptFile(gameFolder_ / "script", chosen, render_, clock_)) {
         return false;
     }
     if (loadScript(scene_, GamePath{chosen, ""})) {
@@ -161,7 +161,7 @@ int Session::end(const char* fatalText) {
     }
     stopCuesAndSound();
     if (started_ >= Started::RenderDevice) {
-        shutdownRenderDevice();
+        shutdownRenderDevice(render_);
     }
     // A window class that could not make its window is left registered, as it always was.
     if (started_ >= Started::Window) {
@@ -180,13 +180,15 @@ int Session::run() {
     platform::setDisplayLostHandler([this] { endAfterLosingTheDisplay(); });
     // The font search reads the system's font configuration while the window is being made.
     startTextFontSearch();
-    if (!createMainWindow(options_.windowScale, options_.scaleToFit, options_.fullscreen)) {
+    const platform::WindowHandle window =
+        createMainWindow(options_.windowScale, options_.scaleToFit, options_.fullscreen);
+    if (window == 0) {
         return end(kWindowFailedText);
     }
     started_ = Started::Window;
-    platform::setWindowTitle(mainWindow, title_);
+    platform::setWindowTitle(window, title_);
 
-    const Status device = initRenderDevice(clock_);
+    const Status device = initRenderDevice(render_, window, clock_);
     if (failed(device)) {
         return end(device == E_NO_TEXT_FONT ? kNoTextFontText : kRenderDeviceFailedText);
     }
@@ -197,7 +199,7 @@ int Session::run() {
     // Set before the output opens, so the first sound is already at this volume.
     SoundSetVolume(options_.volume);
     SoundSetMuted(options_.muted);
-    if (failed(SoundInit(clock_))) {
+    if (failed(SoundInit(window, clock_))) {
         return end(kSoundFailedText);
     }
     started_ = Started::Sound;
@@ -208,7 +210,7 @@ int Session::run() {
     if (!loadStartScript()) {
         return end(kScenarioFailedText);
     }
-    loadWindowPicture(scene_.gameFolder);
+    loadWindowPicture(render_, scene_.gameFolder);
     if (!options_.startScript.empty()) {
         startStoryAt(scene_, lineIndexAtFileLine(scene_, options_.startLine));
     }

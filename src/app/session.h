@@ -54,8 +54,9 @@ private:
     std::string scriptName_;
     bool keepingPlace_ = false;  // the place is remembered at the end of the run
     Clock& clock_;               // the run's time, handed to all that reads it
+    RenderState render_;         // the frame and the window it goes to
     SceneState scene_;           // the story
-    WindowActions window_{&scene_};
+    WindowActions window_{render_, &scene_};
 };
 
 }  // namespace tsuzuri

@@ -7,7 +7,6 @@
 
 #include "capture/recorder.h"
 #include "common/shift_jis.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
 #include "ui/autoplay.h"
@@ -67,9 +66,9 @@ bool runLimitReached(const PlayerOptions& options, std::uint64_t pass, std::uint
            (options.maxSeconds > 0.0 && elapsedMs >= options.maxSeconds * 1000.0);
 }
 
-void askToClose() {
-    if (mainWindow != 0) {
-        platform::postMessage(mainWindow, platform::MessageKind::Close);
+void askToClose(platform::WindowHandle window) {
+    if (window != 0) {
+        platform::postMessage(window, platform::MessageKind::Close);
     }
 }
 
@@ -83,7 +82,7 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
     QuitHold backHeld;
     if (!options.recordFolder.empty()) {
         std::string error;
-        if (!startRecording(options.recordFolder, loopStart, error)) {
+        if (!startRecording(options.recordFolder, *scene.render, loopStart, error)) {
             std::fprintf(stderr, "tsuzuri: %s; playing without recording\n", error.c_str());
         }
     }
@@ -107,7 +106,7 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
             traceInput(input, pass);
         }
         if (isQuitHoldComplete(backHeld, input, now)) {
-            askToClose();
+            askToClose(window.handle());
         }
     };
     // The story goes on at once after a page turn and while skipping.
@@ -116,16 +115,16 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
     };
     loop.afterPass = [&](std::uint64_t pass) {
         const std::uint32_t elapsed = clock.nowMs() - loopStart;
-        recordPass(pass, scene);
+        recordPass(pass, *scene.render, scene);
         if (runLimitReached(options, pass, elapsed)) {
-            askToClose();
+            askToClose(window.handle());
         }
         if (options.exitAfterFirstFrame && !firstFrameReported) {
             firstFrameReported = true;
             // The time on the monotonic clock, for the start-up measurement to compare.
             std::printf("first-frame-ms %u\n", platform::timeGetTime());
             std::fflush(stdout);
-            askToClose();
+            askToClose(window.handle());
         }
     };
     ScreenStack screens;

@@ -12,22 +12,22 @@
 
 namespace tsuzuri {
 
-PngWrite writeFramePng(const std::filesystem::path& file, bool replace, std::string& error) {
+PngWrite writeFramePng(const RenderState& render, const std::filesystem::path& file, bool replace,
+                       std::string& error) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(renderState.outputWidth);
-    image.height = static_cast<png_uint_32>(renderState.outputHeight);
+    image.width = static_cast<png_uint_32>(render.outputWidth);
+    image.height = static_cast<png_uint_32>(render.outputHeight);
     image.format = PNG_FORMAT_BGR;  // the frame's alpha byte carries nothing
-    if (renderState.frame.empty() ||
-        renderState.frame.size() != std::size_t{image.width} * image.height) {
+    if (render.frame.empty() || render.frame.size() != std::size_t{image.width} * image.height) {
         error = "no frame has been shown";
         return PngWrite::Failed;
     }
     // Kept between calls: a recording writes many frames of the same size.
     static std::vector<std::uint8_t> rgb;
-    rgb.resize(renderState.frame.size() * 3);
-    for (std::size_t i = 0; i < renderState.frame.size(); ++i) {
-        const std::uint32_t pixel = renderState.frame[i];
+    rgb.resize(render.frame.size() * 3);
+    for (std::size_t i = 0; i < render.frame.size(); ++i) {
+        const std::uint32_t pixel = render.frame[i];
         rgb[i * 3] = static_cast<std::uint8_t>(pixel);
         rgb[i * 3 + 1] = static_cast<std::uint8_t>(pixel >> 8);
         rgb[i * 3 + 2] = static_cast<std::uint8_t>(pixel >> 16);

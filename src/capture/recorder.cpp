@@ -33,7 +33,7 @@ struct Recorder {
     std::uint64_t audioFrames = 0;
     // Whether the recording makes the mix itself on the clock (no device is mixing).
     bool mixesOnClock = false;
-    std::uint64_t lastFrame = 0;             // renderState.framesPresented when last looked at
+    std::uint64_t lastFrame = 0;             // the frames presented when last looked at
     std::vector<std::uint32_t> lastWritten;  // the pixels of the last frame written
     // Filled on the thread that mixed, emptied on the main thread.
     std::mutex captureLock;
@@ -181,7 +181,8 @@ bool prepareRecordingFolder(const fs::path& folder, std::string& error) {
     return true;
 }
 
-bool startRecording(const fs::path& folder, std::uint32_t originMs, std::string& error) {
+bool startRecording(const fs::path& folder, const RenderState& render, std::uint32_t originMs,
+                    std::string& error) {
     Recorder& r = recorder();
     if (!prepareRecordingFolder(folder, error)) {
         return false;
@@ -199,7 +200,7 @@ bool startRecording(const fs::path& folder, std::uint32_t originMs, std::string&
     writeWavHeader(r.audio, 0);
     r.originMs = originMs;
     r.audioFrames = 0;
-    r.lastFrame = renderState.framesPresented;
+    r.lastFrame = render.framesPresented;
     r.lastWritten.clear();
     {
         std::lock_guard lock(r.captureLock);
@@ -220,28 +221,28 @@ bool isRecording() {
     return recorder().active;
 }
 
-void recordPass(std::uint64_t pass, const SceneState& scene) {
+void recordPass(std::uint64_t pass, const RenderState& render, const SceneState& scene) {
     Recorder& r = recorder();
     if (!r.active) {
         return;
     }
     flushAudio();
-    if (renderState.framesPresented == r.lastFrame || renderState.frame.empty()) {
+    if (render.framesPresented == r.lastFrame || render.frame.empty()) {
         return;
     }
-    r.lastFrame = renderState.framesPresented;
-    if (renderState.frame == r.lastWritten) {
+    r.lastFrame = render.framesPresented;
+    if (render.frame == r.lastWritten) {
         return;  // presented again, but nothing in it changed
     }
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(pass));
     std::string error;
-    if (writeFramePng(r.folder / name, true, error) != PngWrite::Written) {
+    if (writeFramePng(render, r.folder / name, true, error) != PngWrite::Written) {
         std::fprintf(stderr, "tsuzuri: cannot write %s\n", error.c_str());
         return;
     }
-    r.lastWritten.assign(renderState.frame.begin(), renderState.frame.end());
-    r.index << name << '\t' << pass << '\t' << renderState.presentedAtMs - r.originMs << '\t'
+    r.lastWritten.assign(render.frame.begin(), render.frame.end());
+    r.index << name << '\t' << pass << '\t' << render.presentedAtMs - r.originMs << '\t'
             << scene.scriptFile.filename().string() << '\t' << scene.currentLine << '\n';
     r.index.flush();
 }

@@ -25,12 +25,13 @@ namespace tsuzuri {
 // new one: nothing of an earlier recording is ever overwritten. On failure `error` says why.
 bool prepareRecordingFolder(const std::filesystem::path& folder, std::string& error);
 // Starts the index and the sound capture in a prepared folder; `originMs` is the clock reading
-// at the start of the main loop, where the sound begins. On failure `error` says why.
-bool startRecording(const std::filesystem::path& folder, std::uint32_t originMs,
-                    std::string& error);
+// at the start of the main loop, where the sound begins; the frames are those `render` presents
+// from then on. On failure `error` says why.
+bool startRecording(const std::filesystem::path& folder, const RenderState& render,
+                    std::uint32_t originMs, std::string& error);
 // Writes the frame of this pass when it is new (indexed with where `scene` stands), and the
 // sound mixed since the last call.
-void recordPass(std::uint64_t pass, const SceneState& scene);
+void recordPass(std::uint64_t pass, const RenderState& render, const SceneState& scene);
 // Stops the capture and completes the files.
 void stopRecording(std::uint32_t nowMs);
 bool isRecording();

@@ -89,7 +89,8 @@ std::string timeStamp() {
 }
 
 // Writes the frame into the pictures folder; answers the file, or nothing with `error` set.
-std::optional<fs::path> writeScreenshot(const fs::path& gameFolder, std::string& error) {
+std::optional<fs::path> writeScreenshot(const RenderState& render, const fs::path& gameFolder,
+                                        std::string& error) {
     const std::optional<fs::path> folder = userPicturesFolder();
     if (!folder) {
         error = "no pictures folder (neither XDG_PICTURES_DIR nor HOME is set)";
@@ -105,7 +106,7 @@ std::optional<fs::path> writeScreenshot(const fs::path& gameFolder, std::string&
     for (int n = 1; n <= kMaxSameSecond; ++n) {
         const fs::path file =
             *folder / (n == 1 ? stem + ".png" : stem + "-" + std::to_string(n) + ".png");
-        switch (writeFramePng(file, false, error)) {
+        switch (writeFramePng(render, file, false, error)) {
             case PngWrite::Written:
                 return file;
             case PngWrite::Exists:
@@ -167,9 +168,9 @@ std::optional<fs::path> userPicturesFolder() {
     return home / "Pictures";
 }
 
-void saveScreenshot(const fs::path& gameFolder) {
+void saveScreenshot(const RenderState& render, const fs::path& gameFolder) {
     std::string error;
-    if (const std::optional<fs::path> file = writeScreenshot(gameFolder, error)) {
+    if (const std::optional<fs::path> file = writeScreenshot(render, gameFolder, error)) {
         std::fprintf(stderr, "tsuzuri: saved the screen as %s\n", file->c_str());
     } else {
         std::fprintf(stderr, "tsuzuri: cannot save the screen: %s\n", error.c_str());

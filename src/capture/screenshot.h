@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "graphics/render_device.h"
+
 namespace tsuzuri {
 
 // The pictures folder a user-dirs.dirs file names (a line XDG_PICTURES_DIR="$HOME/Pictures",
@@ -22,6 +24,6 @@ std::optional<std::filesystem::path> userPicturesFolder();
 // Saves the frame, named after the game in `gameFolder` (the current directory when empty),
 // making the folder if it is missing, and says where on stderr, or why not; a failure never
 // ends the run.
-void saveScreenshot(const std::filesystem::path& gameFolder);
+void saveScreenshot(const RenderState& render, const std::filesystem::path& gameFolder);
 
 }  // namespace tsuzuri

@@ -7,7 +7,6 @@
 #include "graphics/compositor.h"
 #include "graphics/render_device.h"
 #include "graphics/text_layer.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 
 namespace tsuzuri {
@@ -41,11 +40,11 @@ int rowTop(int row) {
     return kChooserFirstRowTop + kChooserRowHeight * row;
 }
 
-bool drawText(const ChooserView& view) {
-    if (failed(clearTextLayer()) || !renderState.textTexture) {
+bool drawText(RenderState& render, const ChooserView& view) {
+    if (failed(clearTextLayer(render)) || !render.textTexture) {
         return false;
     }
-    Texture* layer = renderState.textTexture.get();
+    Texture* layer = render.textTexture.get();
     LockedRect lock;
     if (failed(lockTexture(layer, lock))) {
         return false;
@@ -64,11 +63,11 @@ bool drawText(const ChooserView& view) {
     return true;
 }
 
-void compose(const ChooserView& view) {
-    const FrameView frame{renderState.frame.data(), renderState.outputWidth,
-                          renderState.outputHeight, renderState.outputWidth};
+void compose(RenderState& render, const ChooserView& view) {
+    const FrameView frame{render.frame.data(), render.outputWidth, render.outputHeight,
+                          render.outputWidth};
     clearFrame(frame, kClearColor);
-    blendTextureCentred(frame, *renderState.textTexture);
+    blendTextureCentred(frame, *render.textTexture);
     if (view.highlighted >= 0 && view.highlighted < static_cast<int>(view.rows.size())) {
         const int top = rowTop(view.highlighted);
         invertBand(frame, 0, frameToOutput(top, frame.height, kScreenHeight), frame.width,
@@ -78,24 +77,25 @@ void compose(const ChooserView& view) {
 
 }  // namespace
 
-bool renderChooser(const ChooserView& view, std::optional<ChooserView>& shownView) {
-    if (renderState.frame.empty() || !renderState.textTexture) {
+bool renderChooser(RenderState& render, const ChooserView& view,
+                   std::optional<ChooserView>& shownView) {
+    if (render.frame.empty() || !render.textTexture) {
         return false;
     }
-    const bool redraw = platform::takeRedrawRequest(mainWindow);
-    const bool resized = fitOutputToWindow();
+    const bool redraw = platform::takeRedrawRequest(render.window);
+    const bool resized = fitOutputToWindow(render);
     if (redraw || resized || !shownView || *shownView != view) {
-        if (!drawText(view)) {
+        if (!drawText(render, view)) {
             return false;
         }
-        compose(view);
-        if (!platform::presentFrame(mainWindow, renderState.frame.data(), renderState.outputWidth,
-                                    renderState.outputHeight, renderState.outputWidth * 4)) {
+        compose(render, view);
+        if (!platform::presentFrame(render.window, render.frame.data(), render.outputWidth,
+                                    render.outputHeight, render.outputWidth * 4)) {
             shownView.reset();
             return false;
         }
         shownView = view;
-        ++renderState.framesPresented;
+        ++render.framesPresented;
     }
     return true;
 }

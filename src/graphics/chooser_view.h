@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "graphics/render_device.h"
 
 namespace tsuzuri {
 
@@ -30,6 +31,6 @@ struct ChooserView {
 // window asks for its content again or changed size), and keeps it there; never waits. Answers
 // false when the display cannot go on. The text layer is left holding the chooser's text; the
 // caller clears it when the chooser closes.
-bool renderChooser(const ChooserView& view, std::optional<ChooserView>& shown);
+bool renderChooser(RenderState& render, const ChooserView& view, std::optional<ChooserView>& shown);
 
 }  // namespace tsuzuri

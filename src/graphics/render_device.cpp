@@ -12,12 +12,9 @@
 #include "graphics/text_font.h"
 #include "graphics/text_layer.h"
 #include "graphics/texture_loader.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 
 namespace tsuzuri {
-
-RenderState renderState;
 
 namespace {
 
@@ -46,8 +43,6 @@ struct FrameInputs {
     bool operator==(const FrameInputs&) const = default;
 };
 
-std::optional<FrameInputs> lastPresented;
-
 // A picture scaled to the output, kept while its source, the source's version and the output
 // size are the ones it was made for: scaling happens once per picture and size, not per frame.
 struct ScaledPicture {
@@ -60,11 +55,22 @@ struct ScaledPicture {
     int y = 0;
 };
 
-ScaledPicture scaledScene;
-ScaledPicture scaledWindow;
+}  // namespace
 
-bool isPlainSize() {
-    return renderState.outputWidth == kScreenWidth && renderState.outputHeight == kScreenHeight;
+// What the device keeps between frames.
+struct FrameCache {
+    std::optional<FrameInputs> lastPresented;
+    ScaledPicture scaledScene;
+    ScaledPicture scaledWindow;
+};
+
+RenderState::RenderState() : cache(std::make_unique<FrameCache>()) {}
+RenderState::~RenderState() = default;
+
+namespace {
+
+bool isPlainSize(const RenderState& render) {
+    return render.outputWidth == kScreenWidth && render.outputHeight == kScreenHeight;
 }
 
 // floor(n / 2) for negative n too.
@@ -75,9 +81,9 @@ int halfFloor(int n) {
 // Makes `cached` hold `picture` as it shows in the output: centred in 800x600 as at the plain
 // size, cut to the part inside the frame, its edges on the output pixels the frame's edges
 // map to. False when nothing of it shows or it cannot be scaled.
-bool scaleForOutput(const Texture& picture, ScaledPicture& cached) {
-    const int outW = renderState.outputWidth;
-    const int outH = renderState.outputHeight;
+bool scaleForOutput(const RenderState& render, const Texture& picture, ScaledPicture& cached) {
+    const int outW = render.outputWidth;
+    const int outH = render.outputHeight;
     if (cached.texture && cached.source == &picture && cached.version == picture.version &&
         cached.outputWidth == outW && cached.outputHeight == outH) {
         return true;
@@ -119,56 +125,57 @@ bool scaleForOutput(const Texture& picture, ScaledPicture& cached) {
 }
 
 // Draws a picture centred, at the plain size as it is and otherwise scaled to the output.
-void blendPicture(const FrameView& frame, const Texture& picture, ScaledPicture& cached) {
-    if (isPlainSize()) {
+void blendPicture(const RenderState& render, const FrameView& frame, const Texture& picture,
+                  ScaledPicture& cached) {
+    if (isPlainSize(render)) {
         blendTextureCentred(frame, picture);
-    } else if (scaleForOutput(picture, cached)) {
+    } else if (scaleForOutput(render, picture, cached)) {
         blendTextureAt(frame, *cached.texture, cached.x, cached.y);
     }
 }
 
-FrameInputs currentFrameInputs(const FrameScene& scene, const CornerTexts& corners) {
-    return FrameInputs{renderState.sceneTexture.get(),
-                       renderState.windowTexture.get(),
-                       renderState.textTexture.get(),
+FrameInputs currentFrameInputs(const RenderState& render, const FrameScene& scene,
+                               const CornerTexts& corners) {
+    return FrameInputs{render.sceneTexture.get(),
+                       render.windowTexture.get(),
+                       render.textTexture.get(),
                        textureEditCount(),
                        scene.windowShown,
                        scene.choiceHover,
                        scene.hoverRow,
-                       renderState.flashActive,
-                       renderState.flashLevel,
+                       render.flashActive,
+                       render.flashLevel,
                        corners};
 }
 
-FrameView frameView() {
-    return FrameView{renderState.frame.data(), renderState.outputWidth, renderState.outputHeight,
-                     renderState.outputWidth};
+FrameView frameView(RenderState& render) {
+    return FrameView{render.frame.data(), render.outputWidth, render.outputHeight,
+                     render.outputWidth};
 }
 
 // The frame size for the window's drawable area now; the current size when it cannot be asked.
-FramePlacement wantedOutput() {
+FramePlacement wantedOutput(const RenderState& render) {
     int width = 0;
     int height = 0;
-    if (!platform::getDrawableSize(mainWindow, width, height) || width <= 0 || height <= 0) {
-        return FramePlacement{0, 0, renderState.outputWidth, renderState.outputHeight};
+    if (!platform::getDrawableSize(render.window, width, height) || width <= 0 || height <= 0) {
+        return FramePlacement{0, 0, render.outputWidth, render.outputHeight};
     }
     return fitFrame(width, height);
 }
 
 }  // namespace
 
-bool fitOutputToWindow() {
-    const int width = renderState.outputWidth;
-    const int height = renderState.outputHeight;
-    const FramePlacement output = wantedOutput();
+bool fitOutputToWindow(RenderState& render) {
+    const int width = render.outputWidth;
+    const int height = render.outputHeight;
+    const FramePlacement output = wantedOutput(render);
     // Should memory run out for the new size, the old one is shown, centred as well as it fits.
-    setOutputSize(output.width, output.height);
-    return width != renderState.outputWidth || height != renderState.outputHeight;
+    setOutputSize(render, output.width, output.height);
+    return width != render.outputWidth || height != render.outputHeight;
 }
 
-bool setOutputSize(int width, int height) {
-    if (width == renderState.outputWidth && height == renderState.outputHeight &&
-        !renderState.frame.empty()) {
+bool setOutputSize(RenderState& render, int width, int height) {
+    if (width == render.outputWidth && height == render.outputHeight && !render.frame.empty()) {
         return true;
     }
     std::vector<std::uint32_t> frame;
@@ -182,74 +189,71 @@ bool setOutputSize(int width, int height) {
     if (!text) {
         return false;
     }
-    renderState.frame = std::move(frame);
-    renderState.textTexture = std::move(text);
-    renderState.outputWidth = width;
-    renderState.outputHeight = height;
+    render.frame = std::move(frame);
+    render.textTexture = std::move(text);
+    render.outputWidth = width;
+    render.outputHeight = height;
     setTextFontScale(std::min(static_cast<double>(width) / kScreenWidth,
                               static_cast<double>(height) / kScreenHeight));
-    redrawTextLayer();
-    scaledScene = ScaledPicture{};
-    scaledWindow = ScaledPicture{};
-    lastPresented.reset();
+    redrawTextLayer(render);
+    *render.cache = FrameCache{};
     return true;
 }
 
-Status initRenderDevice(const Clock& clock) {
-    if (mainWindow == 0) {
+Status initRenderDevice(RenderState& render, platform::WindowHandle window, const Clock& clock) {
+    if (window == 0) {
         return E_FAIL;
     }
-    shutdownRenderDevice();
-    renderState.clock = &clock;
+    shutdownRenderDevice(render);
+    render.window = window;
+    render.clock = &clock;
     // The layer starts empty: the window is shown before the first page is drawn.
-    const FramePlacement output = wantedOutput();
-    if (!setOutputSize(output.width, output.height)) {
-        shutdownRenderDevice();
+    const FramePlacement output = wantedOutput(render);
+    if (!setOutputSize(render, output.width, output.height)) {
+        shutdownRenderDevice(render);
         return E_FAIL;
     }
     // A story without text is no story: refuse to start rather than show blank pages.
     std::string fontError;
     if (!openTextFont(fontError)) {
         std::fprintf(stderr, "tsuzuri: %s\n", fontError.c_str());
-        shutdownRenderDevice();
+        shutdownRenderDevice(render);
         return E_NO_TEXT_FONT;
     }
     return S_OK;
 }
 
-Status shutdownRenderDevice() {
+Status shutdownRenderDevice(RenderState& render) {
     closeTextFont();
-    renderState.sceneTexture.reset();
-    renderState.textTexture.reset();
-    renderState.windowTexture.reset();
-    renderState.frame.clear();
-    renderState.frame.shrink_to_fit();
-    renderState.outputWidth = kScreenWidth;
-    renderState.outputHeight = kScreenHeight;
+    render.sceneTexture.reset();
+    render.textTexture.reset();
+    render.windowTexture.reset();
+    render.frame.clear();
+    render.frame.shrink_to_fit();
+    render.outputWidth = kScreenWidth;
+    render.outputHeight = kScreenHeight;
     setTextFontScale(1.0);
-    clearTextLayer();
-    scaledScene = ScaledPicture{};
-    scaledWindow = ScaledPicture{};
-    renderState.deviceLost = 0;
-    renderState.flashActive = 0;
-    renderState.flashLevel = 0;
-    renderState.scenePath = GamePath{};
-    lastPresented.reset();
+    clearTextLayer(render);
+    render.deviceLost = 0;
+    render.flashActive = 0;
+    render.flashLevel = 0;
+    render.scenePath = GamePath{};
+    *render.cache = FrameCache{};
     return S_OK;
 }
 
-void composeFrame(const FrameScene& scene, const CornerTexts& corners) {
-    const FrameView frame = frameView();
+void composeFrame(RenderState& render, const FrameScene& scene, const CornerTexts& corners) {
+    const FrameView frame = frameView(render);
     clearFrame(frame, kClearColor);
-    if (renderState.sceneTexture) {
-        blendPicture(frame, *renderState.sceneTexture, scaledScene);
+    if (render.sceneTexture) {
+        blendPicture(render, frame, *render.sceneTexture, render.cache->scaledScene);
     }
     if (scene.windowShown != 0) {
-        if (renderState.windowTexture) {
-            blendPicture(frame, *renderState.windowTexture, scaledWindow);
+        if (render.windowTexture) {
+            blendPicture(render, frame, *render.windowTexture, render.cache->scaledWindow);
         }
-        if (renderState.textTexture) {
-            blendTextureCentred(frame, *renderState.textTexture);  // drawn at the output size
+        if (render.textTexture) {
+            blendTextureCentred(frame, *render.textTexture);  // drawn at the output size
         }
         if (scene.choiceHover != 0) {
             const int top = kBandTop + kLineStep * scene.hoverRow;
@@ -257,61 +261,62 @@ void composeFrame(const FrameScene& scene, const CornerTexts& corners) {
                        frameToOutput(top + kBandHeight, frame.height, kScreenHeight));
         }
     }
-    if (renderState.flashActive != 0) {
-        addFlash(frame, renderState.flashLevel);
+    if (render.flashActive != 0) {
+        addFlash(frame, render.flashLevel);
     }
     drawCornerTexts(frame, corners);
 }
 
-std::int32_t renderFrame(const FrameScene& scene, const CornerTexts& corners) {
-    if (renderState.frame.empty()) {
+std::int32_t renderFrame(RenderState& render, const FrameScene& scene, const CornerTexts& corners) {
+    if (render.frame.empty()) {
         return 0;
     }
-    const bool redrawRequested = platform::takeRedrawRequest(mainWindow);
-    fitOutputToWindow();
-    const FrameInputs inputs = currentFrameInputs(scene, corners);
+    const bool redrawRequested = platform::takeRedrawRequest(render.window);
+    fitOutputToWindow(render);
+    const FrameInputs inputs = currentFrameInputs(render, scene, corners);
+    std::optional<FrameInputs>& lastPresented = render.cache->lastPresented;
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
-        composeFrame(scene, corners);
-        renderState.presentedAtMs =
-            renderState.clock != nullptr ? renderState.clock->nowMs() : platform::timeGetTime();
-        if (!platform::presentFrame(mainWindow, renderState.frame.data(), renderState.outputWidth,
-                                    renderState.outputHeight, renderState.outputWidth * 4)) {
+        composeFrame(render, scene, corners);
+        render.presentedAtMs =
+            render.clock != nullptr ? render.clock->nowMs() : platform::timeGetTime();
+        if (!platform::presentFrame(render.window, render.frame.data(), render.outputWidth,
+                                    render.outputHeight, render.outputWidth * 4)) {
             lastPresented.reset();
             return 0;
         }
         lastPresented = inputs;
-        ++renderState.framesPresented;
+        ++render.framesPresented;
     }
     return 1;
 }
 
-Status showScenePicture(const GamePath& path) {
+Status showScenePicture(RenderState& render, const GamePath& path) {
     TextureSlot fresh;
     if (failed(loadMaskedTexture(path, fresh))) {
         return E_FAIL;
     }
-    renderState.sceneTexture = std::move(fresh);
-    renderState.scenePath = path;
+    render.sceneTexture = std::move(fresh);
+    render.scenePath = path;
     return S_OK;
 }
 
-bool loadWindowPicture(const std::filesystem::path& gameFolder) {
+bool loadWindowPicture(RenderState& render, const std::filesystem::path& gameFolder) {
     const GamePath path{gameFolder, "cg\\playwindow.bmp"};
-    return !failed(loadMaskedTexture(path, renderState.windowTexture));
+    return !failed(loadMaskedTexture(path, render.windowTexture));
 }
 
-std::int32_t stepFlash() {
-    if (renderState.flashActive == 0) {
-        renderState.flashLevel = kFlashStart;
-        renderState.flashActive = 1;
+std::int32_t stepFlash(RenderState& render) {
+    if (render.flashActive == 0) {
+        render.flashLevel = kFlashStart;
+        render.flashActive = 1;
         return 1;
     }
-    if (renderState.flashLevel < kFlashStep) {
-        renderState.flashLevel = 0;
-        renderState.flashActive = 0;
+    if (render.flashLevel < kFlashStep) {
+        render.flashLevel = 0;
+        render.flashActive = 0;
         return 0;
     }
-    renderState.flashLevel = static_cast<std::uint8_t>(renderState.flashLevel - kFlashStep);
+    render.flashLevel = static_cast<std::uint8_t>(render.flashLevel - kFlashStep);
     return 1;
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "common/clock.h"
@@ -14,6 +16,7 @@
 #include "graphics/corner_note.h"
 #include "graphics/texture.h"
 #include "platform/frame_geometry.h"
+#include "platform/platform.h"
 
 namespace tsuzuri {
 
@@ -31,7 +34,24 @@ struct FrameScene {
     std::int32_t hoverRow = 0;     // that row; -1 while a menu shows and no row is hovered
 };
 
+// A page drawn into the text layer since it was last cleared, kept so that the layer can be
+// drawn again at another size.
+struct DrawnPage {
+    std::string text;
+    bool skipping = false;
+};
+
+struct FrameCache;  // what the device keeps between frames (render_device.cpp)
+
+// The frame's record: the layers, the flash, the composed frame and where it goes. The session
+// owns one for its window and hands it to the story, the screens and the recorder. Main thread
+// only.
 struct RenderState {
+    RenderState();
+    ~RenderState();
+    RenderState(const RenderState&) = delete;
+    RenderState& operator=(const RenderState&) = delete;
+
     std::int32_t deviceLost = 0;  // a software frame is never lost; kept for the frame's steps
     TextureSlot sceneTexture;     // the picture of the last Image line
     TextureSlot windowTexture;    // the message window picture
@@ -45,39 +65,41 @@ struct RenderState {
     std::uint64_t framesPresented = 0;  // counts the frames shown (unchanged ones are not)
     std::uint32_t presentedAtMs = 0;    // clock reading when the last one was handed over
     const Clock* clock = nullptr;       // the run's, from initRenderDevice
+    platform::WindowHandle window = 0;  // the window the frames go to, from initRenderDevice
+    std::vector<DrawnPage> drawnPages;  // the pages in the text layer, in order
+    std::uint64_t pagesDrawn = 0;       // counts every page drawn, cleared or not
+    std::unique_ptr<FrameCache> cache;
 };
 
-extern RenderState renderState;
-
-// Brings up the device for the main window with an empty text layer and the text font, its
-// frames timed by `clock` (which outlives the device); fails without a window, and with
+// Brings up the device for `window` with an empty text layer and the text font, its frames
+// timed by `clock` (which outlives the device); fails without a window, and with
 // E_NO_TEXT_FONT without a usable font.
-Status initRenderDevice(const Clock& clock);
+Status initRenderDevice(RenderState& render, platform::WindowHandle window, const Clock& clock);
 // Releases the scene, text and window layers and the frame. Answers 0.
-Status shutdownRenderDevice();
+Status shutdownRenderDevice(RenderState& render);
 // Composes and presents the frame, with `corners` over it, when anything it shows has changed
 // since the last one. Never waits: the main loop paces itself. Answers 1 to go on, 0 when the
 // display cannot go on.
-std::int32_t renderFrame(const FrameScene& scene, const CornerTexts& corners);
+std::int32_t renderFrame(RenderState& render, const FrameScene& scene, const CornerTexts& corners);
 // Loads a picture and makes it the scene picture; on failure the old one stays.
-Status showScenePicture(const GamePath& path);
+Status showScenePicture(RenderState& render, const GamePath& path);
 // Loads "playwindow.bmp" of the game's "cg" folder as the message window picture.
-bool loadWindowPicture(const std::filesystem::path& gameFolder);
+bool loadWindowPicture(RenderState& render, const std::filesystem::path& gameFolder);
 // Starts the flash on the first call and fades it on each further one; answers 0 once it has
 // ended (after 27 calls).
-std::int32_t stepFlash();
+std::int32_t stepFlash(RenderState& render);
 
-// Composes the current frame into renderState.frame without presenting it.
-void composeFrame(const FrameScene& scene, const CornerTexts& corners = {});
+// Composes the current frame into render.frame without presenting it.
+void composeFrame(RenderState& render, const FrameScene& scene, const CornerTexts& corners = {});
 
 // Makes the frame and the text layer width x height (the text drawn again at that size), as
 // renderFrame does when the window's drawable area changes. False when memory runs out; the
 // old size then stays.
-bool setOutputSize(int width, int height);
+bool setOutputSize(RenderState& render, int width, int height);
 
 // Sets the output size for the window's drawable area as it is now; answers whether it changed
 // (the text layer is then new, holding only what drawTextPage drew into it since it was last
 // cleared).
-bool fitOutputToWindow();
+bool fitOutputToWindow(RenderState& render);
 
 }  // namespace tsuzuri

@@ -34,11 +34,6 @@ int outlineReach() {
     return std::max(1, static_cast<int>(std::lround(2.0 * textFontScale())));
 }
 
-// The pages drawn into the layer since it was last cleared, so that the layer can be drawn
-// again at another size.
-std::vector<DrawnPage> drawnPages;
-std::uint64_t pagesDrawn = 0;
-
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 
 // A glyph ready to paint: its body, and its outline already merged into one bitmap. Painting
@@ -136,9 +131,9 @@ void forEachCoveredPixel(const LockedRect& lock, const GlyphBitmap& bitmap, int 
 
 }  // namespace
 
-Status clearTextLayer() {
-    drawnPages.clear();
-    Texture* layer = renderState.textTexture.get();
+Status clearTextLayer(RenderState& render) {
+    render.drawnPages.clear();
+    Texture* layer = render.textTexture.get();
     if (layer == nullptr) {
         return S_OK;
     }
@@ -198,8 +193,8 @@ int drawGlyph(const LockedRect& lock, int x, int y, const char* bytes, std::size
     return drawGlyphAs(lock, x, y, bytes, available, skipping);
 }
 
-Status drawTextPage(const char* text, bool skipping) {
-    Texture* layer = renderState.textTexture.get();
+Status drawTextPage(RenderState& render, const char* text, bool skipping) {
+    Texture* layer = render.textTexture.get();
     if (layer == nullptr || text == nullptr) {
         return S_OK;
     }
@@ -209,36 +204,28 @@ Status drawTextPage(const char* text, bool skipping) {
     }
     drawPageInto(lock, text, skipping);
     unlockTexture(layer);
-    drawnPages.push_back({text, skipping});
-    ++pagesDrawn;
+    render.drawnPages.push_back({text, skipping});
+    ++render.pagesDrawn;
     return S_OK;
 }
 
-Status redrawTextLayer() {
-    Texture* layer = renderState.textTexture.get();
+Status redrawTextLayer(RenderState& render) {
+    Texture* layer = render.textTexture.get();
     LockedRect lock;
     if (layer == nullptr || failed(lockTexture(layer, lock))) {
         return E_FAIL;
     }
     std::memset(lock.bits, 0, static_cast<size_t>(lock.pitch) * layer->height);
-    for (const DrawnPage& page : drawnPages) {
+    for (const DrawnPage& page : render.drawnPages) {
         drawPageInto(lock, page.text.c_str(), page.skipping);
     }
     unlockTexture(layer);
     return S_OK;
 }
 
-const std::vector<DrawnPage>& drawnTextPages() {
-    return drawnPages;
-}
-
-Status showDrawnPages(const std::vector<DrawnPage>& pages) {
-    drawnPages = pages;
-    return redrawTextLayer();
-}
-
-std::uint64_t textPagesDrawn() {
-    return pagesDrawn;
+Status showDrawnPages(RenderState& render, const std::vector<DrawnPage>& pages) {
+    render.drawnPages = pages;
+    return redrawTextLayer(render);
 }
 
 }  // namespace tsuzuri

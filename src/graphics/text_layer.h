@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/status.h"
+#include "graphics/render_device.h"
 #include "graphics/text_layout.h"
 #include "graphics/texture.h"
 
@@ -15,31 +16,24 @@ namespace tsuzuri {
 
 // Makes the whole text layer transparent. Does nothing without a text layer; fails when the
 // layer cannot be locked.
-Status clearTextLayer();
+Status clearTextLayer(RenderState& render);
 
 // Draws a page ("\n" breaks lines) into the text layer without clearing it first. Answers 0.
 // The layout is always on the 800x600 grid; a larger or smaller layer gets each character at
 // its place scaled, rasterised at the font's current scale (see setTextFontScale). While the
 // reader skips, `skipping` draws a cheaper outline that looks almost the same.
-Status drawTextPage(const char* text, bool skipping = false);
+Status drawTextPage(RenderState& render, const char* text, bool skipping = false);
 
 // Draws the pages drawn since the layer was last cleared again, into a cleared layer: after
 // the layer has been made anew at another size.
-Status redrawTextLayer();
+Status redrawTextLayer(RenderState& render);
 
-// A page as drawTextPage drew it: its text, and whether the skipping outline was used.
-struct DrawnPage {
-    std::string text;
-    bool skipping = false;
-};
-
-// The pages drawn into the layer since it was last cleared, in order.
-const std::vector<DrawnPage>& drawnTextPages();
+// The pages drawn since the layer was last cleared are render.drawnPages, and
+// render.pagesDrawn counts every page drawn.
+//
 // Clears the layer and draws `pages` into it exactly as they were drawn (the same pixels);
 // they become the layer's drawn pages.
-Status showDrawnPages(const std::vector<DrawnPage>& pages);
-// Counts the pages drawTextPage has drawn; changes with every page drawn.
-std::uint64_t textPagesDrawn();
+Status showDrawnPages(RenderState& render, const std::vector<DrawnPage>& pages);
 
 // Draws the character starting at `bytes` (at most `available` bytes may be read) with the
 // pen at (x, y) of the layer's pixels: outline first, then body. Answers how many bytes the

@@ -71,8 +71,8 @@ void pickRow(SceneState& scene, const ChoiceMenu& menu, std::int32_t row, std::i
     const std::optional<std::string>& label = menu.label[row];
     const std::int32_t target = label ? findLabel(scene, label->c_str()) : -1;
     scene.currentLine = target != -1 ? target : lineIndex + 1;
-    scene.readPages.keep(row);
-    clearTextLayer();
+    scene.readPages.keep(scene.render->drawnPages, row);
+    clearTextLayer(*scene.render);
     scene.textDirty = 1;
     scene.choiceHover = 0;
     scene.hoverRow = -1;
@@ -166,8 +166,8 @@ void showChoiceMenu(SceneState& scene, std::int32_t lineIndex, const StoryInput&
     if (scene.textDirty != 0) {
         char menuText[kMenuTextBytes];
         buildMenuText(menu, menuText);
-        clearTextLayer();
-        drawTextPage(menuText, isSkipKeyDown(input));
+        clearTextLayer(*scene.render);
+        drawTextPage(*scene.render, menuText, isSkipKeyDown(input));
         scene.textDirty = 0;
         scene.keyRow = -1;
     }

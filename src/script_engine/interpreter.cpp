@@ -100,14 +100,14 @@ Outcome keepName(std::string& slot, std::string name, Outcome outcome) {
 
 Outcome runTextPage(SceneState& scene, std::int32_t index, const StoryInput& input) {
     if (scene.textDirty != 0) {
-        clearTextLayer();
-        drawTextPage(lineAt(scene, index).text.c_str(), isSkipKeyDown(input));
+        clearTextLayer(*scene.render);
+        drawTextPage(*scene.render, lineAt(scene, index).text.c_str(), isSkipKeyDown(input));
         scene.textDirty = 0;
     }
     std::int32_t next = index;
     if (isAdvanceReleased(input) || isSkipKeyDown(input)) {
         if (scene.windowShown != 0) {
-            scene.readPages.keep(-1);
+            scene.readPages.keep(scene.render->drawnPages, -1);
             scene.textDirty = 1;
             SoundStop(scene.seChannel);
             clearCueTrack(0);
@@ -123,20 +123,20 @@ Outcome runTextPage(SceneState& scene, std::int32_t index, const StoryInput& inp
     return endStep(next);
 }
 
-void endFlash() {
-    renderState.flashActive = 0;
-    renderState.flashLevel = 0;
+void endFlash(SceneState& scene) {
+    scene.render->flashActive = 0;
+    scene.render->flashLevel = 0;
 }
 
 Outcome runFlash(SceneState& scene, std::int32_t index, const StoryInput& input) {
     if (isSkipKeyDown(input)) {
-        endFlash();
+        endFlash(scene);
         return goOn(index + 1);
     }
-    clearTextLayer();
+    clearTextLayer(*scene.render);
     scene.textDirty = 1;
-    if (stepFlash() == 0) {
-        endFlash();
+    if (stepFlash(*scene.render) == 0) {
+        endFlash(scene);
         return endStep(index + 1);
     }
     return endStep(index);
@@ -157,7 +157,8 @@ Outcome runLine(SceneState& scene, std::int32_t index, const StoryInput& input) 
         case Label:
             return goOn(index + 1);
         case Image:
-            if (failed(showScenePicture(gamePath(scene, "cg", textOf(scene, index, 0))))) {
+            if (failed(showScenePicture(*scene.render,
+                                        gamePath(scene, "cg", textOf(scene, index, 0))))) {
                 return makeText();
             }
             scene.scenePicture = textOf(scene, index, 0);
@@ -250,7 +251,7 @@ void resumeStoryAt(SceneState& scene, std::int32_t line) {
     scene.currentLine = line;
     scene.textDirty = 1;
     scene.choiceHover = 0;
-    endFlash();
+    endFlash(scene);
     scene.traceStartPending = scene.lineTrace != nullptr;
 }
 

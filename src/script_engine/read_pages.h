@@ -21,9 +21,9 @@ struct ReadPage {
 
 class ReadPages {
 public:
-    // Keeps what the text layer shows now as the page just left, or, with `pickedRow` >= 0, as
-    // the menu whose row was picked.
-    void keep(std::int32_t pickedRow);
+    // Keeps what the text layer shows now (`drawn`) as the page just left, or, with
+    // `pickedRow` >= 0, as the menu whose row was picked.
+    void keep(const std::vector<DrawnPage>& drawn, std::int32_t pickedRow);
     // How many pages and menus are kept.
     std::size_t count() const { return pages_.size(); }
     // The kept page `back` steps back: 1 is the one left last, count() the oldest kept.

@@ -52,6 +52,8 @@ struct SceneState : FrameScene {
     ReadPages readPages;
     // The run's clock: a step's time bound and the pause after a script loads.
     Clock* clock = &platform::systemClock();
+    // The frame the story draws into (its picture, text and flash); the owner sets it.
+    RenderState* render = nullptr;
     LineTrace lineTrace = nullptr;
     bool traceStartPending = false;  // the line the next step starts on is not reported yet
 };

@@ -59,7 +59,7 @@ bool startStoryAtPlace(SceneState& scene, const StoryPlace& place, std::string& 
         return false;
     }
     if (!place.picture.empty() &&
-        !failed(showScenePicture(mediaPath(scene, "cg", place.picture)))) {
+        !failed(showScenePicture(*scene.render, mediaPath(scene, "cg", place.picture)))) {
         scene.scenePicture = place.picture;
     }
     playLooping(scene, scene.bgmChannel, scene.bgmName, place.bgm);

@@ -15,7 +15,6 @@
 
 #include "common/file_buffer.h"
 #include "platform/audio.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "sound/mixer.h"
 #include "sound/sample_loader.h"
@@ -199,8 +198,8 @@ thread_local std::optional<std::uint32_t> stepTime;
 
 }  // namespace
 
-Status SoundInit(const Clock& clock) {
-    if (mainWindow == 0) {
+Status SoundInit(platform::WindowHandle window, const Clock& clock) {
+    if (window == 0) {
         return E_FAIL;
     }
     setMixerClock(&clock);

@@ -9,6 +9,7 @@
 #include "common/clock.h"
 #include "common/game_path.h"
 #include "common/status.h"
+#include "platform/platform.h"
 
 namespace tsuzuri {
 
@@ -17,10 +18,10 @@ namespace tsuzuri {
 using SoundId = std::int32_t;
 
 // Opens the sound output and waits (a few seconds at most) until it runs. Fails only without a
-// main window. A machine without any sound output, or one that does not start, plays on silently:
+// window. A machine without any sound output, or one that does not start, plays on silently:
 // sounds still load and keep their lengths, and their playing states advance with the clock as if
 // heard. Every sound's time is kept by `clock`, the run's, until SoundShutdown.
-Status SoundInit(const Clock& clock);
+Status SoundInit(platform::WindowHandle window, const Clock& clock);
 // Whether SoundInit opens the machine's sound output (the default). Without it sounds behave
 // exactly as on a machine without sound output; a recording still mixes them on the clock.
 void SoundUseOutputDevice(bool use);

@@ -19,7 +19,7 @@ std::uint32_t drawnCharacterCount(std::string_view text) {
     return count;
 }
 
-AutoMode::AutoMode(const SceneState& scene) : scene_(scene), pagesSeen_(textPagesDrawn()) {}
+AutoMode::AutoMode(const SceneState& scene) : scene_(scene), pagesSeen_(scene.render->pagesDrawn) {}
 
 void AutoMode::stand(const ActionInput& input, std::uint32_t nowMs) {
     if (input.wasReleased(Action::AutoMode)) {
@@ -49,7 +49,7 @@ void AutoMode::apply(ActionInput& input, std::uint32_t nowMs) {
 }
 
 void AutoMode::watchPage(std::uint32_t nowMs) {
-    const std::uint64_t drawn = textPagesDrawn();
+    const std::uint64_t drawn = scene_.render->pagesDrawn;
     if (drawn == pagesSeen_) {
         return;
     }

@@ -37,7 +37,7 @@ public:
 private:
     const SceneState& scene_;
     bool on_ = false;
-    std::uint64_t pagesSeen_ = 0;  // textPagesDrawn() when last looked at
+    std::uint64_t pagesSeen_ = 0;  // the frame's pagesDrawn when last looked at
     bool onPage_ = false;          // a page is watched and has not been turned by auto mode
     std::int32_t pageLine_ = -1;   // its line
     std::uint32_t drawnAtMs_ = 0;

@@ -11,19 +11,20 @@ namespace tsuzuri {
 bool storyWaits(const SceneState& scene) {
     const std::int32_t index = scene.currentLine;
     if (index < 0 || index >= static_cast<std::int32_t>(scene.lines.size()) ||
-        scene.textDirty != 0 || renderState.flashActive != 0) {
+        scene.textDirty != 0 || scene.render->flashActive != 0) {
         return false;
     }
     const LineKind kind = scene.lines[static_cast<std::size_t>(index)]->kind;
     return kind == Text || kind == Choices;
 }
 
-BacklogScreen::BacklogScreen(bool& quitTaken, const AutoMode& autoMode, const ReadPages& pages)
-    : quitTaken_(quitTaken), autoMode_(autoMode), pages_(pages) {}
+BacklogScreen::BacklogScreen(RenderState& render, bool& quitTaken, const AutoMode& autoMode,
+                             const ReadPages& pages)
+    : render_(render), quitTaken_(quitTaken), autoMode_(autoMode), pages_(pages) {}
 
 void BacklogScreen::open(int steps, const ActionInput& input) {
     open_ = true;
-    storyText_ = drawnTextPages();
+    storyText_ = render_.drawnPages;
     move(steps, false, input);
 }
 
@@ -70,7 +71,7 @@ void BacklogScreen::move(int steps, bool closeAsked, const ActionInput& input) {
 bool BacklogScreen::draw(const std::string& cornerNote) {
     const std::string mark = std::string(autoMode_.isOn() ? "Auto  " : "") + "Backlog " +
                              std::to_string(back_) + "/" + std::to_string(pages_.count());
-    return renderFrame(scene_, CornerTexts{cornerNote, mark}) != 0;
+    return renderFrame(render_, scene_, CornerTexts{cornerNote, mark}) != 0;
 }
 
 void BacklogScreen::end() {
@@ -82,14 +83,14 @@ void BacklogScreen::end() {
 void BacklogScreen::show(std::int64_t back) {
     back_ = back;
     const ReadPage& page = pages_.page(static_cast<std::size_t>(back));
-    showDrawnPages(page.text);
+    showDrawnPages(render_, page.text);
     scene_.windowShown = 1;
     scene_.choiceHover = page.pickedRow >= 0 ? 1 : 0;
     scene_.hoverRow = std::max(page.pickedRow, 0);
 }
 
 void BacklogScreen::close() {
-    showDrawnPages(storyText_);
+    showDrawnPages(render_, storyText_);
     storyText_.clear();
     open_ = false;
     back_ = 0;

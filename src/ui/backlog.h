@@ -22,7 +22,8 @@ public:
     // `quitTaken` is the story's record that a Quit closed the backlog, so that the repeats of a
     // held Escape do not go on to close the window; `autoMode` is the story's, whose mark shows
     // beside the backlog's; `pages` are the story's pages left behind. All outlive this screen.
-    BacklogScreen(bool& quitTaken, const AutoMode& autoMode, const ReadPages& pages);
+    BacklogScreen(RenderState& render, bool& quitTaken, const AutoMode& autoMode,
+                  const ReadPages& pages);
 
     // Opens `steps` pages back from the story, on the pass that asked for it; that pass's
     // click or toggle closes it again at once.
@@ -42,6 +43,7 @@ private:
     void show(std::int64_t back);
     void close();
 
+    RenderState& render_;  // the story's frame, which the backlog shows its pages in
     bool& quitTaken_;
     const AutoMode& autoMode_;
     const ReadPages& pages_;

@@ -9,7 +9,6 @@
 #include "graphics/chooser_view.h"
 #include "graphics/text_layer.h"
 #include "platform/frame_geometry.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "ui/input_reader.h"
 #include "ui/messages.h"
@@ -127,8 +126,9 @@ std::optional<fs::path> pick(Chooser& chooser, int index) {
 // The chooser as a screen of the window: it closes with a path in `answer`, or without one.
 class ChooserScreen final : public Screen {
 public:
-    ChooserScreen(const fs::path& startFolder, ChooserKind kind, std::optional<fs::path>& answer)
-        : answer_(answer) {
+    ChooserScreen(RenderState& render, const fs::path& startFolder, ChooserKind kind,
+                  std::optional<fs::path>& answer)
+        : render_(render), answer_(answer) {
         std::error_code error;
         chooser_.kind = kind;
         openFolder(chooser_, fs::absolute(startFolder, error).lexically_normal());
@@ -178,10 +178,13 @@ public:
     }
 
     // The chooser shows no corner texts.
-    bool draw(const std::string&) override { return renderChooser(viewOf(chooser_), shown_); }
+    bool draw(const std::string&) override {
+        return renderChooser(render_, viewOf(chooser_), shown_);
+    }
     bool isClosed() const override { return closed_; }
 
 private:
+    RenderState& render_;
     Chooser chooser_;
     std::optional<fs::path>& answer_;   // outlives the screen
     std::optional<ChooserView> shown_;  // the view presented last
@@ -190,10 +193,10 @@ private:
 
 // Key and button presses made while the chooser was open must not reach the story, and its
 // text must not stay in the text layer.
-void forgetChooser() {
+void forgetChooser(RenderState& render) {
     InputReader::discardPresses();
     platform::takeWheelNotches();
-    clearTextLayer();
+    clearTextLayer(render);
 }
 
 }  // namespace
@@ -229,18 +232,18 @@ std::vector<ChooserEntry> listChooserEntries(const fs::path& folder, ChooserKind
 }
 
 std::optional<fs::path> chooseInWindow(const fs::path& startFolder, ChooserKind kind,
-                                       Clock& clock) {
-    forgetChooser();
+                                       RenderState& render, Clock& clock) {
+    forgetChooser(render);
     std::optional<fs::path> answer;
     ScreenStack screens;
-    screens.push(std::make_unique<ChooserScreen>(startFolder, kind, answer));
-    WindowActions window;
+    screens.push(std::make_unique<ChooserScreen>(render, startFolder, kind, answer));
+    WindowActions window(render);
     if (runScreens(screens, window, clock, LoopOptions{}) == LoopEnd::Quit) {
         platform::postQuitMessage();  // for whoever loops next
         answer.reset();
     }
     screens.clear();
-    forgetChooser();
+    forgetChooser(render);
     return answer;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "graphics/render_device.h"
 
 namespace tsuzuri {
 
@@ -32,9 +33,10 @@ std::vector<ChooserEntry> listChooserEntries(const std::filesystem::path& folder
 // is picked (its absolute path) or the reader cancels with Escape or by closing the window
 // (nothing). Up/Down (and Page Up/Down) move the highlight, Enter picks it, the pointer
 // highlights the row under it and a click picks it, the wheel scrolls. The first entry is
-// highlighted when the list opens. The current directory is left as it was. Its passes are
-// paced by `clock`.
+// highlighted when the list opens. The current directory is left as it was. It draws into `render`,
+// its passes paced by `clock`.
 std::optional<std::filesystem::path> chooseInWindow(const std::filesystem::path& startFolder,
-                                                    ChooserKind kind, Clock& clock);
+                                                    ChooserKind kind, RenderState& render,
+                                                    Clock& clock);
 
 }  // namespace tsuzuri

@@ -23,30 +23,28 @@ std::string volumeText() {
 
 }  // namespace
 
-bool createMainWindow(int scale, bool fitDesktop, bool fullscreen) {
+platform::WindowHandle createMainWindow(int scale, bool fitDesktop, bool fullscreen) {
     std::string reason;
     if (!platform::initWindowSystem(reason)) {
         std::fprintf(stderr, "tsuzuri: %s\n", reason.c_str());
-        mainWindow = 0;
-        return false;
+        return 0;
     }
     platform::WindowShape shape;
     shape.resizable = scale > 0 || fitDesktop || fullscreen;
     shape.fitDesktop = fitDesktop;
     shape.fullscreen = fullscreen;
     const int factor = scale > 0 ? scale : 1;
-    mainWindow = platform::createWindow(kScreenWidth * factor, kScreenHeight * factor, shape);
-    return mainWindow != 0;
+    return platform::createWindow(kScreenWidth * factor, kScreenHeight * factor, shape);
 }
 
 bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
     switch (press.action) {
         case Action::Quit:
-            platform::postMessage(mainWindow, MessageKind::Close);
+            platform::postMessage(render_.window, MessageKind::Close);
             return true;
         case Action::Fullscreen:
             if (!press.repeat) {
-                platform::setFullscreen(mainWindow, !platform::isFullscreen(mainWindow));
+                platform::setFullscreen(render_.window, !platform::isFullscreen(render_.window));
             }
             return true;
         case Action::Mute:
@@ -66,7 +64,8 @@ bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
             return true;
         case Action::Screenshot:
             if (!press.repeat) {
-                saveScreenshot(scene_ != nullptr ? scene_->gameFolder : std::filesystem::path());
+                saveScreenshot(render_,
+                               scene_ != nullptr ? scene_->gameFolder : std::filesystem::path());
             }
             return true;
         default:

@@ -5,27 +5,29 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
 #include "ui/action.h"
 
 namespace tsuzuri {
 
-// Brings up the window system and opens the window into mainWindow: the fixed 800x600 window,
-// or `scale` times that, or as large as fits the desktop, or fullscreen; the last three can be
-// resized. Answers true when the window exists. When the window system cannot start, says why
-// on stderr.
-bool createMainWindow(int scale = 0, bool fitDesktop = false, bool fullscreen = false);
+// Brings up the window system and opens the window: the fixed 800x600 window, or `scale` times
+// that, or as large as fits the desktop, or fullscreen; the last three can be resized. Answers
+// the window, or 0 when it could not be made; when the window system cannot start, says why on
+// stderr.
+platform::WindowHandle createMainWindow(int scale = 0, bool fitDesktop = false,
+                                        bool fullscreen = false);
 
 // The window's own actions, taken when no screen took the press: Quit asks to close the window,
 // Fullscreen switches fullscreen, Mute, VolumeUp and VolumeDown change the sound, Screenshot
 // saves the frame. Held keys repeat only the volume steps.
 class WindowActions {
 public:
-    // Screenshots are named after the game `scene` plays (the current directory's without one);
-    // the scene outlives the actions.
-    explicit WindowActions(const SceneState* scene = nullptr) : scene_(scene) {}
+    // The actions act on the window `render` shows its frames in (its window, once the device
+    // is up); screenshots are of that frame, named after the game `scene` plays (the current
+    // directory's without one). Both outlive the actions.
+    explicit WindowActions(RenderState& render, const SceneState* scene = nullptr)
+        : render_(render), scene_(scene) {}
 
     // How long the note of a volume change stays.
     static constexpr std::uint32_t kNoteMs = 1500;
@@ -35,8 +37,11 @@ public:
     // What the frame's top right corner shows at clock `nowMs`: the new volume (or "Muted") for
     // a moment after it changed, else nothing.
     std::string note(std::uint32_t nowMs);
+    // The window the actions act on; 0 until it is made.
+    platform::WindowHandle handle() const { return render_.window; }
 
 private:
+    RenderState& render_;
     const SceneState* scene_;
     std::string note_;
     std::uint32_t noteShownAtMs_ = 0;

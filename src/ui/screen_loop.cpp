@@ -1,6 +1,5 @@
 #include "ui/screen_loop.h"
 
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "ui/input_reader.h"
 #include "ui/main_window.h"
@@ -47,7 +46,7 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, Clock& clock,
             }
             reader.discardPresses();
         } else {
-            input = reader.sample(mainWindow);
+            input = reader.sample(window.handle());
             now = clock.nowMs();
         }
         if (options.beforeUpdate) {
@@ -57,8 +56,8 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, Clock& clock,
         if (screens.empty()) {
             return LoopEnd::ScreensClosed;
         }
-        if (!screens.draw(window.note(clock.nowMs())) && mainWindow != 0) {
-            platform::postMessage(mainWindow, platform::MessageKind::Close);
+        if (!screens.draw(window.note(clock.nowMs())) && window.handle() != 0) {
+            platform::postMessage(window.handle(), platform::MessageKind::Close);
         }
         if (!options.skipsPause || !options.skipsPause(input)) {
             clock.pause(kPassPauseMs);

@@ -7,7 +7,6 @@
 
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/read_pages.h"
@@ -28,7 +27,7 @@ void reloadFromDisk(SceneState& scene) {
                      name.c_str(), problem.c_str());
         return;
     }
-    loadWindowPicture(scene.gameFolder);
+    loadWindowPicture(*scene.render, scene.gameFolder);
     std::fprintf(stderr, "tsuzuri: reloaded %s\n", name.c_str());
 }
 
@@ -40,8 +39,8 @@ void reloadIfAsked(SceneState& scene, const ActionInput& input) {
 
 // The story has run out of lines: the window closes (asked again on every pass until it has).
 void closeWhenFinished(const SceneState& scene) {
-    if (isSceneFinished(scene) && mainWindow != 0) {
-        platform::postMessage(mainWindow, platform::MessageKind::Close);
+    if (isSceneFinished(scene) && scene.render->window != 0) {
+        platform::postMessage(scene.render->window, platform::MessageKind::Close);
     }
 }
 
@@ -77,7 +76,8 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     reloadIfAsked(scene_, input);
     const int steps = std::exchange(pendingSteps_, 0) + input.wheelNotches;
     if (steps > 0 && storyWaits(scene_) && scene_.readPages.count() > 0) {
-        auto backlog = std::make_unique<BacklogScreen>(quitTaken_, autoMode_, scene_.readPages);
+        auto backlog = std::make_unique<BacklogScreen>(*scene_.render, quitTaken_, autoMode_,
+                                                       scene_.readPages);
         backlog->open(steps, input);
         stack.push(std::move(backlog));
         autoMode_.stand(input, nowMs);
@@ -97,7 +97,8 @@ void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
 }
 
 bool StoryScreen::draw(const std::string& cornerNote) {
-    return renderFrame(scene_, CornerTexts{cornerNote, autoMode_.isOn() ? "Auto" : ""}) != 0;
+    return renderFrame(*scene_.render, scene_,
+                       CornerTexts{cornerNote, autoMode_.isOn() ? "Auto" : ""}) != 0;
 }
 
 }  // namespace tsuzuri

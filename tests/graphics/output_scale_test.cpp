@@ -20,8 +20,8 @@ class OutputScaleTest : public test::HeadlessDeviceTest {
 protected:
     void SetUp() override { startDevice(); }
 
-    static std::uint32_t pixel(int x, int y) {
-        return renderState.frame[static_cast<size_t>(y) * renderState.outputWidth + x];
+    std::uint32_t pixel(int x, int y) const {
+        return render.frame[static_cast<size_t>(y) * render.outputWidth + x];
     }
     static int channel(std::uint32_t color, int shift) { return (color >> shift) & 0xFF; }
 };
@@ -34,19 +34,19 @@ TEST_F(OutputScaleTest, TwiceTheSizeKeepsTheLayoutWithTextOfFinerDetail) {
             *texturePixel(*scene, x, y) = 0xFF000000u | (x * 255 / 799) << 16 | 0x4080u;
         }
     }
-    renderState.sceneTexture = std::move(scene);
+    render.sceneTexture = std::move(scene);
     TextureSlot window = createTexture(800, 140);
     std::fill(window->pixels.begin(), window->pixels.end(), 0xA0102040u);
-    renderState.windowTexture = std::move(window);
-    drawTextPage(
-        "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67 Tsuzuri\\n"
-        "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8");
-    composeFrame(sceneState);
-    const std::vector<std::uint32_t> plain = renderState.frame;
+    render.windowTexture = std::move(window);
+    drawTextPage(render,
+                 "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67 Tsuzuri\\n"
+                 "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8");
+    composeFrame(render, sceneState);
+    const std::vector<std::uint32_t> plain = render.frame;
 
     // The page is drawn again for the new size.
-    ASSERT_TRUE(setOutputSize(1600, 1200));
-    composeFrame(sceneState);
+    ASSERT_TRUE(setOutputSize(render, 1600, 1200));
+    composeFrame(render, sceneState);
     double difference = 0;
     int detailedBlocks = 0;
     for (int y = 0; y < 600; ++y) {
@@ -73,7 +73,7 @@ TEST_F(OutputScaleTest, TwiceTheSizeKeepsTheLayoutWithTextOfFinerDetail) {
 }
 
 TEST_F(OutputScaleTest, FractionalSizeScalesBandAndPicturesOnTheSameGrid) {
-    ASSERT_TRUE(setOutputSize(1067, 800));
+    ASSERT_TRUE(setOutputSize(render, 1067, 800));
     // Left half opaque red, right half transparent bright green: no green may show.
     TextureSlot scene = createTexture(800, 600);
     for (std::uint32_t y = 0; y < 600; ++y) {
@@ -81,10 +81,10 @@ TEST_F(OutputScaleTest, FractionalSizeScalesBandAndPicturesOnTheSameGrid) {
             *texturePixel(*scene, x, y) = x < 400 ? 0xFFFF0000u : 0x0000FF00u;
         }
     }
-    renderState.sceneTexture = std::move(scene);
+    render.sceneTexture = std::move(scene);
     sceneState.choiceHover = 1;
     sceneState.hoverRow = 1;
-    composeFrame(sceneState);
+    composeFrame(render, sceneState);
     const int bandTop = frameToOutput(508, 800, 600);
     const int bandBottom = frameToOutput(538, 800, 600);
     for (int y = 0; y < 800; ++y) {

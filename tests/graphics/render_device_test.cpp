@@ -13,16 +13,20 @@
 namespace tsuzuri {
 namespace {
 
+// The frame the tests draw, shared by the fixture's helpers.
+RenderState render;
+
 class RenderDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::selectBackend(platform::Backend::Headless);
         platform::setHeadlessInput({});
-        ASSERT_TRUE(createMainWindow());
-        ASSERT_EQ(initRenderDevice(platform::systemClock()), S_OK);
+        const platform::WindowHandle window = createMainWindow();
+        ASSERT_NE(window, 0u);
+        ASSERT_EQ(initRenderDevice(render, window, platform::systemClock()), S_OK);
     }
     void TearDown() override {
-        shutdownRenderDevice();
+        shutdownRenderDevice(render);
         unregisterMainWindowClass();
         platform::selectBackend(platform::Backend::Sdl);
     }
@@ -35,52 +39,52 @@ protected:
         return texture;
     }
     static std::uint32_t pixel(int x, int y) {
-        return renderState.frame[static_cast<size_t>(y) * kScreenWidth + x];
+        return render.frame[static_cast<size_t>(y) * kScreenWidth + x];
     }
 };
 
 TEST_F(RenderDeviceTest, FreshDeviceShowsTheClearColourAndAnEmptyTextLayer) {
-    ASSERT_TRUE(renderState.textTexture);
-    EXPECT_EQ(renderState.textTexture->width, 800u);
-    EXPECT_EQ(renderState.textTexture->height, 600u);
-    composeFrame(sceneState);
+    ASSERT_TRUE(render.textTexture);
+    EXPECT_EQ(render.textTexture->width, 800u);
+    EXPECT_EQ(render.textTexture->height, 600u);
+    composeFrame(render, sceneState);
     EXPECT_EQ(pixel(0, 0), kClearColor);
     EXPECT_EQ(pixel(400, 500), kClearColor);
 }
 
 TEST_F(RenderDeviceTest, LayersStackSceneWindowTextBandThenFlash) {
-    renderState.sceneTexture = filled(800, 600, 0xFF204060);
-    renderState.windowTexture = filled(800, 120, 0x80000000);  // half-transparent black, y 240..359
-    *texturePixel(*renderState.textTexture, 10, 300) = 0xFFFFFFFF;
-    composeFrame(sceneState);
+    render.sceneTexture = filled(800, 600, 0xFF204060);
+    render.windowTexture = filled(800, 120, 0x80000000);  // half-transparent black, y 240..359
+    *texturePixel(*render.textTexture, 10, 300) = 0xFFFFFFFF;
+    composeFrame(render, sceneState);
     EXPECT_EQ(pixel(0, 0), 0xFF204060u);
     EXPECT_EQ(pixel(0, 300), 0xFF102030u);  // 0x20 * 127/255 rounds to 0x10
     EXPECT_EQ(pixel(10, 300), 0xFFFFFFFFu);
 
     sceneState.choiceHover = 1;
     sceneState.hoverRow = 2;
-    composeFrame(sceneState);
+    composeFrame(render, sceneState);
     EXPECT_EQ(pixel(5, 537), 0xFF204060u);
     EXPECT_EQ(pixel(5, 538), 0xFFDFBF9Fu);
     EXPECT_EQ(pixel(5, 567), 0xFFDFBF9Fu);
     EXPECT_EQ(pixel(5, 568), 0xFF204060u);
 
-    renderState.flashActive = 1;
-    renderState.flashLevel = 0x30;
-    composeFrame(sceneState);
+    render.flashActive = 1;
+    render.flashLevel = 0x30;
+    composeFrame(render, sceneState);
     EXPECT_EQ(pixel(0, 0), 0xFF507090u);
 }
 
 TEST_F(RenderDeviceTest, HiddenWindowLeavesOutWindowTextAndBand) {
-    renderState.sceneTexture = filled(800, 600, 0xFF204060);
-    renderState.windowTexture = filled(800, 600, 0xFF000000);
-    *texturePixel(*renderState.textTexture, 10, 300) = 0xFFFFFFFF;
+    render.sceneTexture = filled(800, 600, 0xFF204060);
+    render.windowTexture = filled(800, 600, 0xFF000000);
+    *texturePixel(*render.textTexture, 10, 300) = 0xFFFFFFFF;
     sceneState.windowShown = 0;
     sceneState.choiceHover = 1;
     sceneState.hoverRow = 0;
-    renderState.flashActive = 1;
-    renderState.flashLevel = 5;
-    composeFrame(sceneState);
+    render.flashActive = 1;
+    render.flashLevel = 5;
+    composeFrame(render, sceneState);
     // Scene plus flash only: 0x20, 0x40, 0x60 each raised by 5.
     EXPECT_EQ(pixel(10, 300), 0xFF254565u);
     EXPECT_EQ(pixel(0, 480), 0xFF254565u);
@@ -91,10 +95,10 @@ TEST_F(RenderDeviceTest, FlashRunsTwentySevenStepsFromFullWhite) {
     int calls = 0;
     while (true) {
         ++calls;
-        if (stepFlash() == 0) {
+        if (stepFlash(render) == 0) {
             break;
         }
-        levels.push_back(renderState.flashLevel);
+        levels.push_back(render.flashLevel);
         ASSERT_LT(calls, 100);
     }
     EXPECT_EQ(calls, 27);
@@ -102,26 +106,25 @@ TEST_F(RenderDeviceTest, FlashRunsTwentySevenStepsFromFullWhite) {
     EXPECT_EQ(levels.front(), 255);
     EXPECT_EQ(levels[1], 245);
     EXPECT_EQ(levels.back(), 5);
-    EXPECT_EQ(renderState.flashActive, 0);
-    EXPECT_EQ(renderState.flashLevel, 0);
+    EXPECT_EQ(render.flashActive, 0);
+    EXPECT_EQ(render.flashLevel, 0);
 
-    stepFlash();
-    composeFrame(sceneState);
+    stepFlash(render);
+    composeFrame(render, sceneState);
     EXPECT_EQ(pixel(0, 0), 0xFFFFFFFFu) << "the first flash frame is all white";
 }
 
 TEST_F(RenderDeviceTest, ClearTextLayerMakesEveryPixelTransparent) {
-    std::fill(renderState.textTexture->pixels.begin(), renderState.textTexture->pixels.end(),
-              0xFFFFFFFFu);
-    EXPECT_EQ(clearTextLayer(), S_OK);
-    for (std::uint32_t value : renderState.textTexture->pixels) {
+    std::fill(render.textTexture->pixels.begin(), render.textTexture->pixels.end(), 0xFFFFFFFFu);
+    EXPECT_EQ(clearTextLayer(render), S_OK);
+    for (std::uint32_t value : render.textTexture->pixels) {
         ASSERT_EQ(value, 0u);
     }
 }
 
 TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
-    renderState.sceneTexture = filled(2, 2, 0xFF123456);
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    render.sceneTexture = filled(2, 2, 0xFF123456);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     const platform::CapturedFrame& frame = platform::headlessLastFrame();
     ASSERT_EQ(frame.width, 800);
     EXPECT_EQ(frame.pixels[static_cast<size_t>(299) * 800 + 399], 0xFF123456u);
@@ -129,26 +132,26 @@ TEST_F(RenderDeviceTest, RenderFramePresentsTheComposedFrame) {
 }
 
 TEST_F(RenderDeviceTest, UnchangedFramesAreNotComposedOrPresentedAgain) {
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 1u);
 
-    clearTextLayer();  // the text layer was written
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    clearTextLayer(render);  // the text layer was written
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
 
     sceneState.windowShown = 0;
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 3u);
 
-    stepFlash();
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
-    stepFlash();
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    stepFlash(render);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
+    stepFlash(render);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 5u) << "every flash level is shown";
 
-    renderState.sceneTexture = filled(4, 4, 0xFF000000);
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    render.sceneTexture = filled(4, 4, 0xFF000000);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 6u);
     EXPECT_EQ(platform::headlessLastFrame().pixels[static_cast<size_t>(300) * 800 + 400],
               0xFFF5F5F5u)
@@ -156,9 +159,9 @@ TEST_F(RenderDeviceTest, UnchangedFramesAreNotComposedOrPresentedAgain) {
 }
 
 TEST_F(RenderDeviceTest, ACornerTextShowsOverTheFrameAndGoesWithItsOwner) {
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     const std::vector<std::uint32_t> plain = platform::headlessLastFrame().pixels;
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{"Muted", "Auto"}), 1);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{"Muted", "Auto"}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 2u);
     const std::vector<std::uint32_t>& noted = platform::headlessLastFrame().pixels;
     EXPECT_NE(noted[static_cast<size_t>(15) * 800 + 785],
@@ -166,9 +169,9 @@ TEST_F(RenderDeviceTest, ACornerTextShowsOverTheFrameAndGoesWithItsOwner) {
         << "the note's box at the top right";
     EXPECT_NE(noted[static_cast<size_t>(15) * 800 + 15], plain[static_cast<size_t>(15) * 800 + 15])
         << "the mark's box at the top left";
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{"Muted", "Auto"}), 1);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{"Muted", "Auto"}), 1);
     EXPECT_EQ(platform::headlessPresentedFrames(), 2u) << "the same texts: nothing new to show";
-    EXPECT_EQ(renderFrame(sceneState, CornerTexts{}), 1);
+    EXPECT_EQ(renderFrame(render, sceneState, CornerTexts{}), 1);
     EXPECT_EQ(platform::headlessLastFrame().pixels, plain);
 }
 

@@ -22,13 +22,17 @@
 namespace tsuzuri {
 namespace {
 
+// The frame whose text layer the tests draw, shared by the fixture's helpers.
+RenderState render;
+
 class TextLayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::selectBackend(platform::Backend::Headless);
         platform::setHeadlessInput({});
-        ASSERT_TRUE(createMainWindow());
-        const Status status = initRenderDevice(platform::systemClock());
+        const platform::WindowHandle window = createMainWindow();
+        ASSERT_NE(window, 0u);
+        const Status status = initRenderDevice(render, window, platform::systemClock());
         if (status == E_NO_TEXT_FONT) {
             GTEST_SKIP() << "no Japanese font installed (tools/install-deps.sh installs "
                             "fonts-ipafont-gothic)";
@@ -37,16 +41,16 @@ protected:
     }
     void TearDown() override {
         setGlyphCacheEnabled(true);
-        shutdownRenderDevice();
+        shutdownRenderDevice(render);
         unregisterMainWindowClass();
         platform::selectBackend(platform::Backend::Sdl);
     }
 
-    static std::uint32_t at(int x, int y) { return *texturePixel(*renderState.textTexture, x, y); }
+    static std::uint32_t at(int x, int y) { return *texturePixel(*render.textTexture, x, y); }
 
     static void draw(const std::string& page) {
-        ASSERT_EQ(clearTextLayer(), S_OK);
-        drawTextPage(page.c_str());
+        ASSERT_EQ(clearTextLayer(render), S_OK);
+        drawTextPage(render, page.c_str());
     }
 
     // Whether any body (white) pixel lies in the column band [x0, x1) of the line starting at
@@ -74,7 +78,7 @@ protected:
         return columns;
     }
     static bool layerIsEmpty() {
-        for (std::uint32_t pixel : renderState.textTexture->pixels) {
+        for (std::uint32_t pixel : render.textTexture->pixels) {
             if (pixel != 0) {
                 return false;
             }
@@ -219,19 +223,19 @@ TEST_F(TextLayerTest, BodyIsWhiteOverBlackOutlineAcrossNeighbours) {
     const std::vector<std::uint32_t> expected =
         referencePage({{20, 480}, {33, 480}, {46, 480}, {72, 480}, {20, 510}, {33, 510}},
                       {'H', 'i', 0x955C, 'W', 'A', 'B'}, false);
-    ASSERT_EQ(renderState.textTexture->pixels.size(), expected.size());
+    ASSERT_EQ(render.textTexture->pixels.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        ASSERT_EQ(renderState.textTexture->pixels[i], expected[i])
+        ASSERT_EQ(render.textTexture->pixels[i], expected[i])
             << "pixel " << i % 800 << "," << i / 800;
     }
 }
 
 TEST_F(TextLayerTest, SkippingDrawsOnlyTheDiagonalOutline) {
-    ASSERT_EQ(clearTextLayer(), S_OK);
-    drawTextPage("MW", true);
+    ASSERT_EQ(clearTextLayer(render), S_OK);
+    drawTextPage(render, "MW", true);
     const std::vector<std::uint32_t> expected =
         referencePage({{20, 480}, {33, 480}}, {'M', 'W'}, true);
-    const PixelVector& pixels = renderState.textTexture->pixels;
+    const PixelVector& pixels = render.textTexture->pixels;
     EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin(), pixels.end()), expected);
 }
 
@@ -240,10 +244,10 @@ TEST_F(TextLayerTest, CachedGlyphsDrawExactlyWhatFreshOnesDo) {
         "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD Tsuzuri \x95\\\x8E\xA6\\n12345";
     draw(page);
     draw(page);  // now from the cache
-    const PixelVector cached = renderState.textTexture->pixels;
+    const PixelVector cached = render.textTexture->pixels;
     setGlyphCacheEnabled(false);
     draw(page);
-    EXPECT_EQ(renderState.textTexture->pixels, cached);
+    EXPECT_EQ(render.textTexture->pixels, cached);
 }
 
 TEST_F(TextLayerTest, FontSearchedAheadIsTheFaceFoundOnDemand) {
@@ -260,9 +264,9 @@ TEST_F(TextLayerTest, FontSearchedAheadIsTheFaceFoundOnDemand) {
 // rasteriser and settings recorded beside it (TSUZURI_UPDATE_GOLDEN=1 remakes both).
 void expectGolden(const std::string& name, const std::string& page) {
     const std::filesystem::path folder = TSUZURI_GOLDEN_DIR;
-    ASSERT_EQ(clearTextLayer(), S_OK);
-    drawTextPage(page.c_str());
-    const PixelVector& pixels = renderState.textTexture->pixels;
+    ASSERT_EQ(clearTextLayer(render), S_OK);
+    drawTextPage(render, page.c_str());
+    const PixelVector& pixels = render.textTexture->pixels;
     test::RgbaImage image{800, 600, {pixels.begin(), pixels.end()}};
     if (std::getenv("TSUZURI_UPDATE_GOLDEN") != nullptr) {
         ASSERT_TRUE(test::writePng(folder / (name + ".png"), image));

@@ -128,14 +128,14 @@ TEST_F(InterpreterTest, SkipKeyTurnsOnePagePerPassAndStartsNoFlashOrSequence) {
     EXPECT_EQ(calls.take(),
               (Calls{"clearTextLayer", "drawTextPage One", "SoundStop 0", "clearCueTrack 0"}));
 
-    renderState.flashActive = 1;  // a flash still fading from before
-    renderState.flashLevel = 100;
+    render.flashActive = 1;  // a flash still fading from before
+    render.flashLevel = 100;
     step(kSkip);
     EXPECT_EQ(currentLine(), 5);
     EXPECT_EQ(calls.take(), (Calls{"clearCueTrack 0", "clearCueTrack 1", "clearTextLayer",
                                    "drawTextPage Two", "SoundStop 0", "clearCueTrack 0"}));
-    EXPECT_EQ(renderState.flashActive, 0);
-    EXPECT_EQ(renderState.flashLevel, 0);
+    EXPECT_EQ(render.flashActive, 0);
+    EXPECT_EQ(render.flashLevel, 0);
     EXPECT_TRUE(cueTracks[0].cues.empty());
     EXPECT_TRUE(cueTracks[1].cues.empty());
 
@@ -161,8 +161,8 @@ TEST_F(InterpreterTest, FlashHoldsTheStoryForTwentySevenPassesUnlessSkipped) {
     EXPECT_EQ(flashCalls.front(), "clearTextLayer");
     EXPECT_EQ(flashCalls[1], "stepFlash -> 1");
     EXPECT_EQ(flashCalls.back(), "stepFlash -> 0");
-    EXPECT_EQ(renderState.flashActive, 0);
-    EXPECT_EQ(renderState.flashLevel, 0);
+    EXPECT_EQ(render.flashActive, 0);
+    EXPECT_EQ(render.flashLevel, 0);
     EXPECT_EQ(sceneState.textDirty, 1);
     step();
     EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage After"}))
@@ -173,12 +173,12 @@ TEST_F(InterpreterTest, FlashHoldsTheStoryForTwentySevenPassesUnlessSkipped) {
     for (int i = 0; i < 5; ++i) {
         step();
     }
-    EXPECT_EQ(renderState.flashActive, 1);
-    EXPECT_EQ(renderState.flashLevel, 215);
+    EXPECT_EQ(render.flashActive, 1);
+    EXPECT_EQ(render.flashLevel, 215);
     calls.take();
     step(kSkip);
-    EXPECT_EQ(renderState.flashActive, 0);
-    EXPECT_EQ(renderState.flashLevel, 0);
+    EXPECT_EQ(render.flashActive, 0);
+    EXPECT_EQ(render.flashLevel, 0);
     EXPECT_EQ(calls.take(),
               (Calls{"clearTextLayer", "drawTextPage After", "SoundStop 0", "clearCueTrack 0"}));
     EXPECT_TRUE(isSceneFinished(sceneState));
@@ -249,6 +249,7 @@ TEST_F(InterpreterTest, LinesWhoseMediaFailBecomePagesForGood) {
     for (const BrokenLine& broken : cases) {
         SCOPED_TRACE(broken.line);
         sceneState = SceneState{};
+        sceneState.render = &render;
         writeSound("gone.wav");
         game.write(broken.file, "x");
         setScript({"\\\\top", broken.line, "\\top"});

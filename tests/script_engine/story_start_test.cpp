@@ -98,6 +98,7 @@ TEST_F(StoryStartTest, APlaceKeepsWhatLastsOfTheSceneAndStartsFromIt) {
 
     // A new run: the scene comes back before the first step draws the page.
     sceneState = SceneState{};
+    sceneState.render = &render;
     calls.take();
     std::string problem;
     ASSERT_TRUE(startStoryAtPlace(sceneState, *place, problem)) << problem;

@@ -68,9 +68,8 @@ class ConversionQualityTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::selectBackend(platform::Backend::Headless);
-        mainWindow = 1;
         SoundUseOutputDevice(false);
-        ASSERT_EQ(SoundInit(platform::systemClock()), S_OK);
+        ASSERT_EQ(SoundInit(1, platform::systemClock()), S_OK);
         fakeNow = 1000;
         setMixerClock(&fakeClock);
         setMixTap(keepMix);
@@ -80,7 +79,6 @@ protected:
         SoundShutdown();
         setMixerClock(nullptr);
         SoundUseOutputDevice(true);
-        mainWindow = 0;
         platform::selectBackend(platform::Backend::Sdl);
     }
 

@@ -89,7 +89,7 @@ TEST_F(SoundLayerTest, IdsCountFromOneSkipFailuresAndAreNeverReused) {
 
     // A new run numbers afresh.
     SoundShutdown();
-    ASSERT_EQ(SoundInit(platform::systemClock()), S_OK);
+    ASSERT_EQ(SoundInit(1, platform::systemClock()), S_OK);
     EXPECT_EQ(load("a.wav", shortSound()), 1);
 }
 
@@ -141,8 +141,7 @@ TEST_F(SoundLayerTest, FormatsTheOutputCannotTakeAreReportedAndUseNoId) {
 }
 
 TEST_F(SoundLayerTest, InitNeedsTheMainWindow) {
-    mainWindow = 0;
-    EXPECT_EQ(SoundInit(platform::systemClock()), E_FAIL);
+    EXPECT_EQ(SoundInit(0, platform::systemClock()), E_FAIL);
 }
 
 TEST_F(SoundLayerTest, WithoutAnyOutputThePlayerGoesOnSilently) {

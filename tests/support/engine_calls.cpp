@@ -7,6 +7,7 @@
 
 #include "common/game_path.h"
 #include "common/status.h"
+#include "graphics/render_device.h"
 #include "sound/sound_layer.h"
 
 // The linker sends every call of a wrapped function to __wrap_NAME and makes __real_NAME the
@@ -60,7 +61,7 @@ std::string describe(const GamePath& path) {
 
 }  // namespace
 
-Status wrap_showScenePicture(const GamePath& path) {
+Status wrap_showScenePicture(RenderState& render, const GamePath& path) {
     return record(
         "showScenePicture " + describe(path),
         [&] {
@@ -72,20 +73,22 @@ Status wrap_showScenePicture(const GamePath& path) {
             if (fake) {
                 return gameFileExists(path) ? S_OK : E_FAIL;
             }
-            return real_showScenePicture(path);
+            return real_showScenePicture(render, path);
         },
         nothing);
 }
-std::int32_t wrap_stepFlash() {
-    return record("stepFlash", real_stepFlash, arrow);
+std::int32_t wrap_stepFlash(RenderState& render) {
+    return record(
+        "stepFlash", [&] { return real_stepFlash(render); }, arrow);
 }
-Status wrap_clearTextLayer() {
-    return record("clearTextLayer", real_clearTextLayer, nothing);
+Status wrap_clearTextLayer(RenderState& render) {
+    return record(
+        "clearTextLayer", [&] { return real_clearTextLayer(render); }, nothing);
 }
-Status wrap_drawTextPage(const char* text, bool skipping) {
+Status wrap_drawTextPage(RenderState& render, const char* text, bool skipping) {
     return record(
         std::string("drawTextPage ") + (text != nullptr ? text : "(null)"),
-        [&] { return real_drawTextPage(text, skipping); }, nothing);
+        [&] { return real_drawTextPage(render, text, skipping); }, nothing);
 }
 SoundId wrap_SoundLoad(const GamePath& path) {
     return record(

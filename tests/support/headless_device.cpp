@@ -10,8 +10,10 @@ void HeadlessDeviceTest::startDevice(platform::ScriptedInput input, int windowSc
     platform::selectBackend(platform::Backend::Headless);
     platform::setHeadlessInput(std::move(input));
     started_ = true;
-    ASSERT_TRUE(createMainWindow(windowScale));
-    const Status status = initRenderDevice(platform::systemClock());
+    sceneState.render = &render;
+    const platform::WindowHandle window = createMainWindow(windowScale);
+    ASSERT_NE(window, 0u);
+    const Status status = initRenderDevice(render, window, platform::systemClock());
     if (status == E_NO_TEXT_FONT) {
         GTEST_SKIP() << "no Japanese font installed (tools/install-deps.sh installs "
                         "fonts-ipafont-gothic)";
@@ -24,7 +26,7 @@ void HeadlessDeviceTest::stopDevice() {
         return;
     }
     started_ = false;
-    shutdownRenderDevice();
+    shutdownRenderDevice(render);
     unregisterMainWindowClass();
     platform::selectBackend(platform::Backend::Sdl);
 }

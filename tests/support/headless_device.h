@@ -18,7 +18,8 @@ protected:
     void stopDevice();
     void TearDown() override { stopDevice(); }
 
-    // The test's own story record, for the frame to show.
+    // The test's own frame, and story record for the frame to show (drawing into it).
+    RenderState render;
     SceneState sceneState;
 
 private:

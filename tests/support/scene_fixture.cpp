@@ -27,10 +27,12 @@ void clearTracks() {
 void SceneTest::SetUp() {
     platform::selectBackend(platform::Backend::Headless);
     platform::setHeadlessInput({});
-    ASSERT_TRUE(createMainWindow());
+    sceneState.render = &render;
+    render.window = createMainWindow();
+    ASSERT_NE(render.window, 0u);
     ASSERT_EQ(sound.start("dummy"), S_OK);
-    renderState.flashActive = 0;
-    renderState.flashLevel = 0;
+    render.flashActive = 0;
+    render.flashLevel = 0;
     clearTracks();
     calls.setGameFolder(game.path());
     calls.fakePictures(true);
@@ -42,8 +44,8 @@ void SceneTest::TearDown() {
     sceneState.clock = &platform::systemClock();
     clearTracks();
     clearScript(sceneState);
-    renderState.flashActive = 0;
-    renderState.flashLevel = 0;
+    render.flashActive = 0;
+    render.flashLevel = 0;
     sound.stop();
     unregisterMainWindowClass();
     platform::selectBackend(platform::Backend::Sdl);
@@ -85,7 +87,7 @@ void SceneTest::step(Keys keys) {
     input.clickReleased = keys.advance;
     input.toggleReleased = keys.toggle;
     input.skipHeld = keys.skip;
-    input.pointerKnown = platform::getCursorFramePos(mainWindow, input.pointerX, input.pointerY);
+    input.pointerKnown = platform::getCursorFramePos(render.window, input.pointerX, input.pointerY);
     stepScene(sceneState, input);
 }
 

@@ -56,6 +56,7 @@ protected:
     int currentLine() const;
 
     TempFolder game;
+    RenderState render;     // the frame the story draws into (no device: pictures are faked)
     SceneState sceneState;  // the story the test steps
     ScopedSound sound;
     EngineCallLog calls;

@@ -1,10 +1,13 @@
 #include "support/scoped_sound.h"
 
-#include "platform/main_window.h"
 #include "platform/platform.h"
 #include "sound/sound_layer.h"
 
 namespace tsuzuri::test {
+
+namespace {
+constexpr platform::WindowHandle kStandInWindow = 1;
+}  // namespace
 
 Status ScopedSound::start(const char* driver, const char* diskFile) {
     stop();
@@ -14,11 +17,8 @@ Status ScopedSound::start(const char* driver, const char* diskFile) {
     if (diskFile != nullptr) {
         env_->set("SDL_DISKAUDIOFILE", diskFile);
     }
-    standInWindow_ = mainWindow == 0;
-    if (standInWindow_) {
-        mainWindow = 1;
-    }
-    return SoundInit(platform::systemClock());
+    // The sound layer asks for a window only to know one exists; any handle stands in.
+    return SoundInit(kStandInWindow, platform::systemClock());
 }
 
 void ScopedSound::stop() {
@@ -27,10 +27,6 @@ void ScopedSound::stop() {
     }
     started_ = false;
     SoundShutdown();
-    if (standInWindow_) {
-        mainWindow = 0;
-        standInWindow_ = false;
-    }
     env_.reset();
 }
 

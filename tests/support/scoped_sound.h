@@ -26,7 +26,6 @@ public:
 
 private:
     bool started_ = false;
-    bool standInWindow_ = false;
     std::optional<ScopedEnv> env_;
 };
 

@@ -88,9 +88,9 @@ TEST_F(ChooserRunTest, KeysPickTheHighlightedFileAndTheDirectoryStays) {
     }
     std::error_code error;
     const fs::path before = fs::current_path(error);
-    EXPECT_EQ(
-        chooseInWindow(folder.path() / "script", ChooserKind::ScriptFile, platform::systemClock()),
-        folder.path() / "script" / "b.txt");
+    EXPECT_EQ(chooseInWindow(folder.path() / "script", ChooserKind::ScriptFile, render,
+                             platform::systemClock()),
+              folder.path() / "script" / "b.txt");
     EXPECT_EQ(fs::current_path(error), before);
     EXPECT_TRUE(rowLit(1));
     EXPECT_FALSE(rowLit(0));
@@ -109,9 +109,9 @@ TEST_F(ChooserRunTest, PointerHighlightsAndClicksWheelScrollsEscapeCancels) {
     if (IsSkipped() || HasFatalFailure()) {
         return;
     }
-    EXPECT_EQ(
-        chooseInWindow(folder.path() / "script", ChooserKind::ScriptFile, platform::systemClock()),
-        folder.path() / "script" / "111.txt");
+    EXPECT_EQ(chooseInWindow(folder.path() / "script", ChooserKind::ScriptFile, render,
+                             platform::systemClock()),
+              folder.path() / "script" / "111.txt");
     EXPECT_TRUE(rowLit(2));
     stopDevice();
 
@@ -121,9 +121,9 @@ TEST_F(ChooserRunTest, PointerHighlightsAndClicksWheelScrollsEscapeCancels) {
     if (IsSkipped() || HasFatalFailure()) {
         return;
     }
-    EXPECT_EQ(
-        chooseInWindow(folder.path() / "script", ChooserKind::ScriptFile, platform::systemClock()),
-        std::nullopt);
+    EXPECT_EQ(chooseInWindow(folder.path() / "script", ChooserKind::ScriptFile, render,
+                             platform::systemClock()),
+              std::nullopt);
 }
 
 }  // namespace

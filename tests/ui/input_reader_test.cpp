@@ -27,7 +27,8 @@ protected:
         std::string error;
         ASSERT_TRUE(platform::parseScriptedInput(script, "test", input, error)) << error;
         platform::setHeadlessInput(input);
-        ASSERT_TRUE(createMainWindow());
+        window = createMainWindow();
+        ASSERT_NE(window, 0u);
     }
 
     // One idle pass: gather events (keeping the presses they announce), then sample.
@@ -38,9 +39,10 @@ protected:
                 presses.push_back(press.action);
             }
         }
-        return storyInputOf(reader.sample(mainWindow));
+        return storyInputOf(reader.sample(window));
     }
 
+    platform::WindowHandle window = 0;
     InputReader reader;
     std::vector<Action> presses;
 };
@@ -115,10 +117,10 @@ TEST_F(InputReaderTest, WheelNotchesArriveWithTheirPass) {
     platform::Message message;
     while (platform::peekMessage(message)) {
     }
-    EXPECT_EQ(reader.sample(mainWindow).wheelNotches, 2);
+    EXPECT_EQ(reader.sample(window).wheelNotches, 2);
     while (platform::peekMessage(message)) {
     }
-    EXPECT_EQ(reader.sample(mainWindow).wheelNotches, -1);
+    EXPECT_EQ(reader.sample(window).wheelNotches, -1);
 }
 
 TEST(KeymapTest, EveryActionHasAKeyAndAKeyMayGiveSeveral) {

@@ -1,7 +1,0 @@
-#include "platform/main_window.h"
-
-namespace tsuzuri {
-
-platform::WindowHandle mainWindow = 0;
-
-}  // namespace tsuzuri
