@@ -19,7 +19,7 @@ void releaseFileBuffer(FileBuffer& buffer) {
 namespace {
 
 // Opens a native path as OpenFile does.
-bool openNativeFile(OpenFile& file, const std::filesystem::path& path, std::int32_t maxBytes) {
+bool openNativeFile(OpenFile& file, const std::filesystem::path& path, std::int64_t maxBytes) {
     file = OpenFile{};
     // Non-blocking so that a FIFO put where a file should be cannot stall the player; the
     // type is checked on the open descriptor, so nothing can swap the file in between.
@@ -66,7 +66,7 @@ OpenFile::~OpenFile() {
     }
 }
 
-bool openGameFile(OpenFile& file, const GamePath& path, std::int32_t maxBytes) {
+bool openGameFile(OpenFile& file, const GamePath& path, std::int64_t maxBytes) {
     std::optional<std::filesystem::path> found = resolveGameFile(path);
     if (!found) {
         file = OpenFile{};

@@ -50,7 +50,7 @@ struct OpenFile {
 
 // Opens the regular file the game path names, of at most `maxBytes`. Answers false (and leaves
 // `file` closed) when it is missing, not a regular file, unreadable or larger.
-bool openGameFile(OpenFile& file, const GamePath& path, std::int32_t maxBytes = kMaxGameFileBytes);
+bool openGameFile(OpenFile& file, const GamePath& path, std::int64_t maxBytes = kMaxGameFileBytes);
 
 // Reads up to `bytes` bytes from `offset` on; answers how many were read (fewer at the end of
 // the file, or when it shrank meanwhile; 0 on an error).

@@ -151,22 +151,37 @@ void drainInbox(Engine& e, bool tryOnly) {
 
 // Adds `count` frames of the voice from `position` on to `sum` (interleaved stereo).
 void addFrames(Voice& voice, std::uint32_t position, std::int32_t* sum, int count) {
-    const std::uint32_t loaded = voice.loadedFrames.load(std::memory_order_acquire);
+    if (!voice.stream.ring.empty()) {
+        // The frames this call reads start about here (less the resampler's lead-in); those
+        // before may make room for the ones ahead.
+        const std::uint64_t source =
+            voice.resampler ? std::uint64_t{position} * voice.sourceFrames / voice.frameCount
+                            : position;
+        voice.stream.neededFrom.store(
+            static_cast<std::uint32_t>(source > kStreamReadMargin ? source - kStreamReadMargin : 0),
+            std::memory_order_release);
+    }
+    const FrameSnapshot frames(voice.samples, voice.loadedFrames.load(std::memory_order_acquire),
+                               voice.stream);
     if (voice.resampler) {
-        const ResamplerSource source{voice.samples.data(), voice.sourceFrames,
-                                     std::min(loaded, voice.sourceFrames), voice.frameCount,
+        const ResamplerSource source{&frames, voice.sourceFrames, voice.frameCount,
                                      voice.mix.looping};
         mixResampled(*voice.resampler, source, position, sum, count);
         return;
     }
-    if (position >= loaded) {
-        return;
-    }
-    const std::int16_t* from = voice.samples.data() + std::size_t{position} * kChannels;
-    const int present = static_cast<int>(
-        std::min<std::uint32_t>(static_cast<std::uint32_t>(count), loaded - position));
-    for (int i = 0; i < present * kChannels; ++i) {
-        sum[i] += from[i];
+    while (count > 0) {
+        const std::uint32_t run =
+            std::min<std::uint32_t>(frames.runAt(position), static_cast<std::uint32_t>(count));
+        if (run == 0) {
+            return;  // not read (yet), or read no further: silence
+        }
+        const std::int16_t* from = frames.at(position);
+        for (std::uint32_t i = 0; i < run * kChannels; ++i) {
+            sum[i] += from[i];
+        }
+        sum += std::size_t{run} * kChannels;
+        position += run;
+        count -= static_cast<int>(run);
     }
 }
 

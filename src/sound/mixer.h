@@ -25,6 +25,7 @@
 
 #include "common/clock.h"
 #include "platform/audio.h"
+#include "sound/voice_frames.h"
 #include "sound/voice_resampler.h"
 
 namespace tsuzuri {
@@ -64,16 +65,18 @@ struct VoiceCourse {
 };
 
 struct Voice {
-    // Interleaved 16-bit stereo frames; fixed once the voice is hooked.
+    // Interleaved 16-bit stereo frames held for good: all of a short voice, the head of a long
+    // one (whose other frames come through `stream`); fixed once the voice is hooked.
     std::vector<std::int16_t> samples;
     std::uint32_t frameCount = 0;  // the voice's length in output frames
     // Set when the samples are at another rate than the output's: they are converted while
-    // they play, and `samples` holds `sourceFrames` frames at that rate.
+    // they play, and the voice has `sourceFrames` frames at that rate.
     VoiceResamplerPtr resampler;
     std::uint32_t sourceFrames = 0;
-    // How many of the frames in `samples` have been read so far (a large sound is read while
-    // it already plays); those beyond are silence to the mixer. Only ever grows.
+    // How many of the frames in `samples` have been read so far; those beyond are silence to
+    // the mixer. Only ever grows.
     std::atomic<std::uint32_t> loadedFrames{std::numeric_limits<std::uint32_t>::max()};
+    VoiceStream stream;  // the frames after the head of a long voice
     VoiceMix mix;        // the mixing side's
     VoiceCourse course;  // the control side's
     // Set by the mixing side once it has let go of a retired voice for good.

@@ -1,7 +1,8 @@
-// Reading the samples of a large sound off the main thread. A line that starts three minutes
-// of music must not hold the story while tens of megabytes are read: the sound layer reads and
-// converts the first part itself, and this loader reads the rest, in order, while the sound
-// already plays (the mixer hears only the frames read so far).
+// Reading the samples of a long sound off the main thread. A line that starts thirty minutes of
+// music must not hold the story while the file is read, nor hold it all in memory: the sound
+// layer reads the head itself (the first frames, kept for good), and this loader keeps the
+// voice's stream window (voice_frames.h) filled from the file ahead of where the voice plays,
+// for as long as the voice lives. A read that fails leaves the rest of the sound silent.
 #pragma once
 
 #include <cstdint>
@@ -12,20 +13,22 @@
 
 namespace tsuzuri {
 
-// Reads and converts the voice's next frames, at most `count`, from `file`, whose sample data
-// in `format` begins at `dataOffset`, raising voice.loadedFrames. Answers false once the file
-// has nothing more to give (it ended early, or could not be read).
+// The frames of the stream window of a long sound, and the most the window holds at once.
+constexpr std::uint32_t kStreamRingFrames = 256 * 1024;
+
+// Reads and converts the voice's next frames into its held samples, at most `count`, from
+// `file`, whose sample data in `format` begins at `dataOffset`, raising voice.loadedFrames.
+// Answers false once the file has nothing more to give (it ended early, or could not be read).
 bool readSampleFrames(Voice& voice, const OpenFile& file, std::uint64_t dataOffset,
                       const platform::PcmFormat& format, std::uint32_t count);
 
-// Reads frames [voice.loadedFrames, total) of the voice's samples from `file`, whose sample
-// data in `format` begins at `dataOffset` (the frame numbers count from there), converting
-// them into the voice's samples and raising voice.loadedFrames as it goes. A file that ends
-// early leaves the rest silent. The voice must stay alive until the load ends or is cancelled.
+// Keeps the stream window of the voice (whose ring is made) filled with its frames after the
+// held ones, read from `file`, whose sample data in `format` begins at `dataOffset` and holds
+// `totalFrames` frames. The voice must stay alive until cancelSampleLoad.
 void queueSampleLoad(Voice& voice, OpenFile file, std::uint64_t dataOffset,
                      const platform::PcmFormat& format, std::uint32_t totalFrames);
 
-// Stops reading into the voice, waiting for a part in progress; harmless when none.
+// Stops reading into the voice, waiting for a read in progress; harmless when none.
 void cancelSampleLoad(Voice& voice);
 
 // Cancels every load and ends the loader's thread.

@@ -1,6 +1,7 @@
-// The sound layer over the mixer. Each sound is a voice of its own holding all its samples,
-// converted once at load into the output's sample format and channels; a sound at another rate
-// is converted to the output rate while it plays.
+// The sound layer over the mixer. Each sound is a voice of its own holding its samples (all of
+// a short sound, the first seconds of a long one, whose rest is read as it plays), converted
+// into the output's sample format and channels; a sound at another rate is converted to the
+// output rate while it plays.
 #include "sound/sound_layer.h"
 
 #include <algorithm>
@@ -30,10 +31,10 @@ constexpr char kBufferFailedText[] =
     "\x83Z\x83J\x83\x93\x83_\x83\x8A\x83o\x83"
     "b\x83t\x83@\x81[\x8D\xEC\x90\xAC\x8E\xB8\x94s";
 
-// The largest sample data one sound may hold: the buffer limit of common sound devices.
-constexpr std::uint32_t kMaxDataBytes = 0x0FFFFFFF;
-// The most output frames one sound may convert into: about 93 minutes, 1 GiB of samples.
-constexpr std::uint64_t kMaxConvertedFrames = std::uint64_t{1} << 28;
+// The largest sample data one sound may hold: what a WAV file's 32-bit chunk sizes allow.
+constexpr std::uint32_t kMaxDataBytes = 0x7FFFFFFF;
+// The most output frames one sound may play (its play position is 32 bits): about 24 hours.
+constexpr std::uint64_t kMaxConvertedFrames = 0xFFFFFFFFu;
 
 struct SoundRecord {
     std::unique_ptr<Voice> buffer;
@@ -54,8 +55,9 @@ bool masterMuted = false;
 // Bytes read for the header: enough for any header the reader accepts (the data chunk's header
 // can stand up to 64 KiB in).
 constexpr std::size_t kHeadBytes = 96 * 1024;
-// The frames the sound layer converts itself before answering; the rest of a longer sound is
-// read by the sample loader while the sound plays. A megabyte is read in a few milliseconds.
+// The frames the sound layer reads and converts itself before answering, and holds for good: a
+// longer sound's rest is read by the sample loader as it plays. A megabyte is read in a few
+// milliseconds.
 constexpr std::uint32_t kFramesReadAtOnce = 256 * 1024;
 
 platform::PcmFormat pcmFormatOf(const WaveFormat& wave) {
@@ -64,7 +66,8 @@ platform::PcmFormat pcmFormatOf(const WaveFormat& wave) {
 
 // Opens the file and reads and checks its header. Answers why the file is refused, or null.
 const char* openSound(const GamePath& path, OpenFile& file, WavLayout& layout) {
-    if (!openGameFile(file, path)) {
+    // Only the header and the samples are read, a part at a time: any size of file will do.
+    if (!openGameFile(file, path, std::numeric_limits<std::int64_t>::max())) {
         return "cannot be read";
     }
     std::vector<std::uint8_t> head(
@@ -119,16 +122,20 @@ std::unique_ptr<Voice> makeVoice(const WavLayout& layout, const OpenFile& file, 
     const std::uint32_t frames = layout.dataLength / wave.nBlockAlign;
     const std::uint64_t outputFrames = platform::convertedFrameCount(format, frames);
     auto voice = std::make_unique<Voice>();
+    const std::uint32_t held = std::min(frames, kFramesReadAtOnce);
     try {
-        voice->samples.resize(std::size_t{frames} * platform::kOutputChannels);
+        voice->samples.resize(std::size_t{held} * platform::kOutputChannels);
+        if (held < frames) {
+            voice->stream.ring.resize(std::size_t{kStreamRingFrames} * platform::kOutputChannels);
+            voice->stream.ringFrames = kStreamRingFrames;
+            voice->stream.window.store(VoiceStream::pack(held, held), std::memory_order_relaxed);
+        }
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
     // A file that shrank since its header was read plays what is left of it.
-    const std::uint32_t first = std::min(frames, kFramesReadAtOnce);
     voice->loadedFrames.store(0, std::memory_order_relaxed);
-    readSampleFrames(*voice, file, layout.dataOffset, format, first);
-    loadRest = voice->loadedFrames.load(std::memory_order_relaxed) == first && first < frames;
+    loadRest = readSampleFrames(*voice, file, layout.dataOffset, format, held) && held < frames;
     voice->frameCount = static_cast<std::uint32_t>(outputFrames);
     if (wave.nSamplesPerSec != platform::kOutputRate) {
         voice->resampler = makeVoiceResampler(wave.nSamplesPerSec);

@@ -76,11 +76,13 @@ void readFrame(const ResamplerSource& source, std::int64_t index, float* out) {
             index += frames;
         }
     }
-    if (index < 0 || index >= static_cast<std::int64_t>(source.loadedFrames)) {
+    const std::int16_t* frame = index < 0 || index >= frames
+                                    ? nullptr
+                                    : source.frames->at(static_cast<std::uint32_t>(index));
+    if (frame == nullptr) {
         out[0] = out[1] = 0.0f;  // before a one-shot, after it, or not read yet
         return;
     }
-    const std::int16_t* frame = source.frames + index * kChannels;
     out[0] = static_cast<float>(frame[0]) * (1.0f / 32768.0f);
     out[1] = static_cast<float>(frame[1]) * (1.0f / 32768.0f);
 }

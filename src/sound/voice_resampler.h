@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "sound/voice_frames.h"
+
 namespace tsuzuri {
 
 struct VoiceResampler;
@@ -18,12 +20,11 @@ using VoiceResamplerPtr = std::unique_ptr<VoiceResampler, VoiceResamplerDeleter>
 // A resampler from `sourceRate` to the output rate, or null when one cannot be made.
 VoiceResamplerPtr makeVoiceResampler(std::uint32_t sourceRate);
 
-// What a resampler reads: interleaved 16-bit stereo frames at the source rate, how many of them
-// are there yet, and the length of the voice at the output rate.
+// What a resampler reads: the voice's frames at the source rate as they are now (those not read
+// are silence), how many it has, and its length at the output rate.
 struct ResamplerSource {
-    const std::int16_t* frames = nullptr;
+    const FrameSnapshot* frames = nullptr;
     std::uint32_t frameCount = 0;
-    std::uint32_t loadedFrames = 0;  // those beyond have not been read yet: silence
     std::uint32_t outputFrameCount = 0;
     bool looping = false;
 };
