@@ -2,7 +2,7 @@
 # Fails when a file under src/ includes a header of a higher layer, or of the other layer at
 # its own level; when a library's CMakeLists.txt links a library that is not below it; or when
 # a folder of src/ has no rank here. The layers, lowest first:
-#   common < platform < graphics, sound < script_engine < capture < ui < app
+#   common < platform < graphics, sound < script_engine < capture < saves < ui < app
 # Usage: tools/check-layers.sh [ROOT] (default: this checkout).
 set -eu
 cd "${1:-$(dirname "$0")/..}"
@@ -14,8 +14,9 @@ rank() {
     graphics | sound) echo 2 ;;
     script_engine) echo 3 ;;
     capture) echo 4 ;;
-    ui) echo 5 ;;
-    app) echo 6 ;;
+    saves) echo 5 ;;
+    ui) echo 6 ;;
+    app) echo 7 ;;
     *) echo "" ;;
     esac
 }

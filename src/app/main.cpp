@@ -8,13 +8,14 @@
 #include "app/check_command.h"
 #include "app/command_line.h"
 #include "app/player.h"
-#include "app/remembered_place.h"
 #include "capture/recorder.h"
 #include "common/game_path.h"
 #include "graphics/library_versions.h"
 #include "graphics/text_font.h"
 #include "platform/headless.h"
 #include "platform/platform.h"
+#include "saves/remembered_place.h"
+#include "saves/save_slots.h"
 #include "sound/sound_layer.h"
 
 #ifndef TSUZURI_VERSION
@@ -170,6 +171,8 @@ int main(int argc, char** argv) {
     options.startLine = commandLine.startLine;
     options.continueStory = commandLine.continueStory;
     options.stateFolder = stateFolder;
+    options.savesFolder =
+        commandLine.stateFolder.empty() ? tsuzuri::defaultSavesFolder() : stateFolder / "saves";
     // Tests and unattended runs leave nothing behind unless they name the folder.
     options.rememberPlace = !commandLine.stateFolder.empty() ||
                             !(commandLine.headless || !recordFolder.empty() ||

@@ -39,13 +39,14 @@ struct PlayerOptions {
     // this file line, instead of in the start script of Game.INI (empty: from Game.INI).
     std::string startScript;
     std::int32_t startLine = 1;
-    // Start the story at the place remembered in `stateFolder` (said on stderr when there is
-    // none or it cannot be used; the story then starts from the beginning).
+    // Start the story at the newest automatic save (said on stderr when there is none or none
+    // can be used; the story then starts from the beginning).
     bool continueStory = false;
-    // Remember the place in `stateFolder` when the run ends while the story is under way, and
-    // forget it when the story has ended.
+    // Keep the place as a new automatic save when the run ends while the story is under way,
+    // note that it has ended when it has, and let the reader save (F6): in `savesFolder`.
     bool rememberPlace = false;
     std::filesystem::path stateFolder;  // empty: nothing is remembered or recalled
+    std::filesystem::path savesFolder;  // empty: nothing is saved or loaded
 };
 
 // Whether the story can start at file line `line` of `script` in the game of the current

@@ -1,18 +1,20 @@
 #include "app/session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <system_error>
 
 #include "app/cue_worker.h"
 #include "app/game_settings.h"
-#include "app/remembered_place.h"
 #include "app/story_run.h"
 #include "capture/recorder.h"
 #include "common/shift_jis.h"
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "platform/platform.h"
+#include "saves/remembered_place.h"
+#include "saves/save_file.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
@@ -70,6 +72,40 @@ bool Session::chooseGame() {
 }
 
 bool Session::continueFromRememberedPlace() {
+    const std::vector<SaveSlot> saves = saves_ ? saves_->automatic() : std::vector<SaveSlot>{};
+    if (saves.empty()) {
+        return continueFromPlaceFile();
+    }
+    bool continuable = false;
+    for (const SaveSlot& slot : saves_->continuable()) {
+        std::string problem = slot.problem;
+        if (slot.state == SaveSlot::State::Usable) {
+            continuable = true;
+            if (startStoryAtSave(scene_, slot.save, problem)) {
+                std::fprintf(
+                    stderr, "tsuzuri: continuing at line %d of %s\n",
+                    static_cast<int>(slot.save.place.fileLine),
+                    sjisToUtf8ForDisplay(
+                        slot.save.place.scriptFile.lexically_relative(gameFolder_).string())
+                        .c_str());
+                return true;
+            }
+        }
+        std::fprintf(stderr, "tsuzuri: cannot continue from %s: %s\n",
+                     (saves_->folder() / (slot.name + ".save")).c_str(), problem.c_str());
+    }
+    const bool ended =
+        !continuable && std::any_of(saves.begin(), saves.end(), [](const SaveSlot& s) {
+            return s.state == SaveSlot::State::Usable;
+        });
+    std::fprintf(stderr, ended ? "tsuzuri: the story ended after its last save; starting from "
+                                 "the beginning\n"
+                               : "tsuzuri: starting from the beginning\n");
+    return false;
+}
+
+// The place file of earlier versions, for a game no automatic save has been made of yet.
+bool Session::continueFromPlaceFile() {
     StoryPlace place;
     std::string reason;
     const fs::path file = options_.stateFolder / placeFileName(gameFolder_, title_);
@@ -127,15 +163,22 @@ void Session::keepPlace() {
     if (!keepingPlace_) {
         return;
     }
-    const std::optional<StoryPlace> place = storyPlaceNow(scene_);
-    if (!place) {
+    std::string error;
+    SaveRecord save;
+    if (!saveOfStory(scene_, save)) {
+        // The story has ended: the next --continue starts it from the beginning.
         forgetPlace(options_.stateFolder, gameFolder_, title_);
+        if (saves_ && !saves_->markStoryEnded(error)) {
+            std::fprintf(stderr, "tsuzuri: cannot note that the story ended: %s\n", error.c_str());
+        }
         return;
     }
-    std::string error;
-    if (!rememberPlace(options_.stateFolder, gameFolder_, title_, *place, error)) {
-        std::fprintf(stderr, "tsuzuri: cannot remember where the story stopped: %s\n",
-                     error.c_str());
+    save.savedAt = saveTimeNow(clock_.nowMs() - runStartMs_);
+    if (!saves_->writeAutomatic(std::move(save), render_, error)) {
+        std::fprintf(stderr, "tsuzuri: cannot keep where the story stopped: %s\n", error.c_str());
+    }
+    if (!rememberLastGame(options_.stateFolder, gameFolder_, error)) {
+        std::fprintf(stderr, "tsuzuri: cannot remember the game played last: %s\n", error.c_str());
     }
 }
 
@@ -207,6 +250,10 @@ int Session::run() {
         return end(kThreadFailedText);
     }
     started_ = Started::CueWorker;
+    if (!options_.savesFolder.empty()) {
+        saves_.emplace(options_.savesFolder, gameFolder_, title_);
+    }
+    runStartMs_ = clock_.nowMs();
     if (!loadStartScript()) {
         return end(kScenarioFailedText);
     }
@@ -214,9 +261,9 @@ int Session::run() {
     if (!options_.startScript.empty()) {
         startStoryAt(scene_, lineIndexAtFileLine(scene_, options_.startLine));
     }
-    keepingPlace_ = options_.rememberPlace && !options_.stateFolder.empty();
+    keepingPlace_ = options_.rememberPlace && !options_.stateFolder.empty() && saves_.has_value();
 
-    runStory(options_, scene_, window_);
+    runStory(options_, scene_, window_, keepingPlace_ ? &*saves_ : nullptr);
     keepPlace();
     keepingPlace_ = false;
 

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app/player.h"
+#include "saves/save_slots.h"
 #include "script_engine/scene_state.h"
 #include "ui/main_window.h"
 
@@ -35,6 +37,7 @@ private:
     // one Game.INI names or else the one the reader picks.
     bool loadStartScript();
     bool continueFromRememberedPlace();
+    bool continueFromPlaceFile();
     bool loadNamedOrChosenScript();
     // At the end of a run: the place where the story stands is remembered, or forgotten once
     // the story has ended.
@@ -52,10 +55,12 @@ private:
     std::filesystem::path gameFolder_;  // the open game, absolute
     std::string title_;
     std::string scriptName_;
-    bool keepingPlace_ = false;  // the place is remembered at the end of the run
-    Clock& clock_;               // the run's time, handed to all that reads it
-    RenderState render_;         // the frame and the window it goes to
-    SceneState scene_;           // the story
+    bool keepingPlace_ = false;       // the place is remembered at the end of the run
+    std::uint32_t runStartMs_ = 0;    // the clock as the story's script was first loaded
+    Clock& clock_;                    // the run's time, handed to all that reads it
+    std::optional<SaveSlots> saves_;  // the open game's saves, when the run keeps them
+    RenderState render_;              // the frame and the window it goes to
+    SceneState scene_;                // the story
     WindowActions window_{render_, &scene_};
 };
 

@@ -74,7 +74,8 @@ void askToClose(platform::WindowHandle window) {
 
 }  // namespace
 
-void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window) {
+void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window,
+              const SaveSlots* slots) {
     platform::restartInputClock();
     Clock& clock = *scene.clock;
     const std::uint32_t loopStart = clock.nowMs();
@@ -128,7 +129,7 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
         }
     };
     ScreenStack screens;
-    screens.push(std::make_unique<StoryScreen>(scene));
+    screens.push(std::make_unique<StoryScreen>(scene, slots));
     runScreens(screens, window, clock, loop);
     stopRecording(clock.nowMs());
     screens.clear();

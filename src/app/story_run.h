@@ -4,12 +4,15 @@
 #pragma once
 
 #include "app/player.h"
+#include "saves/save_slots.h"
 #include "script_engine/scene_state.h"
 #include "ui/main_window.h"
 
 namespace tsuzuri {
 
-// Runs the story of `scene` until the window closes; `window` takes the presses no screen takes.
-void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window);
+// Runs the story of `scene` until the window closes; `window` takes the presses no screen takes,
+// and `slots` keep the reader's saves (null: none are kept).
+void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window,
+              const SaveSlots* slots);
 
 }  // namespace tsuzuri

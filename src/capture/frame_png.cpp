@@ -9,8 +9,59 @@
 #include <vector>
 
 #include "graphics/render_device.h"
+#include "graphics/resample.h"
+#include "graphics/texture.h"
 
 namespace tsuzuri {
+
+std::optional<std::string> thumbnailPng(const RenderState& render, std::uint32_t width,
+                                        std::uint32_t height) {
+    const auto frameWidth = static_cast<std::uint32_t>(render.outputWidth);
+    const auto frameHeight = static_cast<std::uint32_t>(render.outputHeight);
+    if (render.frame.empty() || render.frame.size() != std::size_t{frameWidth} * frameHeight) {
+        return std::nullopt;
+    }
+    TextureSlot frame = createTexture(frameWidth, frameHeight);
+    if (!frame) {
+        return std::nullopt;
+    }
+    for (std::uint32_t y = 0; y < frameHeight; ++y) {
+        for (std::uint32_t x = 0; x < frameWidth; ++x) {
+            *texturePixel(*frame, x, y) =
+                render.frame[std::size_t{y} * frameWidth + x] | 0xFF000000u;
+        }
+    }
+    const TextureSlot small =
+        scalePicture(*frame, PictureRegion{0, 0, frameWidth, frameHeight}, width, height);
+    if (!small) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> rgb(std::size_t{width} * height * 3);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const std::uint32_t pixel = *texturePixel(*small, x, y);
+            std::uint8_t* out = rgb.data() + (std::size_t{y} * width + x) * 3;
+            out[0] = static_cast<std::uint8_t>(pixel >> 16);
+            out[1] = static_cast<std::uint8_t>(pixel >> 8);
+            out[2] = static_cast<std::uint8_t>(pixel);
+        }
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) == 0) {
+        return std::nullopt;
+    }
+    std::string bytes(size, '\0');
+    if (png_image_write_to_memory(&image, bytes.data(), &size, 0, rgb.data(), 0, nullptr) == 0) {
+        return std::nullopt;
+    }
+    bytes.resize(size);
+    return bytes;
+}
 
 PngWrite writeFramePng(const RenderState& render, const std::filesystem::path& file, bool replace,
                        std::string& error) {

@@ -2,7 +2,9 @@
 // written as an 8-bit RGB PNG file, for recordings and for screenshots.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "graphics/render_device.h"
@@ -13,6 +15,11 @@ enum class PngWrite { Written, Exists, Failed };
 
 // Writes the frame of `render` to `file`. With `replace` false an existing file is left alone and
 // the answer is Exists. On failure nothing is left behind and `error` says why.
+// The frame shrunk to width x height (a Catmull-Rom filter, so text stays legible), as the
+// bytes of an 8-bit RGB PNG file; nothing when no frame has been shown or memory runs out.
+std::optional<std::string> thumbnailPng(const RenderState& render, std::uint32_t width,
+                                        std::uint32_t height);
+
 PngWrite writeFramePng(const RenderState& render, const std::filesystem::path& file, bool replace,
                        std::string& error);
 

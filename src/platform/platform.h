@@ -108,8 +108,13 @@ constexpr int VK_NEXT = 0x22;   // Page Down
 constexpr int VK_UP = 0x26;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_A = 0x41;
+constexpr int VK_L = 0x4C;
 constexpr int VK_M = 0x4D;
+constexpr int VK_R = 0x52;
+constexpr int VK_S = 0x53;
 constexpr int VK_F5 = 0x74;
+constexpr int VK_F6 = 0x75;
+constexpr int VK_F9 = 0x78;
 constexpr int VK_F11 = 0x7A;
 constexpr int VK_F12 = 0x7B;
 constexpr int VK_OEM_PLUS = 0xBB;   // + (also = and the keypad's +)

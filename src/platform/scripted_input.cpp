@@ -52,8 +52,13 @@ bool parseKey(std::string_view word, int& key) {
                  {"plus", VK_OEM_PLUS},
                  {"minus", VK_OEM_MINUS},
                  {"a", VK_A},
+                 {"l", VK_L},
                  {"m", VK_M},
+                 {"r", VK_R},
+                 {"s", VK_S},
                  {"f5", VK_F5},
+                 {"f6", VK_F6},
+                 {"f9", VK_F9},
                  {"f11", VK_F11},
                  {"f12", VK_F12},
                  {"pad-a", VK_PAD_A},
@@ -106,7 +111,8 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
             std::string problem = "'";
             problem.append(action).append(
                 "' needs one key: left, right, enter, space, ctrl, escape, up, down, pageup, "
-                "pagedown, plus, minus, a, m, f5, f11, f12, pad-a, pad-b, pad-x, pad-y, "
+                "pagedown, plus, minus, a, l, m, r, s, f5, f6, f9, f11, f12, pad-a, pad-b, pad-x, "
+                "pad-y, "
                 "pad-up, pad-down, pad-start, pad-back, pad-lb, pad-rb or pad-rt");
             return problem;
         }

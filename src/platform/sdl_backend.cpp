@@ -67,8 +67,14 @@ int virtualKeyOf(SDL_Keycode key) {
             return VK_NEXT;
         case SDLK_a:
             return VK_A;
+        case SDLK_l:
+            return VK_L;
         case SDLK_m:
             return VK_M;
+        case SDLK_r:
+            return VK_R;
+        case SDLK_s:
+            return VK_S;
         case SDLK_PLUS:
         case SDLK_EQUALS:  // + without Shift on most layouts
         case SDLK_KP_PLUS:
@@ -78,6 +84,10 @@ int virtualKeyOf(SDL_Keycode key) {
             return VK_OEM_MINUS;
         case SDLK_F5:
             return VK_F5;
+        case SDLK_F6:
+            return VK_F6;
+        case SDLK_F9:
+            return VK_F9;
         case SDLK_F11:
             return VK_F11;
         case SDLK_F12:

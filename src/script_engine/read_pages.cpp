@@ -12,4 +12,9 @@ void ReadPages::keep(const std::vector<DrawnPage>& drawn, std::int32_t pickedRow
     pages_.push_back(ReadPage{drawn, pickedRow});
 }
 
+void ReadPages::replace(const std::vector<ReadPage>& pages) {
+    const std::size_t skipped = pages.size() > kReadPagesKept ? pages.size() - kReadPagesKept : 0;
+    pages_.assign(pages.begin() + static_cast<std::ptrdiff_t>(skipped), pages.end());
+}
+
 }  // namespace tsuzuri

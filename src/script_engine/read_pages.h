@@ -28,6 +28,9 @@ public:
     std::size_t count() const { return pages_.size(); }
     // The kept page `back` steps back: 1 is the one left last, count() the oldest kept.
     const ReadPage& page(std::size_t back) const { return pages_[pages_.size() - back]; }
+    // All of them, oldest first, and back (a saved story's; the oldest beyond the limit go).
+    std::vector<ReadPage> all() const { return {pages_.begin(), pages_.end()}; }
+    void replace(const std::vector<ReadPage>& pages);
 
 private:
     std::deque<ReadPage> pages_;  // oldest first

@@ -2,6 +2,7 @@
 
 #include "common/game_path.h"
 #include "graphics/render_device.h"
+#include "graphics/text_layer.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
@@ -47,17 +48,47 @@ std::optional<StoryPlace> storyPlaceNow(const SceneState& scene) {
     return place;
 }
 
+void leaveScene(SceneState& scene) {
+    for (SoundId* channel : {&scene.seChannel, &scene.loopSeChannel, &scene.bgmChannel}) {
+        if (*channel != 0) {
+            SoundRelease(*channel);
+            *channel = 0;
+        }
+    }
+    clearCueTrack(0);
+    clearCueTrack(1);
+    scene.scenePicture.clear();
+    scene.bgmName.clear();
+    scene.loopSeName.clear();
+    scene.loopWaoName.clear();
+    if (scene.render != nullptr) {
+        scene.render->sceneTexture.reset();
+        scene.render->scenePath = GamePath{};
+        clearTextLayer(*scene.render);
+    }
+    scene.keyRow = -1;
+    scene.windowShown = 1;
+}
+
 bool startStoryAtPlace(SceneState& scene, const StoryPlace& place, std::string& problem) {
-    if (!loadScript(scene, GamePath{place.scriptFile, ""})) {
+    // The script is read and checked aside, so that a place that cannot be started from leaves
+    // the story as it was.
+    SceneState read;
+    read.clock = scene.clock;
+    if (!loadScript(read, GamePath{place.scriptFile, ""})) {
         problem = "its script cannot be read";
         return false;
     }
-    const std::int32_t line = lineIndexAtFileLine(scene, place.fileLine);
-    if (line >= static_cast<std::int32_t>(scene.lines.size()) ||
-        scene.lines[static_cast<size_t>(line)]->fileLine != place.fileLine) {
+    const std::int32_t line = lineIndexAtFileLine(read, place.fileLine);
+    if (line >= static_cast<std::int32_t>(read.lines.size()) ||
+        read.lines[static_cast<size_t>(line)]->fileLine != place.fileLine) {
         problem = "its script has no line " + std::to_string(place.fileLine) + " any more";
         return false;
     }
+    leaveScene(scene);
+    scene.lines = std::move(read.lines);
+    scene.scriptFile = std::move(read.scriptFile);
+    scene.gameFolder = std::move(read.gameFolder);
     if (!place.picture.empty() &&
         !failed(showScenePicture(*scene.render, mediaPath(scene, "cg", place.picture)))) {
         scene.scenePicture = place.picture;

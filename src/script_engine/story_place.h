@@ -26,11 +26,15 @@ struct StoryPlace {
 // once the story has ended.
 std::optional<StoryPlace> storyPlaceNow(const SceneState& scene);
 
-// Loads the place's script and starts the story at its line: the scene picture is shown, the
-// window state set, and the BGM, looping sound effect and repeating sequence started, so the
-// first step draws the page as it was. A picture or sound that no longer loads is left out.
-// When the script cannot be loaded or has no stored line at that file line any more, answers
-// false with the reason in `problem`, having started nothing of the scene.
+// Stops the scene's sounds and sequences and takes its picture and text away, as a new story
+// would find it.
+void leaveScene(SceneState& scene);
+
+// Loads the place's script and starts the story at its line, leaving the scene it stood in: the
+// scene picture is shown, the window state set, and the BGM, looping sound effect and repeating
+// sequence started, so the first step draws the page as it was. A picture or sound that no longer
+// loads is left out. When the script cannot be loaded or has no stored line at that file line any
+// more, answers false with the reason in `problem`, having started nothing of the scene.
 bool startStoryAtPlace(SceneState& scene, const StoryPlace& place, std::string& problem);
 
 }  // namespace tsuzuri

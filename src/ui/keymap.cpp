@@ -12,6 +12,8 @@ using platform::VK_ESCAPE;
 using platform::VK_F11;
 using platform::VK_F12;
 using platform::VK_F5;
+using platform::VK_F6;
+using platform::VK_F9;
 using platform::VK_LBUTTON;
 using platform::VK_M;
 using platform::VK_NEXT;
@@ -64,6 +66,8 @@ constexpr KeyBinding kDefaultKeymap[] = {
     {VK_OEM_MINUS, Action::VolumeDown},
     {VK_F12, Action::Screenshot},
     {VK_F5, Action::Reload},
+    {VK_F6, Action::QuickSave},
+    {VK_F9, Action::QuickLoad},
     {VK_ESCAPE, Action::Quit},
     {VK_PAD_BACK, Action::QuitHold},
 };

@@ -55,6 +55,13 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
         case Action::NewerPage:
             --pendingSteps_;
             return true;
+        case Action::QuickSave:
+        case Action::QuickLoad:
+            if (!press.repeat) {
+                pendingQuick_ = press.action;
+                quickPending_ = true;
+            }
+            return true;
         case Action::Quit:
             if (!press.repeat) {
                 quitTaken_ = false;
@@ -66,6 +73,15 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
 }
 
 void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) {
+    nowMs_ = nowMs;
+    if (std::exchange(quickPending_, false)) {
+        if (pendingQuick_ == Action::QuickSave) {
+            quickSaves_.save(nowMs);
+        } else {
+            quickSaves_.load(nowMs);
+            autoMode_.watchPage(nowMs);
+        }
+    }
     if (!input.sampled) {
         // Input is not read yet (the start-up guard): the story steps without any.
         stepScene(scene_, StoryInput{});
@@ -97,8 +113,10 @@ void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
 }
 
 bool StoryScreen::draw(const std::string& cornerNote) {
+    const std::string quickNote = quickSaves_.note(nowMs_);
     return renderFrame(*scene_.render, scene_,
-                       CornerTexts{cornerNote, autoMode_.isOn() ? "Auto" : ""}) != 0;
+                       CornerTexts{quickNote.empty() ? cornerNote : quickNote,
+                                   autoMode_.isOn() ? "Auto" : ""}) != 0;
 }
 
 }  // namespace tsuzuri

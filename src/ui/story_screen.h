@@ -7,14 +7,17 @@
 
 #include "script_engine/scene_state.h"
 #include "ui/auto_mode.h"
+#include "ui/quick_saves.h"
 #include "ui/screen.h"
 
 namespace tsuzuri {
 
 class StoryScreen final : public Screen {
 public:
-    // Runs the story of `scene`, which outlives the screen.
-    explicit StoryScreen(SceneState& scene) : scene_(scene), autoMode_(scene) {}
+    // Runs the story of `scene`; `slots` are its game's saves (null: this run keeps none). Both
+    // outlive the screen.
+    StoryScreen(SceneState& scene, const SaveSlots* slots)
+        : scene_(scene), autoMode_(scene), quickSaves_(scene, slots) {}
 
     // Takes older and newer pages and Backlog, which open the backlog at the next pass while a
     // page or menu waits, and the repeats of a Quit that closed the backlog.
@@ -22,14 +25,19 @@ public:
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
     // The backlog is open: the story stands still and auto mode's wait starts over.
     void stand(const ActionInput& input, std::uint32_t nowMs) override;
-    // The scene, with "Auto" in the top left corner while auto mode is on.
+    // The scene, with "Auto" in the top left corner while auto mode is on, and what a quick
+    // save or load did in the top right one for a moment.
     bool draw(const std::string& cornerNote) override;
 
 private:
     SceneState& scene_;
     AutoMode autoMode_;
-    int pendingSteps_ = 0;    // older (+1) and newer (-1) pages pressed since the last pass
-    bool quitTaken_ = false;  // the last Quit closed the backlog: its repeats are taken too
+    QuickSaves quickSaves_;
+    Action pendingQuick_ = Action::Advance;  // QuickSave or QuickLoad pressed, for the next pass
+    bool quickPending_ = false;
+    std::uint32_t nowMs_ = 0;  // the last pass's clock, for the corner note
+    int pendingSteps_ = 0;     // older (+1) and newer (-1) pages pressed since the last pass
+    bool quitTaken_ = false;   // the last Quit closed the backlog: its repeats are taken too
 };
 
 }  // namespace tsuzuri

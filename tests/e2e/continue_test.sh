@@ -1,7 +1,7 @@
 #!/bin/sh
 # Carrying on where the story stopped, headless: a run closed on its third page is continued
-# with its scene picture and its BGM; without a place, or with a damaged one, the story starts
-# from the beginning; the end of the story forgets the place.
+# with its scene picture and its BGM; without a save, or with a damaged one, the story starts
+# from the beginning; after the end of the story too, though its saves stay.
 set -eu
 . "$(dirname "$0")/lib.sh"
 HERE="$(cd "$(dirname "$0")" && pwd)"
@@ -27,7 +27,7 @@ state="$WORK/state"
 printf 'pass 40 tap left\npass 50 tap left\npass 60 tap escape\n' >"$WORK/input.txt"
 run --headless --input "$WORK/input.txt" --record "$WORK/first" --state-dir "$state" "$game"
 expect_rc 0
-place=$(ls "$state"/game-*.state) || fail "no place was remembered: $(ls -a "$state")"
+place=$(ls "$state"/saves/*/auto-1.save) || fail "no place was kept: $(ls -R "$state")"
 grep -qx 'line 5' "$place" || fail "the place is not the third page: $(cat "$place")"
 grep -qx 'picture sky.png' "$place" || fail "the place lacks the picture: $(cat "$place")"
 
@@ -37,7 +37,7 @@ run --headless --continue --record "$WORK/second" --state-dir "$state" --frames 
 expect_rc 0
 expect_err "continuing at line 5 of script/start.txt"
 python3 - "$WORK/first" "$WORK/second" "$HERE/../../tools" <<'PY' || fail "the continued run differs"
-import array, math, os, sys, wave
+import os, sys
 sys.path.insert(0, sys.argv[3])
 from compare_screenshot import read_png  # noqa: E402
 
@@ -52,27 +52,18 @@ if page_three == page_one:
     sys.exit("the first run's frames do not tell the pages apart")
 if shown != page_three:
     sys.exit("the first frame of the continued run is not the third page with its picture")
-
-with wave.open(os.path.join(second, "audio.wav")) as audio:
-    rate, channels = audio.getframerate(), audio.getnchannels()
-    left = array.array("h", audio.readframes(audio.getnframes()))[::channels][: rate // 4]
-
-def power(freq):
-    w = 2 * math.pi * freq / rate
-    re = sum(s * math.cos(w * i) for i, s in enumerate(left))
-    im = sum(s * math.sin(w * i) for i, s in enumerate(left))
-    return re * re + im * im
-
-if len(left) < rate // 4 or power(440) < 100 * power(1000) or power(440) < 1e12:
-    sys.exit(f"audio.wav lacks the BGM's 440 Hz tone ({power(440):.3g} vs {power(1000):.3g})")
 PY
+python3 "$HERE/tone_heard.py" "$WORK/second" 0 440 || fail "the BGM is not heard"
 
-# Runs for tests leave nothing behind without --state-dir, but read the default folder.
-XDG_STATE_HOME="$WORK/xdg" run --headless --input "$WORK/input.txt" "$game"
+# Runs for tests leave nothing behind without --state-dir, but read the default folders.
+XDG_STATE_HOME="$WORK/xdg" XDG_DATA_HOME="$WORK/xdg-data" \
+    run --headless --input "$WORK/input.txt" "$game"
 [ ! -e "$WORK/xdg" ] || fail "a headless run without --state-dir wrote $(ls -R "$WORK/xdg")"
-mkdir -p "$WORK/xdg"
-cp -r "$state" "$WORK/xdg/tsuzuri"
-XDG_STATE_HOME="$WORK/xdg" run --headless --continue --frames 5 "$game"
+[ ! -e "$WORK/xdg-data" ] || fail "a headless run without --state-dir saved $(ls -R "$WORK/xdg-data")"
+mkdir -p "$WORK/xdg-data/tsuzuri"
+cp -r "$state/saves" "$WORK/xdg-data/tsuzuri/saves"
+XDG_STATE_HOME="$WORK/xdg" XDG_DATA_HOME="$WORK/xdg-data" \
+    run --headless --continue --frames 5 "$game"
 expect_err "continuing at line 5"
 
 # Outside a game folder, without GAME_DIR: the game played last.
@@ -80,15 +71,22 @@ expect_err "continuing at line 5"
 expect_err "continuing at line 5"
 expect_err "line 4 Text: Page three"
 
-# A damaged place: one line says so, and the story starts from the beginning.
+# Damaged saves: one line says so for each, and the story starts from the beginning.
 cp "$place" "$WORK/place"
-head -c 20 "$WORK/place" >"$place"
+saves=0
+for save in "$state"/saves/*/auto-*.save; do
+    head -c 20 "$WORK/place" >"$save"
+    saves=$((saves + 1))
+done
 run --headless --continue --state-dir "$state" --frames 5 --trace-lines "$game"
 expect_rc 0
-[ "$(grep -c 'cannot continue' "$WORK/err")" -eq 1 ] || fail "not one line: $(cat "$WORK/err")"
+[ "$(grep -c 'cannot continue' "$WORK/err")" -eq "$saves" ] ||
+    fail "not one line for each of $saves saves: $(cat "$WORK/err")"
 expect_err "line 2 Text: Page one"
 
-# Played to the end from the place, it is forgotten; the next --continue says there is none.
+# Played to the end from the place: the next --continue starts from the beginning, and says
+# why.
+rm "$state"/saves/*/auto-*.save
 cp "$WORK/place" "$place"
 printf 'pass 40 tap left\npass 50 tap left\n' >"$WORK/end.txt"
 set +e
@@ -97,8 +95,8 @@ timeout 60 "$TSUZURI" --headless --continue --input "$WORK/end.txt" --state-dir 
 rc=$?
 set -e
 expect_rc 0
-[ ! -e "$place" ] || fail "the place was not forgotten at the end of the story"
+[ -e "$place" ] || fail "the save went at the end of the story"
 run --headless --continue --state-dir "$state" --frames 5 --trace-lines "$game"
-expect_err "no remembered place for this game; starting from the beginning"
+expect_err "the story ended after its last save; starting from the beginning"
 expect_err "line 2 Text: Page one"
 echo "continue: all checks passed"

@@ -102,8 +102,10 @@ TEST_F(StoryStartTest, APlaceKeepsWhatLastsOfTheSceneAndStartsFromIt) {
     calls.take();
     std::string problem;
     ASSERT_TRUE(startStoryAtPlace(sceneState, *place, problem)) << problem;
+    // Whatever scene there was goes first (here none: only the sequences and the text).
     EXPECT_EQ(calls.take(),
-              (Calls{"showScenePicture cg\\a.bmp", "SoundRelease 0", "SoundLoad wave\\bgm.wav -> 4",
+              (Calls{"clearCueTrack 0", "clearCueTrack 1", "clearTextLayer",
+                     "showScenePicture cg\\a.bmp", "SoundRelease 0", "SoundLoad wave\\bgm.wav -> 4",
                      "SoundPlay 4 loop", "clearCueTrack 1", "loadCueTrack wave\\seq.wao 1 -> ok"}));
     EXPECT_EQ(sceneState.windowShown, 0);
     step();

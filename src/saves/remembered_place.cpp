@@ -1,4 +1,4 @@
-#include "app/remembered_place.h"
+#include "saves/remembered_place.h"
 
 #include <charconv>
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "common/atomic_file.h"
 #include "common/file_buffer.h"
+#include "saves/state_text.h"
 
 namespace tsuzuri {
 namespace {
@@ -20,122 +21,9 @@ constexpr std::string_view kLastGameFile = "last-game";
 // Far above any real place file; anything larger is not one.
 constexpr std::int32_t kMaxPlaceFileBytes = 64 * 1024;
 
-std::uint64_t fnv1a(std::uint64_t hash, std::string_view bytes) {
-    for (const char byte : bytes) {
-        hash ^= static_cast<unsigned char>(byte);
-        hash *= 0x100000001B3ull;
-    }
-    return hash;
-}
-
-std::string escape(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < '!' || byte > '~' || byte == '%') {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-}
-
-// Undoes escape(); false for a byte that should have been escaped, a broken escape or a NUL.
-bool unescape(std::string_view text, std::string& out) {
-    out.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < '!' || byte > '~') {
-            return false;
-        }
-        if (byte != '%') {
-            out += text[i];
-            continue;
-        }
-        const int high = i + 1 < text.size() ? hexDigit(text[i + 1]) : -1;
-        const int low = i + 2 < text.size() ? hexDigit(text[i + 2]) : -1;
-        if (high < 0 || low < 0 || (high == 0 && low == 0)) {
-            return false;
-        }
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return true;
-}
-
-// Cuts the next LF-ended line off `text`; false when there is none.
-bool nextLine(std::string_view& text, std::string_view& line) {
-    const size_t end = text.find('\n');
-    if (end == std::string_view::npos) {
-        return false;
-    }
-    line = text.substr(0, end);
-    text.remove_prefix(end + 1);
-    return true;
-}
-
-// The value of the next line, which must hold `key`: empty when the key stands alone.
-bool takeValue(std::string_view& text, std::string_view key, std::string_view& value,
-               std::string& reason) {
-    std::string_view line;
-    if (!nextLine(text, line)) {
-        reason = "it ends before its '" + std::string(key) + "' line is complete";
-        return false;
-    }
-    if (line == key) {
-        value = {};
-        return true;
-    }
-    if (line.size() > key.size() + 1 && line.substr(0, key.size()) == key &&
-        line[key.size()] == ' ') {
-        value = line.substr(key.size() + 1);
-        return true;
-    }
-    reason = "a line where '" + std::string(key) + "' belongs reads something else";
-    return false;
-}
-
-bool takeName(std::string_view& text, std::string_view key, std::string& name,
-              std::string& reason) {
-    std::string_view value;
-    if (!takeValue(text, key, value, reason)) {
-        return false;
-    }
-    if (!unescape(value, name)) {
-        reason = "its '" + std::string(key) + "' value is not written as names are";
-        return false;
-    }
-    return true;
-}
-
 fs::path placeFile(const fs::path& stateFolder, const fs::path& gameFolder,
                    std::string_view title) {
     return stateFolder / placeFileName(gameFolder, title);
-}
-
-bool makeStateFolder(const fs::path& folder, std::string& error) {
-    std::error_code code;
-    if (fs::create_directories(folder, code)) {
-        // Places say what someone has been reading: for their eyes only.
-        fs::permissions(folder, fs::perms::owner_all, code);
-        code.clear();
-    }
-    if (code || !fs::is_directory(folder, code)) {
-        error = "cannot make the folder " + folder.string();
-        return false;
-    }
-    return true;
 }
 
 bool writeLastGame(const fs::path& stateFolder, const fs::path& gameFolder, std::string& error) {
@@ -159,15 +47,10 @@ fs::path defaultStateFolder() {
 }
 
 std::string placeFileName(const fs::path& gameFolder, std::string_view title) {
-    std::uint64_t hash = fnv1a(0xCBF29CE484222325ull, gameFolder.string());
-    hash = fnv1a(hash, std::string_view("\0", 1));
-    hash = fnv1a(hash, title);
-    char name[40];
-    std::snprintf(name, sizeof name, "game-%016llx.state", static_cast<unsigned long long>(hash));
-    return name;
+    return "game-" + gameKey(gameFolder, title) + ".state";
 }
 
-std::string formatPlace(const StoryPlace& place, const fs::path& gameFolder) {
+std::string formatPlaceLines(const StoryPlace& place, const fs::path& gameFolder) {
     fs::path script = place.scriptFile.lexically_relative(gameFolder);
     if (script.empty() || *script.begin() == "..") {
         script = place.scriptFile;
@@ -175,29 +58,14 @@ std::string formatPlace(const StoryPlace& place, const fs::path& gameFolder) {
     auto entry = [](std::string_view key, const std::string& value) {
         return std::string(key) + (value.empty() ? "" : " " + escape(value)) + "\n";
     };
-    return std::string(kVersionKey) + " " + std::string(kVersion) + "\n" +
-           entry("script", script.string()) + "line " + std::to_string(place.fileLine) + "\n" +
+    return entry("script", script.string()) + "line " + std::to_string(place.fileLine) + "\n" +
            "window " + (place.windowShown ? "shown" : "hidden") + "\n" +
            entry("picture", place.picture) + entry("bgm", place.bgm) +
            entry("loopse", place.loopSe) + entry("loopwao", place.loopWao);
 }
 
-bool parsePlace(std::string_view text, const fs::path& gameFolder, StoryPlace& place,
-                std::string& reason) {
-    std::string_view version;
-    std::string_view first = text.substr(0, text.find('\n'));
-    if (first.substr(0, kVersionKey.size() + 1) != std::string(kVersionKey) + " ") {
-        reason = "it is not a place file";
-        return false;
-    }
-    if (!takeValue(text, kVersionKey, version, reason)) {
-        return false;
-    }
-    if (version != kVersion) {
-        reason = "it was written by another version (format " + escape(version.substr(0, 16)) +
-                 ", not " + std::string(kVersion) + ")";
-        return false;
-    }
+bool takePlaceLines(std::string_view& text, const fs::path& gameFolder, StoryPlace& place,
+                    std::string& reason) {
     StoryPlace read;
     std::string script;
     if (!takeName(text, "script", script, reason)) {
@@ -233,6 +101,41 @@ bool parsePlace(std::string_view text, const fs::path& gameFolder, StoryPlace& p
         !takeName(text, "loopwao", read.loopWao, reason)) {
         return false;
     }
+    place = std::move(read);
+    return true;
+}
+
+bool takeVersion(std::string_view& text, std::string_view key, std::string_view version,
+                 const char* notOne, std::string& reason) {
+    const std::string_view first = text.substr(0, text.find('\n'));
+    if (first.substr(0, key.size() + 1) != std::string(key) + " ") {
+        reason = notOne;
+        return false;
+    }
+    std::string_view read;
+    if (!takeValue(text, key, read, reason)) {
+        return false;
+    }
+    if (read != version) {
+        reason = "it was written by another version (format " + escape(read.substr(0, 16)) +
+                 ", not " + std::string(version) + ")";
+        return false;
+    }
+    return true;
+}
+
+std::string formatPlace(const StoryPlace& place, const fs::path& gameFolder) {
+    return std::string(kVersionKey) + " " + std::string(kVersion) + "\n" +
+           formatPlaceLines(place, gameFolder);
+}
+
+bool parsePlace(std::string_view text, const fs::path& gameFolder, StoryPlace& place,
+                std::string& reason) {
+    StoryPlace read;
+    if (!takeVersion(text, kVersionKey, kVersion, "it is not a place file", reason) ||
+        !takePlaceLines(text, gameFolder, read, reason)) {
+        return false;
+    }
     if (!text.empty()) {
         reason = "it goes on after its last line";
         return false;
@@ -243,17 +146,21 @@ bool parsePlace(std::string_view text, const fs::path& gameFolder, StoryPlace& p
 
 bool rememberPlace(const fs::path& stateFolder, const fs::path& gameFolder, std::string_view title,
                    const StoryPlace& place, std::string& error) {
-    return makeStateFolder(stateFolder, error) &&
+    return makePrivateFolder(stateFolder, error) &&
            writeFileAtomically(placeFile(stateFolder, gameFolder, title),
                                formatPlace(place, gameFolder), error) &&
            writeLastGame(stateFolder, gameFolder, error);
+}
+
+bool rememberLastGame(const fs::path& stateFolder, const fs::path& gameFolder, std::string& error) {
+    return makePrivateFolder(stateFolder, error) && writeLastGame(stateFolder, gameFolder, error);
 }
 
 void forgetPlace(const fs::path& stateFolder, const fs::path& gameFolder, std::string_view title) {
     std::error_code error;
     fs::remove(placeFile(stateFolder, gameFolder, title), error);
     std::string ignored;
-    if (makeStateFolder(stateFolder, ignored)) {
+    if (makePrivateFolder(stateFolder, ignored)) {
         writeLastGame(stateFolder, gameFolder, ignored);
     }
 }

@@ -36,6 +36,16 @@ std::filesystem::path defaultStateFolder();
 // The name of the game's place file in the state folder.
 std::string placeFileName(const std::filesystem::path& gameFolder, std::string_view title);
 
+// The place's own lines (script to loopwao), and back: for files that hold a place among other
+// things.
+std::string formatPlaceLines(const StoryPlace& place, const std::filesystem::path& gameFolder);
+bool takePlaceLines(std::string_view& text, const std::filesystem::path& gameFolder,
+                    StoryPlace& place, std::string& reason);
+// Takes the first line, which must be `key` and `version`; `notOne` is the reason when it is
+// not `key` at all.
+bool takeVersion(std::string_view& text, std::string_view key, std::string_view version,
+                 const char* notOne, std::string& reason);
+
 // The place as the text of a place file, and back. The reader takes nothing malformed: on
 // anything that is not exactly a place file of this version it answers false with the reason.
 std::string formatPlace(const StoryPlace& place, const std::filesystem::path& gameFolder);
@@ -46,6 +56,9 @@ bool parsePlace(std::string_view text, const std::filesystem::path& gameFolder, 
 bool rememberPlace(const std::filesystem::path& stateFolder,
                    const std::filesystem::path& gameFolder, std::string_view title,
                    const StoryPlace& place, std::string& error);
+// Writes last-game alone. On failure answers false with the reason.
+bool rememberLastGame(const std::filesystem::path& stateFolder,
+                      const std::filesystem::path& gameFolder, std::string& error);
 // Deletes the game's place (its story has ended) and writes last-game.
 void forgetPlace(const std::filesystem::path& stateFolder, const std::filesystem::path& gameFolder,
                  std::string_view title);

@@ -1,5 +1,5 @@
 // The remembered place: its file format, read strictly, and its files, replaced atomically.
-#include "app/remembered_place.h"
+#include "saves/remembered_place.h"
 
 #include <gtest/gtest.h>
 
