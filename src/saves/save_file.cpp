@@ -47,6 +47,7 @@ std::string formatSave(const SaveRecord& save, const std::filesystem::path& game
             const std::string key = drawn.skipping ? "skipping" : "plain";
             text += drawn.text.empty() ? key + "\n" : key + " " + escape(drawn.text) + "\n";
         }
+        text += formatPlaceLines(page.place, gameFolder);
     }
     return text;
 }
@@ -83,6 +84,9 @@ bool parseSave(std::string_view text, const std::filesystem::path& gameFolder, S
             if (!takeName(text, skipping ? "skipping" : "plain", one.text, reason)) {
                 return false;
             }
+        }
+        if (!takePlaceLines(text, gameFolder, page.place, reason)) {
+            return false;
         }
     }
     if (!text.empty()) {

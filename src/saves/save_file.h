@@ -10,6 +10,7 @@
 //   row -1                   the menu row picked on it; -1 for a page
 //   drawn 1                  the pages of text the layer held, each as:
 //   plain TEXT                 "plain" or "skipping" (the outline it was drawn with)
+//   script ... loopwao       its place, to rewind to
 //
 // Values are written as names are (saves/state_text.h). The reader takes nothing malformed.
 #pragma once

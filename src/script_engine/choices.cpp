@@ -9,6 +9,7 @@
 #include "script_engine/read_pages.h"
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
+#include "script_engine/story_place.h"
 #include "script_engine/wao_sequence.h"
 
 namespace tsuzuri {
@@ -70,8 +71,8 @@ Rect rowRect(std::int32_t row) {
 void pickRow(SceneState& scene, const ChoiceMenu& menu, std::int32_t row, std::int32_t lineIndex) {
     const std::optional<std::string>& label = menu.label[row];
     const std::int32_t target = label ? findLabel(scene, label->c_str()) : -1;
+    scene.readPages.keep(scene.render->drawnPages, row, storyPlaceAt(scene, lineIndex));
     scene.currentLine = target != -1 ? target : lineIndex + 1;
-    scene.readPages.keep(scene.render->drawnPages, row);
     clearTextLayer(*scene.render);
     scene.textDirty = 1;
     scene.choiceHover = 0;

@@ -14,6 +14,7 @@
 #include "script_engine/scene_state.h"
 #include "script_engine/script_file.h"
 #include "script_engine/story_input.h"
+#include "script_engine/story_place.h"
 #include "script_engine/wao_sequence.h"
 #include "sound/sound_layer.h"
 
@@ -107,7 +108,7 @@ Outcome runTextPage(SceneState& scene, std::int32_t index, const StoryInput& inp
     std::int32_t next = index;
     if (isAdvanceReleased(input) || isSkipKeyDown(input)) {
         if (scene.windowShown != 0) {
-            scene.readPages.keep(scene.render->drawnPages, -1);
+            scene.readPages.keep(scene.render->drawnPages, -1, storyPlaceAt(scene, index));
             scene.textDirty = 1;
             SoundStop(scene.seChannel);
             clearCueTrack(0);

@@ -1,15 +1,18 @@
 #include "script_engine/read_pages.h"
 
+#include <utility>
+
 namespace tsuzuri {
 
-void ReadPages::keep(const std::vector<DrawnPage>& drawn, std::int32_t pickedRow) {
+void ReadPages::keep(const std::vector<DrawnPage>& drawn, std::int32_t pickedRow,
+                     StoryPlace place) {
     if (drawn.empty()) {
         return;  // nothing was drawn: nothing to look back at
     }
     if (pages_.size() == kReadPagesKept) {
         pages_.pop_front();
     }
-    pages_.push_back(ReadPage{drawn, pickedRow});
+    pages_.push_back(ReadPage{drawn, pickedRow, std::move(place)});
 }
 
 void ReadPages::replace(const std::vector<ReadPage>& pages) {

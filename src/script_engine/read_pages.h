@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/text_layer.h"
+#include "script_engine/place.h"
 
 namespace tsuzuri {
 
@@ -17,13 +18,14 @@ constexpr std::size_t kReadPagesKept = 200;
 struct ReadPage {
     std::vector<DrawnPage> text;  // what the text layer showed
     std::int32_t pickedRow = -1;  // for a menu, the row picked; -1 for a page
+    StoryPlace place;             // the page or menu's place, to go back to it
 };
 
 class ReadPages {
 public:
     // Keeps what the text layer shows now (`drawn`) as the page just left, or, with
-    // `pickedRow` >= 0, as the menu whose row was picked.
-    void keep(const std::vector<DrawnPage>& drawn, std::int32_t pickedRow);
+    // `pickedRow` >= 0, as the menu whose row was picked; `place` is where it stands.
+    void keep(const std::vector<DrawnPage>& drawn, std::int32_t pickedRow, StoryPlace place);
     // How many pages and menus are kept.
     std::size_t count() const { return pages_.size(); }
     // The kept page `back` steps back: 1 is the one left last, count() the oldest kept.

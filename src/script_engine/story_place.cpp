@@ -37,9 +37,13 @@ std::optional<StoryPlace> storyPlaceNow(const SceneState& scene) {
     if (isSceneFinished(scene) || scene.currentLine < 0) {
         return std::nullopt;
     }
+    return storyPlaceAt(scene, scene.currentLine);
+}
+
+StoryPlace storyPlaceAt(const SceneState& scene, std::int32_t line) {
     StoryPlace place;
     place.scriptFile = scene.scriptFile;
-    place.fileLine = scene.lines[static_cast<size_t>(scene.currentLine)]->fileLine;
+    place.fileLine = scene.lines[static_cast<size_t>(line)]->fileLine;
     place.windowShown = scene.windowShown != 0;
     place.picture = scene.scenePicture;
     place.bgm = scene.bgmName;

@@ -7,24 +7,16 @@
 #include <optional>
 #include <string>
 
+#include "script_engine/place.h"
 #include "script_engine/scene_state.h"
 
 namespace tsuzuri {
 
-struct StoryPlace {
-    std::filesystem::path scriptFile;  // the script's file, as loaded
-    std::int32_t fileLine = 1;         // the file line of the line the story stands on
-    bool windowShown = true;
-    // Names in the game's folders as the script lines give them (Shift-JIS); empty for none.
-    std::string picture;  // in "cg": the scene picture
-    std::string bgm;      // in "wave": the BGM playing
-    std::string loopSe;   // in "wave": the looping sound effect playing
-    std::string loopWao;  // in "wave": the repeating sequence playing
-};
-
 // Where the story stands now (the page, menu or flash it waits on), with its scene. Nothing
 // once the story has ended.
 std::optional<StoryPlace> storyPlaceNow(const SceneState& scene);
+// The place of line `line` (which exists) with the scene as it is now.
+StoryPlace storyPlaceAt(const SceneState& scene, std::int32_t line);
 
 // Stops the scene's sounds and sequences and takes its picture and text away, as a new story
 // would find it.

@@ -32,6 +32,7 @@ enum class Action : std::uint8_t {
     Reload,      // read the script again from disk
     QuickSave,   // save the story's place into the quick slot at once
     QuickLoad,   // go back to the quick slot's place at once
+    Rewind,      // in the backlog: take the story back to the page shown
     Quit,        // leave the screen on top; from the story, close the window
     QuitHold,    // quit once held for a second (a gamepad has no Escape)
 };

@@ -19,8 +19,12 @@ bool storyWaits(const SceneState& scene) {
 }
 
 BacklogScreen::BacklogScreen(RenderState& render, bool& quitTaken, const AutoMode& autoMode,
-                             const ReadPages& pages)
-    : render_(render), quitTaken_(quitTaken), autoMode_(autoMode), pages_(pages) {}
+                             const ReadPages& pages, std::function<void(std::int64_t back)> rewind)
+    : render_(render),
+      quitTaken_(quitTaken),
+      autoMode_(autoMode),
+      pages_(pages),
+      rewind_(std::move(rewind)) {}
 
 void BacklogScreen::open(int steps, const ActionInput& input) {
     open_ = true;
@@ -40,6 +44,14 @@ bool BacklogScreen::takePress(ScreenStack&, const ActionPress& press) {
             return true;
         case Action::Backlog:
             closeAsked_ = true;
+            return true;
+        case Action::Rewind:
+            if (!press.repeat && open_ && back_ > 0) {
+                rewind_(back_);
+                closeAsked_ = true;
+            }
+            return true;
+        case Action::AutoMode:
             return true;
         case Action::Quit:
             closeAsked_ = true;

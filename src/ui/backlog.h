@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "graphics/render_device.h"
@@ -22,14 +23,18 @@ public:
     // `quitTaken` is the story's record that a Quit closed the backlog, so that the repeats of a
     // held Escape do not go on to close the window; `autoMode` is the story's, whose mark shows
     // beside the backlog's; `pages` are the story's pages left behind. All outlive this screen.
+    // `rewind` is called with the page shown (this many back) when the reader asks to go
+    // back to it.
     BacklogScreen(RenderState& render, bool& quitTaken, const AutoMode& autoMode,
-                  const ReadPages& pages);
+                  const ReadPages& pages, std::function<void(std::int64_t back)> rewind);
 
     // Opens `steps` pages back from the story, on the pass that asked for it; that pass's
     // click or toggle closes it again at once.
     void open(int steps, const ActionInput& input);
 
-    // Older and newer pages (acted on at the next pass); Quit and Backlog leave.
+    // Older and newer pages (acted on at the next pass); Quit and Backlog leave; Rewind leaves
+    // and takes the story back to the page shown (auto mode's key, which the gamepad's X
+    // shares with it, does nothing here).
     bool takePress(ScreenStack& stack, const ActionPress& press) override;
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
     // The page looked back at, with "Backlog N/M" in the top left corner.
@@ -47,6 +52,7 @@ private:
     bool& quitTaken_;
     const AutoMode& autoMode_;
     const ReadPages& pages_;
+    std::function<void(std::int64_t back)> rewind_;
     bool open_ = false;
     std::int64_t back_ = 0;    // the page shown, this many back
     int pendingSteps_ = 0;     // older (+1) and newer (-1) pages pressed since the last pass

@@ -31,6 +31,7 @@ using platform::VK_PAD_UP;
 using platform::VK_PAD_X;
 using platform::VK_PAD_Y;
 using platform::VK_PRIOR;
+using platform::VK_R;
 using platform::VK_RBUTTON;
 using platform::VK_RETURN;
 using platform::VK_SPACE;
@@ -59,6 +60,8 @@ constexpr KeyBinding kDefaultKeymap[] = {
     {VK_PAD_DOWN, Action::MenuDown},
     {VK_A, Action::AutoMode},
     {VK_PAD_X, Action::AutoMode},
+    {VK_R, Action::Rewind},
+    {VK_PAD_X, Action::Rewind},
     {VK_F11, Action::Fullscreen},
     {VK_PAD_START, Action::Fullscreen},
     {VK_M, Action::Mute},

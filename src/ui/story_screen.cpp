@@ -11,6 +11,7 @@
 #include "script_engine/interpreter.h"
 #include "script_engine/read_pages.h"
 #include "script_engine/script_file.h"
+#include "script_engine/story_place.h"
 #include "ui/backlog.h"
 
 namespace tsuzuri {
@@ -74,6 +75,9 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
 
 void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) {
     nowMs_ = nowMs;
+    if (const std::int64_t back = std::exchange(pendingRewind_, 0); back > 0) {
+        rewind(back, nowMs);
+    }
     if (std::exchange(quickPending_, false)) {
         if (pendingQuick_ == Action::QuickSave) {
             quickSaves_.save(nowMs);
@@ -92,8 +96,9 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     reloadIfAsked(scene_, input);
     const int steps = std::exchange(pendingSteps_, 0) + input.wheelNotches;
     if (steps > 0 && storyWaits(scene_) && scene_.readPages.count() > 0) {
-        auto backlog = std::make_unique<BacklogScreen>(*scene_.render, quitTaken_, autoMode_,
-                                                       scene_.readPages);
+        auto backlog =
+            std::make_unique<BacklogScreen>(*scene_.render, quitTaken_, autoMode_, scene_.readPages,
+                                            [this](std::int64_t back) { pendingRewind_ = back; });
         backlog->open(steps, input);
         stack.push(std::move(backlog));
         autoMode_.stand(input, nowMs);
@@ -104,6 +109,21 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     stepScene(scene_, storyInputOf(input));
     autoMode_.watchPage(scene_.clock->nowMs());
     closeWhenFinished(scene_);
+}
+
+void StoryScreen::rewind(std::int64_t back, std::uint32_t nowMs) {
+    const std::vector<ReadPage> pages = scene_.readPages.all();
+    if (back > static_cast<std::int64_t>(pages.size())) {
+        return;
+    }
+    const auto at = pages.end() - back;
+    std::string problem;
+    if (!startStoryAtPlace(scene_, at->place, problem)) {
+        std::fprintf(stderr, "tsuzuri: cannot go back to that page: %s\n", problem.c_str());
+        return;
+    }
+    scene_.readPages.replace(std::vector<ReadPage>(pages.begin(), at));
+    autoMode_.watchPage(nowMs);
 }
 
 void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {

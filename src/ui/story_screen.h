@@ -1,6 +1,7 @@
 // The story's screen, at the bottom of the stack: hands each pass's input to the interpreter
-// as a value, runs auto mode, reloads the script on F5, opens the backlog, and draws the
-// scene. It asks the window to close once the story has run out of lines.
+// as a value, runs auto mode, reloads the script on F5, saves and loads at once on F6 and F9,
+// opens the backlog and goes back to a page of it when asked, and draws the scene. It asks the
+// window to close once the story has run out of lines.
 #pragma once
 
 #include <cstdint>
@@ -36,8 +37,13 @@ private:
     Action pendingQuick_ = Action::Advance;  // QuickSave or QuickLoad pressed, for the next pass
     bool quickPending_ = false;
     std::uint32_t nowMs_ = 0;  // the last pass's clock, for the corner note
-    int pendingSteps_ = 0;     // older (+1) and newer (-1) pages pressed since the last pass
-    bool quitTaken_ = false;   // the last Quit closed the backlog: its repeats are taken too
+    // Takes the story back to the page `back` pages back in the backlog, with its scene, the
+    // pages after it dropped.
+    void rewind(std::int64_t back, std::uint32_t nowMs);
+
+    int pendingSteps_ = 0;            // older (+1) and newer (-1) pages pressed since the last pass
+    std::int64_t pendingRewind_ = 0;  // the backlog asked to go back this many pages
+    bool quitTaken_ = false;          // the last Quit closed the backlog: its repeats are taken too
 };
 
 }  // namespace tsuzuri

@@ -23,8 +23,11 @@ SaveRecord sampleSave(const fs::path& game, std::int32_t line) {
     save.place.scriptFile = game / "script" / "start.txt";
     save.place.fileLine = line;
     save.place.bgm = "rain.wav";
-    save.backlog = {ReadPage{{DrawnPage{"Page one\\nsecond line", false}}, -1},
-                    ReadPage{{DrawnPage{"Which?", true}, DrawnPage{"", false}}, 1}};
+    StoryPlace before = save.place;
+    before.fileLine = 1;
+    before.bgm.clear();
+    save.backlog = {ReadPage{{DrawnPage{"Page one\\nsecond line", false}}, -1, before},
+                    ReadPage{{DrawnPage{"Which?", true}, DrawnPage{"", false}}, 1, save.place}};
     return save;
 }
 
