@@ -174,7 +174,7 @@ void Session::keepPlace() {
         return;
     }
     save.savedAt = saveTimeNow(clock_.nowMs() - runStartMs_);
-    if (!saves_->writeAutomatic(std::move(save), render_, error)) {
+    if (!saves_->writeAutomatic(std::move(save), copyFrame(render_), error)) {
         std::fprintf(stderr, "tsuzuri: cannot keep where the story stopped: %s\n", error.c_str());
     }
     if (!rememberLastGame(options_.stateFolder, gameFolder_, error)) {

@@ -14,11 +14,19 @@
 
 namespace tsuzuri {
 
-std::optional<std::string> thumbnailPng(const RenderState& render, std::uint32_t width,
+FrameCopy copyFrame(const RenderState& render) {
+    if (render.frame.size() != static_cast<std::size_t>(render.outputWidth) *
+                                   static_cast<std::size_t>(render.outputHeight)) {
+        return {};
+    }
+    return FrameCopy{render.frame, render.outputWidth, render.outputHeight};
+}
+
+std::optional<std::string> thumbnailPng(const FrameCopy& copy, std::uint32_t width,
                                         std::uint32_t height) {
-    const auto frameWidth = static_cast<std::uint32_t>(render.outputWidth);
-    const auto frameHeight = static_cast<std::uint32_t>(render.outputHeight);
-    if (render.frame.empty() || render.frame.size() != std::size_t{frameWidth} * frameHeight) {
+    const auto frameWidth = static_cast<std::uint32_t>(copy.width);
+    const auto frameHeight = static_cast<std::uint32_t>(copy.height);
+    if (copy.pixels.empty() || copy.pixels.size() != std::size_t{frameWidth} * frameHeight) {
         return std::nullopt;
     }
     TextureSlot frame = createTexture(frameWidth, frameHeight);
@@ -28,7 +36,7 @@ std::optional<std::string> thumbnailPng(const RenderState& render, std::uint32_t
     for (std::uint32_t y = 0; y < frameHeight; ++y) {
         for (std::uint32_t x = 0; x < frameWidth; ++x) {
             *texturePixel(*frame, x, y) =
-                render.frame[std::size_t{y} * frameWidth + x] | 0xFF000000u;
+                copy.pixels[std::size_t{y} * frameWidth + x] | 0xFF000000u;
         }
     }
     const TextureSlot small =

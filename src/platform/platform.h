@@ -105,6 +105,7 @@ constexpr int VK_ESCAPE = 0x1B;
 constexpr int VK_SPACE = 0x20;
 constexpr int VK_PRIOR = 0x21;  // Page Up
 constexpr int VK_NEXT = 0x22;   // Page Down
+constexpr int VK_DELETE = 0x2E;
 constexpr int VK_UP = 0x26;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_A = 0x41;

@@ -49,6 +49,7 @@ bool parseKey(std::string_view word, int& key) {
                  {"down", VK_DOWN},
                  {"pageup", VK_PRIOR},
                  {"pagedown", VK_NEXT},
+                 {"delete", VK_DELETE},
                  {"plus", VK_OEM_PLUS},
                  {"minus", VK_OEM_MINUS},
                  {"a", VK_A},
@@ -111,7 +112,8 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
             std::string problem = "'";
             problem.append(action).append(
                 "' needs one key: left, right, enter, space, ctrl, escape, up, down, pageup, "
-                "pagedown, plus, minus, a, l, m, r, s, f5, f6, f9, f11, f12, pad-a, pad-b, pad-x, "
+                "pagedown, delete, plus, minus, a, l, m, r, s, f5, f6, f9, f11, f12, pad-a, pad-b, "
+                "pad-x, "
                 "pad-y, "
                 "pad-up, pad-down, pad-start, pad-back, pad-lb, pad-rb or pad-rt");
             return problem;

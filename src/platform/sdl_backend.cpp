@@ -65,6 +65,8 @@ int virtualKeyOf(SDL_Keycode key) {
             return VK_PRIOR;
         case SDLK_PAGEDOWN:
             return VK_NEXT;
+        case SDLK_DELETE:
+            return VK_DELETE;
         case SDLK_a:
             return VK_A;
         case SDLK_l:

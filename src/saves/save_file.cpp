@@ -97,13 +97,16 @@ bool parseSave(std::string_view text, const std::filesystem::path& gameFolder, S
     return true;
 }
 
-bool saveOfStory(const SceneState& scene, SaveRecord& save) {
+bool saveOfStory(const SceneState& scene, SaveRecord& save,
+                 const std::vector<DrawnPage>* shownText) {
     const std::optional<StoryPlace> place = storyPlaceNow(scene);
     if (!place) {
         return false;
     }
     save.place = *place;
-    save.pageText = scene.render != nullptr ? firstLineOf(scene.render->drawnPages) : "";
+    save.pageText = shownText != nullptr      ? firstLineOf(*shownText)
+                    : scene.render != nullptr ? firstLineOf(scene.render->drawnPages)
+                                              : "";
     save.backlog = scene.readPages.all();
     return true;
 }

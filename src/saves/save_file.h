@@ -38,9 +38,11 @@ std::string formatSave(const SaveRecord& save, const std::filesystem::path& game
 bool parseSave(std::string_view text, const std::filesystem::path& gameFolder, SaveRecord& save,
                std::string& reason);
 
-// The save of the story as it stands now, or nothing once it has ended. `sequence` and
-// `savedAt` are the caller's.
-bool saveOfStory(const SceneState& scene, SaveRecord& save);
+// The save of the story as it stands now, false once it has ended; its page's first line from
+// `shownText` (the pages the text layer shows, when a screen covers them), else from the text
+// layer. `sequence` and `savedAt` are the caller's.
+bool saveOfStory(const SceneState& scene, SaveRecord& save,
+                 const std::vector<DrawnPage>* shownText = nullptr);
 
 // Starts the story at the save's place (as startStoryAtPlace does) with its backlog; false
 // with the reason when its place cannot be started from, the story then as it was.

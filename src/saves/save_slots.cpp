@@ -61,7 +61,7 @@ SaveSlot SaveSlots::read(std::string_view name) const {
     return slot;
 }
 
-bool SaveSlots::write(std::string_view name, SaveRecord save, const RenderState& frame,
+bool SaveSlots::write(std::string_view name, SaveRecord save, const FrameCopy& frame,
                       std::string& error) const {
     if (!makePrivateFolder(folder_, error)) {
         return false;
@@ -81,8 +81,18 @@ bool SaveSlots::write(std::string_view name, SaveRecord save, const RenderState&
     return writeFileAtomically(base + ".save", formatSave(save, gameFolder_), error);
 }
 
-bool SaveSlots::writeAutomatic(SaveRecord save, const RenderState& frame,
-                               std::string& error) const {
+bool SaveSlots::remove(std::string_view name, std::string& error) const {
+    std::error_code code;
+    const std::string base = (folder_ / std::string(name)).string();
+    fs::remove(base + ".png", code);
+    if (!fs::remove(base + ".save", code) && code) {
+        error = base + ".save: " + code.message();
+        return false;
+    }
+    return true;
+}
+
+bool SaveSlots::writeAutomatic(SaveRecord save, const FrameCopy& frame, std::string& error) const {
     // The first free or unusable slot of the ring, else the one with the oldest save.
     std::string target;
     std::uint64_t oldest = UINT64_MAX;

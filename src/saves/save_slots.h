@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "graphics/render_device.h"
+#include "capture/frame_png.h"
 #include "saves/save_file.h"
 
 namespace tsuzuri {
@@ -46,10 +46,12 @@ public:
     // Writes the save (its sequence set newer than every other save of the game) with a
     // thumbnail of `frame`; the slot's previous save survives a failed write. False with the
     // reason.
-    bool write(std::string_view name, SaveRecord save, const RenderState& frame,
+    bool write(std::string_view name, SaveRecord save, const FrameCopy& frame,
                std::string& error) const;
+    // Deletes the slot's save and thumbnail; false with the reason.
+    bool remove(std::string_view name, std::string& error) const;
     // Writes the save into the automatic slot next in the ring.
-    bool writeAutomatic(SaveRecord save, const RenderState& frame, std::string& error) const;
+    bool writeAutomatic(SaveRecord save, const FrameCopy& frame, std::string& error) const;
     // The automatic slots that hold a file, newest first (the unusable ones last).
     std::vector<SaveSlot> automatic() const;
     // Notes that the story has ended: the saves made before stay, but are not continued from.

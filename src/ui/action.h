@@ -33,6 +33,9 @@ enum class Action : std::uint8_t {
     QuickSave,   // save the story's place into the quick slot at once
     QuickLoad,   // go back to the quick slot's place at once
     Rewind,      // in the backlog: take the story back to the page shown
+    OpenSave,    // open the save screen
+    OpenLoad,    // open the load screen
+    DeleteSlot,  // on the save and load screens: delete the highlighted save
     Quit,        // leave the screen on top; from the story, close the window
     QuitHold,    // quit once held for a second (a gamepad has no Escape)
 };

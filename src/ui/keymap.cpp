@@ -7,6 +7,7 @@ namespace {
 
 using platform::VK_A;
 using platform::VK_CONTROL;
+using platform::VK_DELETE;
 using platform::VK_DOWN;
 using platform::VK_ESCAPE;
 using platform::VK_F11;
@@ -14,6 +15,7 @@ using platform::VK_F12;
 using platform::VK_F5;
 using platform::VK_F6;
 using platform::VK_F9;
+using platform::VK_L;
 using platform::VK_LBUTTON;
 using platform::VK_M;
 using platform::VK_NEXT;
@@ -34,6 +36,7 @@ using platform::VK_PRIOR;
 using platform::VK_R;
 using platform::VK_RBUTTON;
 using platform::VK_RETURN;
+using platform::VK_S;
 using platform::VK_SPACE;
 using platform::VK_UP;
 
@@ -61,6 +64,9 @@ constexpr KeyBinding kDefaultKeymap[] = {
     {VK_A, Action::AutoMode},
     {VK_PAD_X, Action::AutoMode},
     {VK_R, Action::Rewind},
+    {VK_S, Action::OpenSave},
+    {VK_L, Action::OpenLoad},
+    {VK_DELETE, Action::DeleteSlot},
     {VK_PAD_X, Action::Rewind},
     {VK_F11, Action::Fullscreen},
     {VK_PAD_START, Action::Fullscreen},

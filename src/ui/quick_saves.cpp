@@ -14,24 +14,7 @@ void QuickSaves::say(std::string note, std::uint32_t nowMs) {
 }
 
 void QuickSaves::save(std::uint32_t nowMs) {
-    if (slots_ == nullptr) {
-        std::fprintf(stderr, "tsuzuri: this run keeps no saves (name a folder with --state-dir)\n");
-        say("Not saved", nowMs);
-        return;
-    }
-    SaveRecord record;
-    if (!saveOfStory(scene_, record)) {
-        say("Nothing to save", nowMs);
-        return;
-    }
-    record.savedAt = saveTimeNow(nowMs - runStartMs_);
-    std::string error;
-    if (!slots_->write(kQuickSlot, std::move(record), *scene_.render, error)) {
-        std::fprintf(stderr, "tsuzuri: cannot save: %s\n", error.c_str());
-        say("Not saved", nowMs);
-        return;
-    }
-    say("Saved", nowMs);
+    saveInto(kQuickSlot, nowMs);
 }
 
 void QuickSaves::load(std::uint32_t nowMs) {
@@ -41,29 +24,65 @@ void QuickSaves::load(std::uint32_t nowMs) {
         return;
     }
     const SaveSlot quick = slots_->read(kQuickSlot);
-    if (quick.state != SaveSlot::State::Usable) {
-        const std::string why =
-            quick.state == SaveSlot::State::Empty ? "there is none" : quick.problem;
-        std::fprintf(stderr, "tsuzuri: cannot load the quick save: %s\n", why.c_str());
-        say(quick.state == SaveSlot::State::Empty ? "No quick save" : "Quick save unusable", nowMs);
+    if (quick.state == SaveSlot::State::Empty) {
+        std::fprintf(stderr, "tsuzuri: cannot load the quick save: there is none\n");
+        say("No quick save", nowMs);
         return;
+    }
+    loadFrom(quick, nowMs);
+}
+
+bool QuickSaves::saveInto(const std::string& slot, std::uint32_t nowMs) {
+    if (slots_ == nullptr) {
+        std::fprintf(stderr, "tsuzuri: this run keeps no saves (name a folder with --state-dir)\n");
+        say("Not saved", nowMs);
+        return false;
+    }
+    SaveRecord record;
+    if (!saveOfStory(scene_, record, storyView_ ? &storyView_->text : nullptr)) {
+        say("Nothing to save", nowMs);
+        return false;
+    }
+    record.savedAt = saveTimeNow(nowMs - runStartMs_);
+    std::string error;
+    if (!slots_->write(slot, std::move(record),
+                       storyView_ ? storyView_->frame : copyFrame(*scene_.render), error)) {
+        std::fprintf(stderr, "tsuzuri: cannot save: %s\n", error.c_str());
+        say("Not saved", nowMs);
+        return false;
+    }
+    say("Saved", nowMs);
+    return true;
+}
+
+bool QuickSaves::loadFrom(const SaveSlot& slot, std::uint32_t nowMs) {
+    const std::string what = slot.name == kQuickSlot ? "the quick save" : slot.name;
+    if (slots_ == nullptr || slot.state != SaveSlot::State::Usable) {
+        const std::string why =
+            slot.state == SaveSlot::State::Empty ? "there is none" : slot.problem;
+        std::fprintf(stderr, "tsuzuri: cannot load %s: %s\n", what.c_str(), why.c_str());
+        say(slot.name == kQuickSlot ? "Quick save unusable" : "Unusable save", nowMs);
+        return false;
     }
     // The place being left is kept first.
     SaveRecord leaving;
     std::string error;
-    if (saveOfStory(scene_, leaving)) {
+    if (saveOfStory(scene_, leaving, storyView_ ? &storyView_->text : nullptr)) {
         leaving.savedAt = saveTimeNow(nowMs - runStartMs_);
-        if (!slots_->writeAutomatic(std::move(leaving), *scene_.render, error)) {
+        if (!slots_->writeAutomatic(std::move(leaving),
+                                    storyView_ ? storyView_->frame : copyFrame(*scene_.render),
+                                    error)) {
             std::fprintf(stderr, "tsuzuri: cannot keep the place being left: %s\n", error.c_str());
         }
     }
     std::string problem;
-    if (!startStoryAtSave(scene_, quick.save, problem)) {
-        std::fprintf(stderr, "tsuzuri: cannot load the quick save: %s\n", problem.c_str());
-        say("Quick save unusable", nowMs);
-        return;
+    if (!startStoryAtSave(scene_, slot.save, problem)) {
+        std::fprintf(stderr, "tsuzuri: cannot load %s: %s\n", what.c_str(), problem.c_str());
+        say(slot.name == kQuickSlot ? "Quick save unusable" : "Unusable save", nowMs);
+        return false;
     }
     say("Loaded", nowMs);
+    return true;
 }
 
 std::string QuickSaves::note(std::uint32_t nowMs) {

@@ -13,6 +13,7 @@
 #include "script_engine/script_file.h"
 #include "script_engine/story_place.h"
 #include "ui/backlog.h"
+#include "ui/slot_screen.h"
 
 namespace tsuzuri {
 namespace {
@@ -58,6 +59,8 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
             return true;
         case Action::QuickSave:
         case Action::QuickLoad:
+        case Action::OpenSave:
+        case Action::OpenLoad:
             if (!press.repeat) {
                 pendingQuick_ = press.action;
                 quickPending_ = true;
@@ -81,9 +84,18 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     if (std::exchange(quickPending_, false)) {
         if (pendingQuick_ == Action::QuickSave) {
             quickSaves_.save(nowMs);
-        } else {
+        } else if (pendingQuick_ == Action::QuickLoad) {
             quickSaves_.load(nowMs);
             autoMode_.watchPage(nowMs);
+        } else if (quickSaves_.slots() == nullptr) {
+            std::fprintf(stderr,
+                         "tsuzuri: this run keeps no saves (name a folder with --state-dir)\n");
+        } else {
+            stack.push(std::make_unique<SlotScreen>(
+                pendingQuick_ == Action::OpenSave ? SlotScreen::Mode::Save : SlotScreen::Mode::Load,
+                *scene_.render, quickSaves_));
+            autoMode_.stand(input, nowMs);
+            return;
         }
     }
     if (!input.sampled) {

@@ -34,7 +34,8 @@ private:
     SceneState& scene_;
     AutoMode autoMode_;
     QuickSaves quickSaves_;
-    Action pendingQuick_ = Action::Advance;  // QuickSave or QuickLoad pressed, for the next pass
+    // QuickSave, QuickLoad, OpenSave or OpenLoad pressed, for the next pass
+    Action pendingQuick_ = Action::Advance;
     bool quickPending_ = false;
     std::uint32_t nowMs_ = 0;  // the last pass's clock, for the corner note
     // Takes the story back to the page `back` pages back in the backlog, with its scene, the

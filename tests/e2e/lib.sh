@@ -87,10 +87,11 @@ start_xvfb() {
     unset WAYLAND_DISPLAY SDL_VIDEODRIVER 2>/dev/null || true
 }
 
-# Waits (up to 10 s) for the player's window under the X server and leaves its id in $window.
+# Waits for the player's window under the X server and leaves its id in $window.
 find_window() {
     window=""
-    for _ in $(seq 200); do
+    # Up to 30 s: a sanitizer build on a busy machine takes seconds to open its window.
+    for _ in $(seq 600); do
         window=$(xdotool search --classname tsuzuri 2>/dev/null | head -n1) || true
         [ -n "$window" ] && return 0
         sleep 0.05

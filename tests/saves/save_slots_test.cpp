@@ -66,7 +66,7 @@ TEST(SaveSlotsTest, TheAutomaticRingKeepsTheNewestAndAFailedWriteKeepsTheSlot) {
     test::TempFolder folder;
     const fs::path game = folder.path() / "game";
     const SaveSlots slots(folder.path() / "saves", game, "Title");
-    RenderState frame;  // no frame shown: the saves go without thumbnails
+    const FrameCopy frame;  // no frame: the saves go without thumbnails
     std::string error;
     for (std::int32_t line = 1; line <= 4; ++line) {
         ASSERT_TRUE(slots.writeAutomatic(sampleSave(game, line), frame, error)) << error;
