@@ -8,6 +8,7 @@
 #include <string>
 
 #include "capture/frame_png.h"
+#include "common/calendar.h"
 #include "common/shift_jis.h"
 #include "script_engine/check/check_run.h"
 
@@ -79,13 +80,9 @@ std::string gameName(const fs::path& gameFolder) {
     return sjisToUtf8Strict(name).value_or(sjisToUtf8ForDisplay(name));
 }
 
-std::string timeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
+std::string timeStamp(const RenderState& render) {
+    return calendarNow("%Y%m%d-%H%M%S",
+                       render.clock != nullptr ? render.clock->nowMs() - render.startedAtMs : 0);
 }
 
 // Writes the frame into the pictures folder; answers the file, or nothing with `error` set.
@@ -102,7 +99,7 @@ std::optional<fs::path> writeScreenshot(const RenderState& render, const fs::pat
         error = "cannot make the folder " + folder->string() + ": " + ec.message();
         return std::nullopt;
     }
-    const std::string stem = "tsuzuri-" + gameName(gameFolder) + "-" + timeStamp();
+    const std::string stem = "tsuzuri-" + gameName(gameFolder) + "-" + timeStamp(render);
     for (int n = 1; n <= kMaxSameSecond; ++n) {
         const fs::path file =
             *folder / (n == 1 ? stem + ".png" : stem + "-" + std::to_string(n) + ".png");

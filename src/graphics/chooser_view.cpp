@@ -96,6 +96,9 @@ bool renderChooser(RenderState& render, const ChooserView& view,
         }
         shownView = view;
         ++render.framesPresented;
+        if (render.clock != nullptr) {
+            render.presentedAtMs = render.clock->nowMs();
+        }
     }
     return true;
 }

@@ -207,6 +207,7 @@ Status initRenderDevice(RenderState& render, platform::WindowHandle window, cons
     shutdownRenderDevice(render);
     render.window = window;
     render.clock = &clock;
+    render.startedAtMs = clock.nowMs();
     // The layer starts empty: the window is shown before the first page is drawn.
     const FramePlacement output = wantedOutput(render);
     if (!setOutputSize(render, output.width, output.height)) {

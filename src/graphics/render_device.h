@@ -65,6 +65,7 @@ struct RenderState {
     std::uint64_t framesPresented = 0;  // counts the frames shown (unchanged ones are not)
     std::uint32_t presentedAtMs = 0;    // clock reading when the last one was handed over
     const Clock* clock = nullptr;       // the run's, from initRenderDevice
+    std::uint32_t startedAtMs = 0;      // its reading when the device came up
     platform::WindowHandle window = 0;  // the window the frames go to, from initRenderDevice
     std::vector<DrawnPage> drawnPages;  // the pages in the text layer, in order
     std::uint64_t pagesDrawn = 0;       // counts every page drawn, cleared or not

@@ -40,7 +40,7 @@ bool isDue(const ScriptedEvent& event, std::uint64_t nextIdlePass, std::uint32_t
 // A key going down reaches the window as a message as well as key state; the mouse buttons
 // are no keys there.
 void announceKey(int key) {
-    if (key != VK_LBUTTON && key != VK_RBUTTON && liveWindow() != 0) {
+    if (key != VK_LBUTTON && key != VK_RBUTTON && key != VK_MBUTTON && liveWindow() != 0) {
         enqueueMessage(Message{MessageKind::KeyDown, liveWindow(), key});
     }
 }

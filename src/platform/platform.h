@@ -99,6 +99,7 @@ bool getDrawableSize(WindowHandle window, int& width, int& height);
 // Virtual-key codes of the keys the player reads.
 constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;
+constexpr int VK_MBUTTON = 0x04;
 constexpr int VK_RETURN = 0x0D;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_ESCAPE = 0x1B;

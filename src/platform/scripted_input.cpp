@@ -41,6 +41,7 @@ bool parseKey(std::string_view word, int& key) {
         int key;
     } kKeys[] = {{"left", VK_LBUTTON},
                  {"right", VK_RBUTTON},
+                 {"middle", VK_MBUTTON},
                  {"enter", VK_RETURN},
                  {"space", VK_SPACE},
                  {"ctrl", VK_CONTROL},
@@ -111,7 +112,8 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         if (args != 1 || !parseKey(words[3], event.key)) {
             std::string problem = "'";
             problem.append(action).append(
-                "' needs one key: left, right, enter, space, ctrl, escape, up, down, pageup, "
+                "' needs one key: left, right, middle, enter, space, ctrl, escape, up, down, "
+                "pageup, "
                 "pagedown, delete, plus, minus, a, l, m, r, s, f5, f6, f9, f11, f12, pad-a, pad-b, "
                 "pad-x, "
                 "pad-y, "

@@ -168,9 +168,10 @@ void handleButton(const SDL_MouseButtonEvent& event, bool down) {
     if (event.which == SDL_TOUCH_MOUSEID) {
         return;  // made up from a touch, which is handled as a tap already
     }
-    int key = event.button == SDL_BUTTON_LEFT    ? VK_LBUTTON
-              : event.button == SDL_BUTTON_RIGHT ? VK_RBUTTON
-                                                 : 0;
+    int key = event.button == SDL_BUTTON_LEFT     ? VK_LBUTTON
+              : event.button == SDL_BUTTON_RIGHT  ? VK_RBUTTON
+              : event.button == SDL_BUTTON_MIDDLE ? VK_MBUTTON
+                                                  : 0;
     if (key == 0) {
         return;
     }

@@ -6,6 +6,7 @@
 
 #include "capture/frame_png.h"
 #include "common/atomic_file.h"
+#include "common/calendar.h"
 #include "common/file_buffer.h"
 #include "saves/state_text.h"
 
@@ -200,24 +201,7 @@ fs::path defaultSavesFolder() {
 }
 
 std::string saveTimeNow(std::uint32_t runMs) {
-    std::time_t seconds = std::time(nullptr);
-    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    if (epoch != nullptr && epoch[0] != '\0') {
-        char* end = nullptr;
-        const long long value = std::strtoll(epoch, &end, 10);
-        if (*end == '\0' && value >= 0) {
-            seconds = static_cast<std::time_t>(value + runMs / 1000);
-        }
-    }
-    std::tm local{};
-    if (epoch != nullptr && epoch[0] != '\0') {
-        gmtime_r(&seconds, &local);  // the same for every tester, wherever they are
-    } else {
-        localtime_r(&seconds, &local);
-    }
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return calendarNow("%Y-%m-%d %H:%M:%S", runMs);
 }
 
 }  // namespace tsuzuri

@@ -72,9 +72,7 @@ private:
 // found.
 std::filesystem::path defaultSavesFolder();
 
-// The date and time for a save made now, "YYYY-MM-DD HH:MM:SS" in local time: from
-// SOURCE_DATE_EPOCH (seconds since 1970) when it is set, advanced by `runMs`, the time the run
-// has been going; else the calendar clock.
+// The date and time for a save made now, "YYYY-MM-DD HH:MM:SS", as calendarNow gives it.
 std::string saveTimeNow(std::uint32_t runMs);
 
 }  // namespace tsuzuri

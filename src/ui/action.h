@@ -36,6 +36,7 @@ enum class Action : std::uint8_t {
     OpenSave,    // open the save screen
     OpenLoad,    // open the load screen
     DeleteSlot,  // on the save and load screens: delete the highlighted save
+    SystemMenu,  // the gamepad's menu of saving, loading, fullscreen and quitting
     Quit,        // leave the screen on top; from the story, close the window
     QuitHold,    // quit once held for a second (a gamepad has no Escape)
 };

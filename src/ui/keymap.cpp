@@ -18,6 +18,7 @@ using platform::VK_F9;
 using platform::VK_L;
 using platform::VK_LBUTTON;
 using platform::VK_M;
+using platform::VK_MBUTTON;
 using platform::VK_NEXT;
 using platform::VK_OEM_MINUS;
 using platform::VK_OEM_PLUS;
@@ -69,7 +70,8 @@ constexpr KeyBinding kDefaultKeymap[] = {
     {VK_DELETE, Action::DeleteSlot},
     {VK_PAD_X, Action::Rewind},
     {VK_F11, Action::Fullscreen},
-    {VK_PAD_START, Action::Fullscreen},
+    {VK_PAD_START, Action::SystemMenu},
+    {VK_MBUTTON, Action::SystemMenu},
     {VK_M, Action::Mute},
     {VK_OEM_PLUS, Action::VolumeUp},
     {VK_OEM_MINUS, Action::VolumeDown},

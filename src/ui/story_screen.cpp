@@ -14,6 +14,7 @@
 #include "script_engine/story_place.h"
 #include "ui/backlog.h"
 #include "ui/slot_screen.h"
+#include "ui/system_menu_screen.h"
 
 namespace tsuzuri {
 namespace {
@@ -61,6 +62,7 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
         case Action::QuickLoad:
         case Action::OpenSave:
         case Action::OpenLoad:
+        case Action::SystemMenu:
             if (!press.repeat) {
                 pendingQuick_ = press.action;
                 quickPending_ = true;
@@ -81,12 +83,21 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     if (const std::int64_t back = std::exchange(pendingRewind_, 0); back > 0) {
         rewind(back, nowMs);
     }
+    // The middle button is no key: it arrives as a release.
+    if (input.wasReleased(Action::SystemMenu) && !quickPending_) {
+        quickPending_ = true;
+        pendingQuick_ = Action::SystemMenu;
+    }
     if (std::exchange(quickPending_, false)) {
         if (pendingQuick_ == Action::QuickSave) {
             quickSaves_.save(nowMs);
         } else if (pendingQuick_ == Action::QuickLoad) {
             quickSaves_.load(nowMs);
             autoMode_.watchPage(nowMs);
+        } else if (pendingQuick_ == Action::SystemMenu) {
+            stack.push(std::make_unique<SystemMenuScreen>(*scene_.render, quickSaves_));
+            autoMode_.stand(input, nowMs);
+            return;
         } else if (quickSaves_.slots() == nullptr) {
             std::fprintf(stderr,
                          "tsuzuri: this run keeps no saves (name a folder with --state-dir)\n");

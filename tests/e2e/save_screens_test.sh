@@ -45,4 +45,27 @@ play 'pass 50 tap s' 'pass 60 tap down' 'pass 70 tap delete' 'pass 80 tap escape
 # Slot 3 is the first of the second row: x 0 to 400, y 236 to 412 of the 800x600 frame.
 play 'pass 50 tap s' 'pass 60 move 100 300' 'pass 70 tap left'
 [ "$(place_line slot-03)" = "line 1" ] || fail "a click on slot 3 did not save there"
+
+# With the pointer only, in a fresh state: the middle button opens the system menu; Save (its
+# first row), then slot 5 (first of the third row); after a page turn, the menu's Load (second
+# row) opens the load screen, where slot 5 is the last of the first page (quick, slots 1 to 5).
+state="$WORK/pointer-state"
+play 'pass 50 tap left' 'pass 60 tap middle' 'pass 70 move 100 79' 'pass 80 tap left' \
+    'pass 90 move 100 462' 'pass 100 tap left' 'pass 110 tap left' 'pass 120 tap middle' \
+    'pass 130 move 100 109' 'pass 140 tap left' 'pass 150 move 500 462' 'pass 160 tap left'
+slots=$(dirname "$(ls "$state"/saves/*/slot-05.save)") || fail "the pointer did not save: $(ls -R "$state")"
+[ "$(place_line slot-05)" = "line 2" ] || fail "the pointer saved the wrong page"
+[ "$(arrivals)" = "Page one|Page two|Page three|Page two|" ] ||
+    fail "the pointer did not load its save: $(arrivals)"
+# With the gamepad only: Start opens the system menu; Save, Down, A saves into slot 4 of a
+# fresh state; after a page turn, Start, Down (Load), A opens the load screen on that save and
+# A loads it.
+state="$WORK/pad-state"
+play 'pass 50 tap pad-a' 'pass 60 tap pad-start' 'pass 70 tap pad-a' 'pass 80 tap pad-down' \
+    'pass 81 tap pad-down' 'pass 82 tap pad-down' 'pass 90 tap pad-a' 'pass 100 tap pad-a' \
+    'pass 110 tap pad-start' 'pass 120 tap pad-down' 'pass 130 tap pad-a' 'pass 140 tap pad-a'
+slots=$(dirname "$(ls "$state"/saves/*/slot-04.save)") || fail "the gamepad did not save: $(ls -R "$state")"
+[ "$(place_line slot-04)" = "line 2" ] || fail "the gamepad saved the wrong page"
+[ "$(arrivals)" = "Page one|Page two|Page three|Page two|" ] ||
+    fail "the gamepad did not load its save: $(arrivals)"
 echo "save screens: all checks passed"

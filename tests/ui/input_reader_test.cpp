@@ -141,7 +141,8 @@ TEST(KeymapTest, EveryActionHasAKeyAndAKeyMayGiveSeveral) {
     };
     EXPECT_EQ(actionsOf(platform::VK_LBUTTON), (std::vector{Action::Advance, Action::Click}));
     EXPECT_EQ(actionsOf(platform::VK_ESCAPE), std::vector{Action::Quit});
-    EXPECT_EQ(actionsOf(platform::VK_PAD_START), std::vector{Action::Fullscreen});
+    EXPECT_EQ(actionsOf(platform::VK_PAD_START), std::vector{Action::SystemMenu});
+    EXPECT_EQ(actionsOf(platform::VK_PAD_X), (std::vector{Action::AutoMode, Action::Rewind}));
     EXPECT_TRUE(reader.pressesOf({platform::MessageKind::Close, 1, platform::VK_ESCAPE}).empty());
 }
 
