@@ -173,7 +173,7 @@ void Session::keepPlace() {
         }
         return;
     }
-    save.savedAt = saveTimeNow(clock_.nowMs() - runStartMs_);
+    save.savedAt = saveTimeNow(clock_.nowMs() - render_.startedAtMs);
     if (!saves_->writeAutomatic(std::move(save), copyFrame(render_), error)) {
         std::fprintf(stderr, "tsuzuri: cannot keep where the story stopped: %s\n", error.c_str());
     }
@@ -253,7 +253,6 @@ int Session::run() {
     if (!options_.savesFolder.empty()) {
         saves_.emplace(options_.savesFolder, gameFolder_, title_);
     }
-    runStartMs_ = clock_.nowMs();
     if (!loadStartScript()) {
         return end(kScenarioFailedText);
     }

@@ -56,7 +56,6 @@ private:
     std::string title_;
     std::string scriptName_;
     bool keepingPlace_ = false;       // the place is remembered at the end of the run
-    std::uint32_t runStartMs_ = 0;    // the clock as the story's script was first loaded
     Clock& clock_;                    // the run's time, handed to all that reads it
     std::optional<SaveSlots> saves_;  // the open game's saves, when the run keeps them
     RenderState render_;              // the frame and the window it goes to

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
 
 #include "capture/frame_png.h"
 #include "common/atomic_file.h"
@@ -80,6 +79,15 @@ bool SaveSlots::write(std::string_view name, SaveRecord save, const FrameCopy& f
         writeFileAtomically(base + ".png", *png, ignored);
     }
     return writeFileAtomically(base + ".save", formatSave(save, gameFolder_), error);
+}
+
+std::optional<fs::path> SaveSlots::thumbnail(std::string_view name) const {
+    const fs::path file = folder_ / (std::string(name) + ".png");
+    std::error_code error;
+    if (isLink(folder_) || !fs::is_regular_file(fs::symlink_status(file, error))) {
+        return std::nullopt;
+    }
+    return file;
 }
 
 bool SaveSlots::remove(std::string_view name, std::string& error) const {

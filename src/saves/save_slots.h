@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,8 @@ public:
     // reason.
     bool write(std::string_view name, SaveRecord save, const FrameCopy& frame,
                std::string& error) const;
+    // The slot's thumbnail file, when there is one that is no link.
+    std::optional<std::filesystem::path> thumbnail(std::string_view name) const;
     // Deletes the slot's save and thumbnail; false with the reason.
     bool remove(std::string_view name, std::string& error) const;
     // Writes the save into the automatic slot next in the ring.

@@ -5,8 +5,7 @@
 
 namespace tsuzuri {
 
-QuickSaves::QuickSaves(SceneState& scene, const SaveSlots* slots)
-    : scene_(scene), slots_(slots), runStartMs_(scene.clock->nowMs()) {}
+QuickSaves::QuickSaves(SceneState& scene, const SaveSlots* slots) : scene_(scene), slots_(slots) {}
 
 void QuickSaves::say(std::string note, std::uint32_t nowMs) {
     note_ = std::move(note);
@@ -43,7 +42,7 @@ bool QuickSaves::saveInto(const std::string& slot, std::uint32_t nowMs) {
         say("Nothing to save", nowMs);
         return false;
     }
-    record.savedAt = saveTimeNow(nowMs - runStartMs_);
+    record.savedAt = saveTimeNow(nowMs - scene_.render->startedAtMs);
     std::string error;
     if (!slots_->write(slot, std::move(record),
                        storyView_ ? storyView_->frame : copyFrame(*scene_.render), error)) {
@@ -68,7 +67,7 @@ bool QuickSaves::loadFrom(const SaveSlot& slot, std::uint32_t nowMs) {
     SaveRecord leaving;
     std::string error;
     if (saveOfStory(scene_, leaving, storyView_ ? &storyView_->text : nullptr)) {
-        leaving.savedAt = saveTimeNow(nowMs - runStartMs_);
+        leaving.savedAt = saveTimeNow(nowMs - scene_.render->startedAtMs);
         if (!slots_->writeAutomatic(std::move(leaving),
                                     storyView_ ? storyView_->frame : copyFrame(*scene_.render),
                                     error)) {

@@ -45,7 +45,6 @@ private:
 
     SceneState& scene_;
     const SaveSlots* slots_;
-    std::uint32_t runStartMs_;
     std::optional<StoryView> storyView_;
     std::string note_;
     std::uint32_t noteShownAtMs_ = 0;

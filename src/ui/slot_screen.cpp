@@ -87,9 +87,10 @@ void SlotScreen::readPage() {
          i < std::min<int>((page_ + 1) * kSlotsPerPage, static_cast<int>(names_.size())); ++i) {
         slots_.push_back(slots.read(names_[static_cast<std::size_t>(i)]));
         TextureSlot thumbnail;
-        if (slots_.back().state == SaveSlot::State::Usable) {
-            loadMaskedTexture(
-                GamePath{slots.folder(), names_[static_cast<std::size_t>(i)] + ".png"}, thumbnail);
+        const std::optional<std::filesystem::path> file =
+            slots.thumbnail(names_[static_cast<std::size_t>(i)]);
+        if (slots_.back().state == SaveSlot::State::Usable && file) {
+            loadMaskedTexture(GamePath{file->parent_path(), file->filename().string()}, thumbnail);
         }
         thumbnails_.push_back(std::move(thumbnail));
     }

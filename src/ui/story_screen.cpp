@@ -64,8 +64,8 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
         case Action::OpenLoad:
         case Action::SystemMenu:
             if (!press.repeat) {
-                pendingQuick_ = press.action;
-                quickPending_ = true;
+                requested_ = press.action;
+                requestPending_ = true;
             }
             return true;
         case Action::Quit:
@@ -84,17 +84,17 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
         rewind(back, nowMs);
     }
     // The middle button is no key: it arrives as a release.
-    if (input.wasReleased(Action::SystemMenu) && !quickPending_) {
-        quickPending_ = true;
-        pendingQuick_ = Action::SystemMenu;
+    if (input.wasReleased(Action::SystemMenu) && !requestPending_) {
+        requestPending_ = true;
+        requested_ = Action::SystemMenu;
     }
-    if (std::exchange(quickPending_, false)) {
-        if (pendingQuick_ == Action::QuickSave) {
+    if (std::exchange(requestPending_, false)) {
+        if (requested_ == Action::QuickSave) {
             quickSaves_.save(nowMs);
-        } else if (pendingQuick_ == Action::QuickLoad) {
+        } else if (requested_ == Action::QuickLoad) {
             quickSaves_.load(nowMs);
             autoMode_.watchPage(nowMs);
-        } else if (pendingQuick_ == Action::SystemMenu) {
+        } else if (requested_ == Action::SystemMenu) {
             stack.push(std::make_unique<SystemMenuScreen>(*scene_.render, quickSaves_));
             autoMode_.stand(input, nowMs);
             return;
@@ -103,7 +103,7 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
                          "tsuzuri: this run keeps no saves (name a folder with --state-dir)\n");
         } else {
             stack.push(std::make_unique<SlotScreen>(
-                pendingQuick_ == Action::OpenSave ? SlotScreen::Mode::Save : SlotScreen::Mode::Load,
+                requested_ == Action::OpenSave ? SlotScreen::Mode::Save : SlotScreen::Mode::Load,
                 *scene_.render, quickSaves_));
             autoMode_.stand(input, nowMs);
             return;

@@ -31,16 +31,18 @@ public:
     bool draw(const std::string& cornerNote) override;
 
 private:
-    SceneState& scene_;
-    AutoMode autoMode_;
-    QuickSaves quickSaves_;
-    // QuickSave, QuickLoad, OpenSave or OpenLoad pressed, for the next pass
-    Action pendingQuick_ = Action::Advance;
-    bool quickPending_ = false;
-    std::uint32_t nowMs_ = 0;  // the last pass's clock, for the corner note
     // Takes the story back to the page `back` pages back in the backlog, with its scene, the
     // pages after it dropped.
     void rewind(std::int64_t back, std::uint32_t nowMs);
+
+    SceneState& scene_;
+    AutoMode autoMode_;
+    QuickSaves quickSaves_;
+    // QuickSave, QuickLoad, OpenSave, OpenLoad or SystemMenu asked for, acted on at the next
+    // pass
+    Action requested_ = Action::Advance;
+    bool requestPending_ = false;
+    std::uint32_t nowMs_ = 0;  // the last pass's clock, for the corner note
 
     int pendingSteps_ = 0;            // older (+1) and newer (-1) pages pressed since the last pass
     std::int64_t pendingRewind_ = 0;  // the backlog asked to go back this many pages
