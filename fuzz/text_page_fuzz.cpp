@@ -6,6 +6,11 @@
 
 using namespace tsuzuri;
 
+namespace {
+// The frame whose text layer the pages are painted into.
+RenderState render;
+}  // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string error;
     if (!openTextFont(error)) {

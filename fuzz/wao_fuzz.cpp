@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     platform::selectBackend(platform::Backend::Headless);
     platform::setHeadlessInput({});
-    createMainWindow();
-    SoundInit(platform::systemClock());
+    SoundInit(createMainWindow(), platform::systemClock());
     return 0;
 }
 
