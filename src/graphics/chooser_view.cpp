@@ -7,6 +7,7 @@
 #include "graphics/compositor.h"
 #include "graphics/render_device.h"
 #include "graphics/text_layer.h"
+#include "graphics/view_frame.h"
 #include "platform/platform.h"
 
 namespace tsuzuri {
@@ -19,21 +20,9 @@ constexpr int kColumnWidth = 13;  // half a full-width character, as on a page
 constexpr char kMoreAboveMark[] = "\x81\xA3";
 constexpr char kMoreBelowMark[] = "\x81\xA5";
 
-// Draws one line of Shift-JIS text from 800x600 position (left, top), cut where the next
-// character would pass kTextRight.
+// One line of the chooser, cut where the next character would pass kTextRight.
 void drawLine(const LockedRect& lock, std::string_view text, int left, int top) {
-    int x = left;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const int bytes = isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-        if (x + bytes * kColumnWidth > kTextRight) {
-            break;
-        }
-        drawGlyph(lock, frameToOutput(x, lock.width, kScreenWidth),
-                  frameToOutput(top, lock.height, kScreenHeight), text.data() + i, text.size() - i);
-        x += bytes * kColumnWidth;
-        i += static_cast<std::size_t>(bytes);
-    }
+    drawTextLine(lock, text, left, top, kTextRight);
 }
 
 int rowTop(int row) {
@@ -79,28 +68,13 @@ void compose(RenderState& render, const ChooserView& view) {
 
 bool renderChooser(RenderState& render, const ChooserView& view,
                    std::optional<ChooserView>& shownView) {
-    if (render.frame.empty() || !render.textTexture) {
-        return false;
-    }
-    const bool redraw = platform::takeRedrawRequest(render.window);
-    const bool resized = fitOutputToWindow(render);
-    if (redraw || resized || !shownView || *shownView != view) {
-        if (!drawText(render, view)) {
+    return showView(render, view, shownView, [&render](const ChooserView& shown) {
+        if (!drawText(render, shown)) {
             return false;
         }
-        compose(render, view);
-        if (!platform::presentFrame(render.window, render.frame.data(), render.outputWidth,
-                                    render.outputHeight, render.outputWidth * 4)) {
-            shownView.reset();
-            return false;
-        }
-        shownView = view;
-        ++render.framesPresented;
-        if (render.clock != nullptr) {
-            render.presentedAtMs = render.clock->nowMs();
-        }
-    }
-    return true;
+        compose(render, shown);
+        return true;
+    });
 }
 
 }  // namespace tsuzuri

@@ -278,17 +278,24 @@ std::int32_t renderFrame(RenderState& render, const FrameScene& scene, const Cor
     std::optional<FrameInputs>& lastPresented = render.cache->lastPresented;
     if (redrawRequested || !lastPresented || *lastPresented != inputs) {
         composeFrame(render, scene, corners);
-        render.presentedAtMs =
-            render.clock != nullptr ? render.clock->nowMs() : platform::timeGetTime();
-        if (!platform::presentFrame(render.window, render.frame.data(), render.outputWidth,
-                                    render.outputHeight, render.outputWidth * 4)) {
+        if (!presentComposedFrame(render)) {
             lastPresented.reset();
             return 0;
         }
         lastPresented = inputs;
-        ++render.framesPresented;
     }
     return 1;
+}
+
+bool presentComposedFrame(RenderState& render) {
+    render.presentedAtMs =
+        render.clock != nullptr ? render.clock->nowMs() : platform::timeGetTime();
+    if (!platform::presentFrame(render.window, render.frame.data(), render.outputWidth,
+                                render.outputHeight, render.outputWidth * 4)) {
+        return false;
+    }
+    ++render.framesPresented;
+    return true;
 }
 
 Status showScenePicture(RenderState& render, const GamePath& path) {

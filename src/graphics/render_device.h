@@ -90,6 +90,10 @@ bool loadWindowPicture(RenderState& render, const std::filesystem::path& gameFol
 // ended (after 27 calls).
 std::int32_t stepFlash(RenderState& render);
 
+// Hands render.frame, composed, to the window, stamped with the clock and counted; false when
+// the window can show no frame any more.
+bool presentComposedFrame(RenderState& render);
+
 // Composes the current frame into render.frame without presenting it.
 void composeFrame(RenderState& render, const FrameScene& scene, const CornerTexts& corners = {});
 

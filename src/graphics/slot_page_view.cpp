@@ -1,18 +1,15 @@
 #include "graphics/slot_page_view.h"
 
-#include <string_view>
-
-#include "common/shift_jis.h"
 #include "graphics/compositor.h"
 #include "graphics/resample.h"
 #include "graphics/text_layer.h"
+#include "graphics/view_frame.h"
 #include "platform/frame_geometry.h"
 #include "platform/platform.h"
 
 namespace tsuzuri {
 namespace {
 
-constexpr int kColumnWidth = 13;  // half a full-width character, as on a page
 constexpr int kInset = 8;
 constexpr int kThumbnailWidth = 160;
 constexpr int kThumbnailHeight = 120;
@@ -25,22 +22,6 @@ int cellTop(int slot) {
     return kSlotFirstTop + (slot / kSlotColumns) * kSlotHeight;
 }
 
-// Draws one line of Shift-JIS text from 800x600 position (left, top), cut before `right`.
-void drawLine(const LockedRect& lock, std::string_view text, int left, int top, int right) {
-    int x = left;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const int bytes = isLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-        if (x + bytes * kColumnWidth > right) {
-            break;
-        }
-        drawGlyph(lock, frameToOutput(x, lock.width, kScreenWidth),
-                  frameToOutput(top, lock.height, kScreenHeight), text.data() + i, text.size() - i);
-        x += bytes * kColumnWidth;
-        i += static_cast<std::size_t>(bytes);
-    }
-}
-
 bool drawText(RenderState& render, const SlotPageView& view) {
     if (failed(clearTextLayer(render)) || !render.textTexture) {
         return false;
@@ -50,17 +31,17 @@ bool drawText(RenderState& render, const SlotPageView& view) {
     if (failed(lockTexture(layer, lock))) {
         return false;
     }
-    drawLine(lock, view.title, 20, kSlotTitleTop, 780);
+    drawTextLine(lock, view.title, 20, kSlotTitleTop, 780);
     for (std::size_t slot = 0; slot < view.slots.size(); ++slot) {
         const int cell = static_cast<int>(slot);
         const int right = cellLeft(cell) + kSlotWidth - kInset;
         for (std::size_t line = 0; line < 3; ++line) {
-            drawLine(lock, view.slots[slot].lines[line],
-                     cellLeft(cell) + kInset + kThumbnailWidth + kInset,
-                     cellTop(cell) + kInset + static_cast<int>(line) * kLineHeight, right);
+            drawTextLine(lock, view.slots[slot].lines[line],
+                         cellLeft(cell) + kInset + kThumbnailWidth + kInset,
+                         cellTop(cell) + kInset + static_cast<int>(line) * kLineHeight, right);
         }
-        drawLine(lock, view.slots[slot].lines[3], cellLeft(cell) + kInset,
-                 cellTop(cell) + kInset + kThumbnailHeight + 4, right);
+        drawTextLine(lock, view.slots[slot].lines[3], cellLeft(cell) + kInset,
+                     cellTop(cell) + kInset + kThumbnailHeight + 4, right);
     }
     unlockTexture(layer);
     return true;
@@ -112,28 +93,13 @@ int slotAt(int x, int y) {
 
 bool renderSlotPage(RenderState& render, const SlotPageView& view,
                     std::optional<SlotPageView>& shown) {
-    if (render.frame.empty() || !render.textTexture) {
-        return false;
-    }
-    const bool redraw = platform::takeRedrawRequest(render.window);
-    const bool resized = fitOutputToWindow(render);
-    if (redraw || resized || !shown || *shown != view) {
-        if (!drawText(render, view)) {
+    return showView(render, view, shown, [&render](const SlotPageView& page) {
+        if (!drawText(render, page)) {
             return false;
         }
-        compose(render, view);
-        if (!platform::presentFrame(render.window, render.frame.data(), render.outputWidth,
-                                    render.outputHeight, render.outputWidth * 4)) {
-            shown.reset();
-            return false;
-        }
-        shown = view;
-        ++render.framesPresented;
-        if (render.clock != nullptr) {
-            render.presentedAtMs = render.clock->nowMs();
-        }
-    }
-    return true;
+        compose(render, page);
+        return true;
+    });
 }
 
 }  // namespace tsuzuri

@@ -37,6 +37,11 @@ platform::WindowHandle createMainWindow(int scale, bool fitDesktop, bool fullscr
     return platform::createWindow(kScreenWidth * factor, kScreenHeight * factor, shape);
 }
 
+bool isWindowAction(Action action) {
+    return action == Action::Fullscreen || action == Action::Mute || action == Action::VolumeUp ||
+           action == Action::VolumeDown || action == Action::Screenshot;
+}
+
 bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
     switch (press.action) {
         case Action::Quit:

@@ -47,6 +47,10 @@ private:
     std::uint32_t noteShownAtMs_ = 0;
 };
 
+// Whether the action is one of the window's own that screens over the story let through to it:
+// fullscreen, mute, volume and screenshots.
+bool isWindowAction(Action action);
+
 // What the system does with a message: a close request destroys the window, and the window's
 // destruction ends the main loop.
 void mainWindowProc(const platform::Message& message);

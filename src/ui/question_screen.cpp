@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ui/main_window.h"
+
 namespace tsuzuri {
 
 QuestionScreen::QuestionScreen(RenderState& render, std::string question, std::function<void()> yes)
@@ -14,9 +16,7 @@ bool QuestionScreen::takePress(ScreenStack&, const ActionPress& press) {
         closed_ = true;
     }
     // The window's own keys (fullscreen, volume, screenshots) still reach it.
-    return press.action != Action::Fullscreen && press.action != Action::Screenshot &&
-           press.action != Action::Mute && press.action != Action::VolumeUp &&
-           press.action != Action::VolumeDown;
+    return !isWindowAction(press.action);
 }
 
 void QuestionScreen::update(ScreenStack&, ActionInput& input, std::uint32_t) {

@@ -7,6 +7,7 @@
 
 #include "graphics/text_layer.h"
 #include "graphics/texture_loader.h"
+#include "ui/main_window.h"
 #include "ui/question_screen.h"
 
 namespace tsuzuri {
@@ -125,14 +126,9 @@ bool SlotScreen::takePress(ScreenStack&, const ActionPress& press) {
         case Action::Quit:
             closeAsked_ = true;
             return true;
-        case Action::Fullscreen:
-        case Action::Mute:
-        case Action::VolumeUp:
-        case Action::VolumeDown:
-        case Action::Screenshot:
-            return false;  // the window's own
         default:
-            return true;  // the story's keys do nothing here
+            // The window's own keys still reach it; the story's do nothing here.
+            return !isWindowAction(press.action);
     }
 }
 

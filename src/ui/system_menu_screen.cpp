@@ -6,6 +6,7 @@
 
 #include "graphics/text_layer.h"
 #include "platform/platform.h"
+#include "ui/main_window.h"
 #include "ui/slot_screen.h"
 
 namespace tsuzuri {
@@ -32,15 +33,11 @@ bool SystemMenuScreen::takePress(ScreenStack&, const ActionPress& press) {
         case Action::SystemMenu:
             closeAsked_ = closeAsked_ || !press.repeat;
             return true;
-        case Action::Fullscreen:
-        case Action::Mute:
-        case Action::VolumeUp:
-        case Action::VolumeDown:
-        case Action::Screenshot:
         case Action::QuitHold:
-            return false;  // the window's own
+            return false;  // held, it quits from the story's run
         default:
-            return true;  // the story's keys do nothing here
+            // The window's own keys still reach it; the story's do nothing here.
+            return !isWindowAction(press.action);
     }
 }
 
