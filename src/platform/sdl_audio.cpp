@@ -130,6 +130,12 @@ bool openSdlAudioOutput(AudioFill fill, std::string& reason) {
         std::string error;
         if (tryOpen(driver, error)) {
             reason.clear();
+            // A process may end by exit() with the output open (a library's fatal error, such
+            // as Xlib's when the display goes away). The device's thread is stopped first, before
+            // the records its fills read are destroyed: registered now, after those records are
+            // made, the handler runs before they go.
+            static const bool closedAtExit = std::atexit(closeSdlAudioOutput) == 0;
+            (void)closedAtExit;
             return true;
         }
         if (!reason.empty()) {

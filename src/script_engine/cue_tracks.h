@@ -41,7 +41,8 @@ constexpr std::uint32_t kCueLookAheadMs = 50;
 // kCueLookAheadMs, each with the time it is due: the run's start plus its offset. Once all
 // cues of a repeating track are handed, its next run is due exactly periodMs after the start
 // of the one before (a run of period 0 begins at the next pass instead, and a track that has
-// fallen more than a period behind skips the runs it missed). Takes cueLock.
+// fallen more than a period behind skips the runs it missed). Offsets and periods may take the
+// clock's whole range. Takes cueLock.
 void handDueCues(CueTrack& track, std::uint32_t now);
 
 }  // namespace tsuzuri

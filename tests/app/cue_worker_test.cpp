@@ -134,6 +134,28 @@ TEST_F(CueTimingTest, TimingSurvivesTheClockWrappingAround) {
                                         "SoundPlay 3 once due 50@0"}));
 }
 
+// Times near the clock's whole range (a wait of 1e300 seconds is held to it) are due once that
+// much time has passed: nothing is handed now, and a pass ends at once.
+TEST_F(CueTimingTest, TimesOfAlmostTheClocksWholeRangeWaitTheirTurn) {
+    CueTrack& repeating = cueTracks[1];
+    addCue(repeating, 1, 0xFFFFFFFFu);
+    repeating.loops = 1;
+    repeating.periodMs = 0xFFFFFFFFu;
+    repeating.startTime = 1000;
+    EXPECT_TRUE(runPasses(1000, 3).empty());
+    EXPECT_EQ(repeating.startTime, 1000u);
+
+    // A start a little after the pass's clock reading (the story read the clock later) has
+    // not begun yet, rather than begun 49 days ago.
+    repeating.periodMs = 100;
+    repeating.cues[0]->offsetMs = 0;
+    repeating.startTime = 2000;
+    fakeNow = 1900;
+    runCueWorkerPass(fakeNow);
+    EXPECT_EQ(repeating.startTime, 2000u);
+    EXPECT_EQ(repeating.nextCue, 0);
+}
+
 // A run whose start reads exactly 0 looks unstarted, so the next pass starts it again.
 TEST_F(CueTimingTest, AStartTimeReadingZeroRestartsTheRunOnTheNextPass) {
     CueTrack& track = cueTracks[0];
