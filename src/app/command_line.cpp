@@ -111,11 +111,12 @@ std::string takeScale(const std::vector<std::string>& arguments, size_t& i, Comm
     return {};
 }
 
-// "--volume N" with N from 0 to 100.
-std::string takeVolume(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
+// "--volume N", "--music-volume N" or "--effects-volume N", with N from 0 to 100.
+std::string takeVolume(const std::vector<std::string>& arguments, size_t& i, const char* name,
+                       std::optional<int>& field) {
     std::string value;
     int volume = -1;
-    if (takeValue(arguments, i, "--volume", value)) {
+    if (takeValue(arguments, i, name, value)) {
         const char* end = value.data() + value.size();
         auto [ptr, ec] = std::from_chars(value.data(), end, volume);
         if (ec != std::errc() || ptr != end) {
@@ -123,9 +124,9 @@ std::string takeVolume(const std::vector<std::string>& arguments, size_t& i, Com
         }
     }
     if (volume < 0 || volume > 100) {
-        return "--volume needs a whole number from 0 to 100";
+        return std::string(name) + " needs a whole number from 0 to 100";
     }
-    result.volume = volume;
+    field = volume;
     return {};
 }
 
@@ -188,7 +189,13 @@ std::string applyOption(const std::vector<std::string>& arguments, size_t& i, Co
         return takeStartAt(arguments, i, result);
     }
     if (isOption(argument, "--volume")) {
-        return takeVolume(arguments, i, result);
+        return takeVolume(arguments, i, "--volume", result.volume);
+    }
+    if (isOption(argument, "--music-volume")) {
+        return takeVolume(arguments, i, "--music-volume", result.musicVolume);
+    }
+    if (isOption(argument, "--effects-volume")) {
+        return takeVolume(arguments, i, "--effects-volume", result.effectsVolume);
     }
     return "unknown option '" + argument + "'";
 }
@@ -208,8 +215,12 @@ std::string usageText() {
            "  --scale N|fit   open the window N times 800x600 (1-8), or as large as fits the\n"
            "                  desktop; the window can then be resized and maximised\n"
            "  --fullscreen    start in fullscreen (F11 or Alt+Enter switch it at any time)\n"
-           "  --volume N      play everything at N percent of its volume (0-100; 100)\n"
+           "  --volume N      play everything at N percent of its volume (0-100)\n"
+           "  --music-volume N    play the music at N percent (0-100)\n"
+           "  --effects-volume N  play the other sounds at N percent (0-100)\n"
            "  --mute          start muted (M unmutes)\n"
+           "                  (these and --scale, --fullscreen are for this run only; the\n"
+           "                  settings kept are in $XDG_CONFIG_HOME/tsuzuri/settings.ini)\n"
            "  --autoplay[=MS] turn each page after MS milliseconds (1500) and pick the\n"
            "                  first row of each menu\n"
            "  --record DIR    write each new frame, an index and the sound into DIR\n"

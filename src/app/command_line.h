@@ -34,7 +34,9 @@ struct CommandLine {
     int windowScale = 0;                      // --scale N (1-8); 0: not given
     bool scaleToFit = false;                  // --scale fit
     bool fullscreen = false;                  // --fullscreen
-    int volume = 100;                         // --volume 0-100
+    std::optional<int> volume;                // --volume 0-100
+    std::optional<int> musicVolume;           // --music-volume 0-100
+    std::optional<int> effectsVolume;         // --effects-volume 0-100
     bool muted = false;                       // --mute
     bool check = false;                       // --check: check the game instead of playing
     bool json = false;                        // --json: the check's findings as JSON

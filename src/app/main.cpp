@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "saves/remembered_place.h"
 #include "saves/save_slots.h"
+#include "saves/settings_file.h"
 #include "sound/sound_layer.h"
 
 #ifndef TSUZURI_VERSION
@@ -166,6 +167,8 @@ int main(int argc, char** argv) {
     options.scaleToFit = commandLine.scaleToFit;
     options.fullscreen = commandLine.fullscreen;
     options.volume = commandLine.volume;
+    options.musicVolume = commandLine.musicVolume;
+    options.effectsVolume = commandLine.effectsVolume;
     options.muted = commandLine.muted;
     options.startScript = commandLine.startScript;
     options.startLine = commandLine.startLine;
@@ -178,5 +181,9 @@ int main(int argc, char** argv) {
                             !(commandLine.headless || !recordFolder.empty() ||
                               commandLine.autoplayMs || commandLine.maxPasses != 0 ||
                               commandLine.maxSeconds > 0.0 || commandLine.exitAfterFirstFrame);
+    if (options.rememberPlace) {
+        options.settingsFile = commandLine.stateFolder.empty() ? tsuzuri::defaultSettingsFile()
+                                                               : stateFolder / "settings.ini";
+    }
     return tsuzuri::runPlayer(options);
 }

@@ -32,9 +32,14 @@ struct PlayerOptions {
     int windowScale = 0;
     bool scaleToFit = false;
     bool fullscreen = false;
-    // The master volume (0-100) and whether the run starts muted.
-    int volume = 100;
+    // The volumes (0-100) given for this run, and whether it starts muted; the window's
+    // options above and these are laid over the kept settings, without changing them.
+    std::optional<int> volume;
+    std::optional<int> musicVolume;
+    std::optional<int> effectsVolume;
     bool muted = false;
+    // The reader's settings (empty: none are read or kept).
+    std::filesystem::path settingsFile;
     // Start the story in this script of the "script" folder (as a script line names it), at
     // this file line, instead of in the start script of Game.INI (empty: from Game.INI).
     std::string startScript;

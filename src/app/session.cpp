@@ -13,6 +13,7 @@
 #include "graphics/render_device.h"
 #include "graphics/text_font.h"
 #include "platform/platform.h"
+#include "saves/read_record.h"
 #include "saves/remembered_place.h"
 #include "saves/save_file.h"
 #include "script_engine/interpreter.h"
@@ -41,9 +42,29 @@ fs::path currentFolder() {
 
 // The game is the folder the player was started in or moved into.
 Session::Session(const PlayerOptions& options)
-    : options_(options), gameFolder_(currentFolder()), clock_(platform::systemClock()) {
+    : options_(options),
+      gameFolder_(currentFolder()),
+      clock_(platform::systemClock()),
+      preferences_(options.settingsFile) {
     scene_.clock = &clock_;
     scene_.render = &render_;
+    preferences_.overrideForRun([&options](Settings& settings) {
+        if (options.volume) {
+            settings.volume = *options.volume;
+        }
+        if (options.musicVolume) {
+            settings.musicVolume = *options.musicVolume;
+        }
+        if (options.effectsVolume) {
+            settings.effectsVolume = *options.effectsVolume;
+        }
+        settings.mute = settings.mute || options.muted;
+        settings.fullscreen = settings.fullscreen || options.fullscreen;
+        if (options.windowScale > 0 || options.scaleToFit) {
+            settings.scale = options.windowScale;
+            settings.scaleToFit = options.scaleToFit;
+        }
+    });
 }
 
 void Session::readSettings() {
@@ -223,8 +244,9 @@ int Session::run() {
     platform::setDisplayLostHandler([this] { endAfterLosingTheDisplay(); });
     // The font search reads the system's font configuration while the window is being made.
     startTextFontSearch();
+    const Settings& settings = preferences_.current();
     const platform::WindowHandle window =
-        createMainWindow(options_.windowScale, options_.scaleToFit, options_.fullscreen);
+        createMainWindow(settings.scale, settings.scaleToFit, settings.fullscreen);
     if (window == 0) {
         return end(kWindowFailedText);
     }
@@ -240,8 +262,7 @@ int Session::run() {
         return end(nullptr);  // the reader changed their mind: nothing to report
     }
     // Set before the output opens, so the first sound is already at this volume.
-    SoundSetVolume(options_.volume);
-    SoundSetMuted(options_.muted);
+    applySoundSettings(preferences_.current());
     if (failed(SoundInit(window, clock_))) {
         return end(kSoundFailedText);
     }
@@ -262,7 +283,16 @@ int Session::run() {
     }
     keepingPlace_ = options_.rememberPlace && !options_.stateFolder.empty() && saves_.has_value();
 
-    runStory(options_, scene_, window_, keepingPlace_ ? &*saves_ : nullptr);
+    if (options_.rememberPlace && !options_.stateFolder.empty()) {
+        readRecord_.emplace(readRecordFile(options_.stateFolder, gameFolder_, title_),
+                            scene_.readLines);
+    }
+
+    runStory(options_, scene_, window_, preferences_, keepingPlace_ ? &*saves_ : nullptr,
+             readRecord_ ? &*readRecord_ : nullptr);
+    if (readRecord_) {
+        readRecord_->keep();
+    }
     keepPlace();
     keepingPlace_ = false;
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/player.h"
+#include "app/read_record_keeper.h"
 #include "saves/save_slots.h"
 #include "script_engine/scene_state.h"
 #include "ui/main_window.h"
@@ -55,12 +56,14 @@ private:
     std::filesystem::path gameFolder_;  // the open game, absolute
     std::string title_;
     std::string scriptName_;
-    bool keepingPlace_ = false;       // the place is remembered at the end of the run
-    Clock& clock_;                    // the run's time, handed to all that reads it
-    std::optional<SaveSlots> saves_;  // the open game's saves, when the run keeps them
-    RenderState render_;              // the frame and the window it goes to
-    SceneState scene_;                // the story
-    WindowActions window_{render_, &scene_};
+    bool keepingPlace_ = false;                   // the place is remembered at the end of the run
+    Clock& clock_;                                // the run's time, handed to all that reads it
+    std::optional<SaveSlots> saves_;              // the open game's saves, when the run keeps them
+    std::optional<ReadRecordKeeper> readRecord_;  // the pages read, when the run keeps them
+    RenderState render_;                          // the frame and the window it goes to
+    SceneState scene_;                            // the story
+    Preferences preferences_;  // the reader's settings: the kept ones and this run's
+    WindowActions window_{render_, &scene_, &preferences_};
 };
 
 }  // namespace tsuzuri

@@ -75,7 +75,7 @@ void askToClose(platform::WindowHandle window) {
 }  // namespace
 
 void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window,
-              const SaveSlots* slots) {
+              Preferences& preferences, const SaveSlots* slots, ReadRecordKeeper* readRecord) {
     platform::restartInputClock();
     Clock& clock = *scene.clock;
     const std::uint32_t loopStart = clock.nowMs();
@@ -111,12 +111,16 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
         }
     };
     // The story goes on at once after a page turn and while skipping.
-    loop.skipsPause = [](const ActionInput& input) {
-        return input.wasReleased(Action::Advance) || input.isHeld(Action::Skip);
+    loop.skipsPause = [&scene](const ActionInput& input) {
+        return input.wasReleased(Action::Advance) ||
+               (input.isHeld(Action::Skip) && !scene.skipHalted);
     };
     loop.afterPass = [&](std::uint64_t pass) {
         const std::uint32_t elapsed = clock.nowMs() - loopStart;
         recordPass(pass, *scene.render, scene);
+        if (readRecord != nullptr) {
+            readRecord->keepIfDue(clock.nowMs());
+        }
         if (runLimitReached(options, pass, elapsed)) {
             askToClose(window.handle());
         }
@@ -129,7 +133,7 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
         }
     };
     ScreenStack screens;
-    screens.push(std::make_unique<StoryScreen>(scene, slots));
+    screens.push(std::make_unique<StoryScreen>(scene, preferences, slots));
     runScreens(screens, window, clock, loop);
     stopRecording(clock.nowMs());
     screens.clear();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/player.h"
+#include "app/read_record_keeper.h"
 #include "saves/save_slots.h"
 #include "script_engine/scene_state.h"
 #include "ui/main_window.h"
@@ -11,8 +12,9 @@
 namespace tsuzuri {
 
 // Runs the story of `scene` until the window closes; `window` takes the presses no screen takes,
-// and `slots` keep the reader's saves (null: none are kept).
+// `preferences` are the reader's settings, `slots` keep the reader's saves and `readRecord` the
+// pages read (null: none are kept).
 void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window,
-              const SaveSlots* slots);
+              Preferences& preferences, const SaveSlots* slots, ReadRecordKeeper* readRecord);
 
 }  // namespace tsuzuri

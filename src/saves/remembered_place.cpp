@@ -34,16 +34,7 @@ bool writeLastGame(const fs::path& stateFolder, const fs::path& gameFolder, std:
 }  // namespace
 
 fs::path defaultStateFolder() {
-    // Relative values are to be ignored, as the base directory rules ask.
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state != nullptr && state[0] == '/') {
-        return fs::path(state) / "tsuzuri";
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return fs::path(home) / ".local" / "state" / "tsuzuri";
-    }
-    return {};
+    return userFolder("XDG_STATE_HOME", ".local/state");
 }
 
 std::string placeFileName(const fs::path& gameFolder, std::string_view title) {

@@ -196,16 +196,8 @@ std::uint64_t SaveSlots::nextSequence() const {
 }
 
 fs::path defaultSavesFolder() {
-    // Relative values are to be ignored, as the base directory rules ask.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && data[0] == '/') {
-        return fs::path(data) / "tsuzuri" / "saves";
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return fs::path(home) / ".local" / "share" / "tsuzuri" / "saves";
-    }
-    return {};
+    const fs::path folder = userFolder("XDG_DATA_HOME", ".local/share");
+    return folder.empty() ? folder : folder / "saves";
 }
 
 std::string saveTimeNow(std::uint32_t runMs) {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 
 namespace tsuzuri {
 namespace {
@@ -15,6 +16,18 @@ std::uint64_t fnv1a(std::uint64_t hash, std::string_view bytes) {
 }
 
 }  // namespace
+
+std::filesystem::path userFolder(const char* variable, const char* underHome) {
+    const char* base = std::getenv(variable);
+    if (base != nullptr && base[0] == '/') {
+        return std::filesystem::path(base) / "tsuzuri";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::filesystem::path(home) / underHome / "tsuzuri";
+    }
+    return {};
+}
 
 std::string escape(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";

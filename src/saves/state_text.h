@@ -32,6 +32,11 @@ bool takeNumber(std::string_view& text, std::string_view key, std::int64_t least
 // path, a NUL byte and its title (WindowTitle of Game.INI, as its bytes stand).
 std::string gameKey(const std::filesystem::path& gameFolder, std::string_view title);
 
+// The player's folder in one of the user's base folders: $`variable`/tsuzuri, else
+// $HOME/`underHome`/tsuzuri (relative values are ignored, as the base directory rules ask);
+// empty when neither can be found.
+std::filesystem::path userFolder(const char* variable, const char* underHome);
+
 // Makes the folder (and those above it) for the user's eyes only; false with the reason.
 bool makePrivateFolder(const std::filesystem::path& folder, std::string& error);
 

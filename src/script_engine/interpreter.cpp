@@ -26,7 +26,7 @@ std::int32_t lineCount(const SceneState& scene) {
     return static_cast<std::int32_t>(scene.lines.size());
 }
 
-ScriptLine& lineAt(SceneState& scene, std::int32_t index) {
+ScriptLine& lineAt(const SceneState& scene, std::int32_t index) {
     return *scene.lines[static_cast<std::size_t>(index)];
 }
 
@@ -59,7 +59,7 @@ Outcome makeText() {
 
 // The text of line `index` from byte `from` on: the name after a prefix character. A copy, so
 // that nothing refers to the line once a script change has released it.
-std::string textOf(SceneState& scene, std::int32_t index, std::size_t from) {
+std::string textOf(const SceneState& scene, std::int32_t index, std::size_t from) {
     const std::string_view text = lineAt(scene, index).text.c_str();
     return from < text.size() ? std::string(text.substr(from)) : std::string();
 }
@@ -72,7 +72,8 @@ GamePath gamePath(const SceneState& scene, const char* folder, const std::string
 Outcome playOnChannel(const SceneState& scene, SoundId& channel, const std::string& name,
                       bool looping, std::int32_t index) {
     SoundRelease(channel);
-    channel = SoundLoad(gamePath(scene, "wave", name));
+    channel = SoundLoad(gamePath(scene, "wave", name),
+                        &channel == &scene.bgmChannel ? SoundGroup::Music : SoundGroup::Effects);
     if (channel < 0) {
         return makeText();
     }
@@ -99,14 +100,60 @@ Outcome keepName(std::string& slot, std::string name, Outcome outcome) {
     return outcome;
 }
 
+// The script as the record of read lines names it: its file below the game folder.
+std::string readKey(const SceneState& scene) {
+    const std::filesystem::path below = scene.scriptFile.lexically_relative(scene.gameFolder);
+    return below.empty() || *below.begin() == ".." ? scene.scriptFile.string()
+                                                   : below.generic_string();
+}
+
+bool wasShown(const SceneState& scene, std::int32_t index) {
+    return scene.readLines.contains(readKey(scene), lineAt(scene, index).fileLine);
+}
+
+// Whether the story ends after line `index` without another page, menu or flash: the lines
+// after it are followed (jumps too) as far as a step would run them.
+bool storyEndsAfter(const SceneState& scene, std::int32_t index) {
+    std::int32_t at = index + 1;
+    for (std::int32_t looked = 0; looked < kMaxLinesPerStep; ++looked) {
+        if (at >= lineCount(scene)) {
+            return true;
+        }
+        switch (lineAt(scene, at).kind) {
+            case Text:
+            case Choices:
+            case Flash:
+            case NextScript:
+                return false;
+            case Jump: {
+                const std::int32_t target = findLabel(scene, textOf(scene, at, 1).c_str());
+                at = target != -1 ? target : at + 1;
+                break;
+            }
+            default:
+                ++at;
+        }
+    }
+    return false;  // a cycle without a page never ends
+}
+
 Outcome runTextPage(SceneState& scene, std::int32_t index, const StoryInput& input) {
+    // A skip stops at a page it may not pass (one not shown before it came, with a skip of
+    // read pages only; the story's last) and stays stopped until the skip key is let go.
+    bool skipping = isSkipKeyDown(input);
+    if (skipping &&
+        ((input.skipReadOnly && !wasShown(scene, index)) || storyEndsAfter(scene, index))) {
+        scene.skipHalted = true;
+        skipping = false;
+    }
     if (scene.textDirty != 0) {
         clearTextLayer(*scene.render);
-        drawTextPage(*scene.render, lineAt(scene, index).text.c_str(), isSkipKeyDown(input));
+        drawTextPage(*scene.render, lineAt(scene, index).text.c_str(), skipping);
         scene.textDirty = 0;
+        scene.readLines.mark(readKey(scene), lineAt(scene, index).fileLine);
     }
     std::int32_t next = index;
-    if (isAdvanceReleased(input) || isSkipKeyDown(input)) {
+    if (isAdvanceReleased(input) || skipping) {
         if (scene.windowShown != 0) {
             scene.readPages.keep(scene.render->drawnPages, -1, storyPlaceAt(scene, index));
             scene.textDirty = 1;
@@ -194,6 +241,10 @@ Outcome runLine(SceneState& scene, std::int32_t index, const StoryInput& input) 
         case Text:
             return runTextPage(scene, index, input);
         case Choices:
+            scene.readLines.mark(readKey(scene), lineAt(scene, index).fileLine);
+            if (isSkipKeyDown(input) && input.skipReadOnly) {
+                scene.skipHalted = true;  // a skip of read pages stops at every menu
+            }
             scene.currentLine = index;
             showChoiceMenu(scene, index, input);
             return endStep(scene.currentLine);
@@ -212,7 +263,12 @@ Outcome runLine(SceneState& scene, std::int32_t index, const StoryInput& input) 
 
 }  // namespace
 
-void stepScene(SceneState& scene, const StoryInput& input) {
+void stepScene(SceneState& scene, const StoryInput& pass) {
+    if (!pass.skipHeld) {
+        scene.skipHalted = false;
+    }
+    StoryInput input = pass;
+    input.skipHeld = pass.skipHeld && !scene.skipHalted;
     std::int32_t index = scene.currentLine;
     if (index < 0 || index >= lineCount(scene)) {
         return;

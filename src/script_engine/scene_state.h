@@ -12,6 +12,7 @@
 #include "common/clock.h"
 #include "graphics/render_device.h"
 #include "platform/platform.h"
+#include "script_engine/read_lines.h"
 #include "script_engine/read_pages.h"
 #include "script_engine/script_line.h"
 #include "sound/sound_layer.h"
@@ -50,6 +51,10 @@ struct SceneState : FrameScene {
     std::string loopWaoName;
     // The pages and menus left behind, for the backlog.
     ReadPages readPages;
+    // Every page and menu of the game ever shown, and whether a skip has stopped (at a page it
+    // may not pass, or a menu) and waits for the skip key to be let go.
+    ReadLines readLines;
+    bool skipHalted = false;
     // The run's clock: a step's time bound and the pause after a script loads.
     Clock* clock = &platform::systemClock();
     // The frame the story draws into (its picture, text and flash); the owner sets it.

@@ -19,6 +19,7 @@ struct StoryInput {
     bool advanceReleased = false;  // left button, Enter or the gamepad's A released
     bool toggleReleased = false;   // right button, Space or the gamepad's B released
     bool skipHeld = false;         // Ctrl or the gamepad's right trigger held
+    bool skipReadOnly = false;     // the skip passes only pages shown before
     bool clickReleased = false;    // the left button released: a pick at the pointer
     bool upReleased = false;       // Up or the D-pad's up released
     bool downReleased = false;     // Down or the D-pad's down released

@@ -24,7 +24,8 @@ void playLooping(const SceneState& scene, SoundId& channel, std::string& kept,
         return;
     }
     SoundRelease(channel);
-    channel = SoundLoad(mediaPath(scene, "wave", name));
+    channel = SoundLoad(mediaPath(scene, "wave", name),
+                        &channel == &scene.bgmChannel ? SoundGroup::Music : SoundGroup::Effects);
     if (channel >= 0) {
         SoundPlay(channel, 1);
         kept = name;

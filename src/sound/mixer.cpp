@@ -42,6 +42,16 @@ struct Event {
     bool loop = false;
 };
 
+// A gain (in 1/65536ths) on its way to its target, a step each frame.
+struct Glide {
+    std::int32_t gain = kUnityGain;
+    std::int32_t target = kUnityGain;
+    std::int32_t from = kUnityGain;
+    int rampLeft = 0;
+
+    bool atUnity() const { return rampLeft == 0 && gain == kUnityGain; }
+};
+
 // The mixing side. With a device only the device's thread takes its lock, so it never waits.
 struct Engine {
     std::mutex lock;
@@ -50,10 +60,8 @@ struct Engine {
     std::int64_t mixedUntil = 0;  // frames of the mix made so far
     double offset = 0.0;          // mix frame = clock tick + offset
     bool mapped = false;          // a device's fills have set the offset
-    std::int32_t gain = kUnityGain;
-    std::int32_t gainTarget = kUnityGain;
-    std::int32_t gainFrom = kUnityGain;
-    int gainRampLeft = 0;
+    Glide master;                 // on the whole mix
+    Glide groups[kSoundGroups];   // on each group's voices, before the master
     std::vector<std::int16_t> clockBuffer;
 
     Engine() {
@@ -76,6 +84,7 @@ struct Control {
     std::atomic<const Clock*> clock{nullptr};
     std::atomic<MixTap> tap{nullptr};
     std::atomic<std::int32_t> gainTarget{kUnityGain};
+    std::atomic<std::int32_t> groupGainTargets[kSoundGroups] = {kUnityGain, kUnityGain};
     std::atomic<std::int64_t> lastMs{0};  // the clock, counted on past its wrap-around
 };
 
@@ -216,23 +225,63 @@ void render(Voice& voice, std::int32_t* sum, std::int64_t count) {
     }
 }
 
-// Scales `frameCount` summed frames by the mix's gain, gliding a step each frame while a change
-// is under way. At unity and at rest the sum is left untouched.
-void applyGain(Engine& e, std::int32_t* sum, int frameCount) {
-    if (e.gainRampLeft == 0 && e.gain == kUnityGain) {
+// Scales `frameCount` summed frames by the glide's gain, gliding a step each frame while a
+// change is under way. At unity and at rest the sum is left untouched.
+void applyGain(Glide& glide, std::int32_t* sum, int frameCount) {
+    if (glide.atUnity()) {
         return;
     }
     for (int frame = 0; frame < frameCount; ++frame) {
-        if (e.gainRampLeft > 0) {
-            --e.gainRampLeft;
-            e.gain =
-                e.gainTarget + static_cast<std::int32_t>(std::int64_t{e.gainFrom - e.gainTarget} *
-                                                         e.gainRampLeft / kGainRampFrames);
+        if (glide.rampLeft > 0) {
+            --glide.rampLeft;
+            glide.gain =
+                glide.target + static_cast<std::int32_t>(std::int64_t{glide.from - glide.target} *
+                                                         glide.rampLeft / kGainRampFrames);
         }
         std::int32_t* samples = sum + static_cast<std::size_t>(frame) * kChannels;
         for (int channel = 0; channel < kChannels; ++channel) {
             samples[channel] = static_cast<std::int32_t>(
-                (std::int64_t{samples[channel]} * e.gain + kUnityGain / 2) >> 16);
+                (std::int64_t{samples[channel]} * glide.gain + kUnityGain / 2) >> 16);
+        }
+    }
+}
+
+constexpr int kBlockFrames = 512;
+
+// Sums `block` frames of every voice into `sum`; voices of a group whose gain is not unity go
+// through that gain first.
+void sumVoices(Engine& e, std::int32_t* sum, int block) {
+    bool apart[kSoundGroups];
+    bool anyApart = false;
+    for (int group = 0; group < kSoundGroups; ++group) {
+        apart[group] = !e.groups[group].atUnity();
+        anyApart = anyApart || apart[group];
+    }
+    if (!anyApart) {
+        for (Voice* voice : e.voices) {
+            render(*voice, sum, block);
+        }
+        return;
+    }
+    std::int32_t groupSum[kBlockFrames * kChannels];
+    for (int group = 0; group < kSoundGroups; ++group) {
+        if (!apart[group]) {
+            for (Voice* voice : e.voices) {
+                if (static_cast<int>(voice->group) == group) {
+                    render(*voice, sum, block);
+                }
+            }
+            continue;
+        }
+        std::memset(groupSum, 0, sizeof groupSum);
+        for (Voice* voice : e.voices) {
+            if (static_cast<int>(voice->group) == group) {
+                render(*voice, groupSum, block);
+            }
+        }
+        applyGain(e.groups[group], groupSum, block);
+        for (int i = 0; i < block * kChannels; ++i) {
+            sum[i] += groupSum[i];
         }
     }
 }
@@ -245,15 +294,12 @@ void renderAll(Engine& e, std::int16_t* out, std::int64_t count) {
         }
         return;
     }
-    constexpr int kBlockFrames = 512;
     std::int32_t sum[kBlockFrames * kChannels];
     for (std::int64_t done = 0; done < count; done += kBlockFrames) {
         const int block = static_cast<int>(std::min<std::int64_t>(kBlockFrames, count - done));
         std::memset(sum, 0, sizeof sum);
-        for (Voice* voice : e.voices) {
-            render(*voice, sum, block);
-        }
-        applyGain(e, sum, block);
+        sumVoices(e, sum, block);
+        applyGain(e.master, sum, block);
         std::int16_t* to = out + static_cast<std::size_t>(done) * kChannels;
         for (int i = 0; i < block * kChannels; ++i) {
             to[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
@@ -324,18 +370,26 @@ void mixNext(Engine& e, std::int16_t* out, std::int64_t count) {
     e.mixedUntil = end;
 }
 
-void takeGainTarget(Engine& e, bool glide) {
-    const std::int32_t target = control().gainTarget.load(std::memory_order_relaxed);
-    if (target == e.gainTarget) {
+void takeTarget(Glide& glide, std::int32_t target, bool smoothly) {
+    if (target == glide.target) {
         return;
     }
-    e.gainTarget = target;
-    if (glide) {
-        e.gainFrom = e.gain;
-        e.gainRampLeft = kGainRampFrames;
+    glide.target = target;
+    if (smoothly) {
+        glide.from = glide.gain;
+        glide.rampLeft = kGainRampFrames;
     } else {
-        e.gain = target;
-        e.gainRampLeft = 0;
+        glide.gain = target;
+        glide.rampLeft = 0;
+    }
+}
+
+void takeGainTarget(Engine& e, bool glide) {
+    const Control& c = control();
+    takeTarget(e.master, c.gainTarget.load(std::memory_order_relaxed), glide);
+    for (int group = 0; group < kSoundGroups; ++group) {
+        takeTarget(e.groups[group], c.groupGainTargets[group].load(std::memory_order_relaxed),
+                   glide);
     }
 }
 
@@ -579,6 +633,17 @@ void setMixGain(int hundredths) {
     Control& c = control();
     std::lock_guard lock(c.lock);
     c.gainTarget.store(std::clamp(hundredths, 0, 100) * kUnityGain / 100);
+    if (c.mode.load() == Mode::Silent) {
+        std::lock_guard engineLock(engine().lock);
+        takeGainTarget(engine(), false);
+    }
+}
+
+void setMixGroupGain(SoundGroup group, int hundredths) {
+    Control& c = control();
+    std::lock_guard lock(c.lock);
+    c.groupGainTargets[static_cast<int>(group)].store(std::clamp(hundredths, 0, 100) * kUnityGain /
+                                                      100);
     if (c.mode.load() == Mode::Silent) {
         std::lock_guard engineLock(engine().lock);
         takeGainTarget(engine(), false);

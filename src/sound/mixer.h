@@ -25,6 +25,7 @@
 
 #include "common/clock.h"
 #include "platform/audio.h"
+#include "sound/sound_group.h"
 #include "sound/voice_frames.h"
 #include "sound/voice_resampler.h"
 
@@ -76,9 +77,10 @@ struct Voice {
     // How many of the frames in `samples` have been read so far; those beyond are silence to
     // the mixer. Only ever grows.
     std::atomic<std::uint32_t> loadedFrames{std::numeric_limits<std::uint32_t>::max()};
-    VoiceStream stream;  // the frames after the head of a long voice
-    VoiceMix mix;        // the mixing side's
-    VoiceCourse course;  // the control side's
+    VoiceStream stream;                      // the frames after the head of a long voice
+    SoundGroup group = SoundGroup::Effects;  // fixed once the voice is hooked
+    VoiceMix mix;                            // the mixing side's
+    VoiceCourse course;                      // the control side's
     // Set by the mixing side once it has let go of a retired voice for good.
     std::atomic<bool> released{false};
 };
@@ -137,6 +139,8 @@ void setMixTap(MixTap tap);
 // click; before that it holds from the first frame.
 constexpr int kGainRampFrames = platform::kOutputRate / 200;  // 5 ms
 void setMixGain(int hundredths);
+// The same for the voices of one group only, before the gain on the whole mix.
+void setMixGroupGain(SoundGroup group, int hundredths);
 
 // Fills `frameCount` output frames with the sum of the playing voices, saturating at the
 // limits of the sample range. This is what the output device's thread calls. Each fill stands

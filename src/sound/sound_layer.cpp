@@ -51,6 +51,7 @@ bool outputOpen = false;
 // The master volume and muting (main thread only); the mixer holds the gain they make.
 int masterVolume = 100;
 bool masterMuted = false;
+int groupVolumes[kSoundGroups] = {100, 100};
 
 // Bytes read for the header: enough for any header the reader accepts (the data chunk's header
 // can stand up to 64 KiB in).
@@ -262,7 +263,7 @@ Status SoundShutdown() {
     return S_OK;
 }
 
-SoundId SoundLoad(const GamePath& path) {
+SoundId SoundLoad(const GamePath& path, SoundGroup group) {
     std::lock_guard lock(SoundLock);
     reapVoices();
     OpenFile file;
@@ -287,6 +288,7 @@ SoundId SoundLoad(const GamePath& path) {
         return -1;
     }
     Voice& added = *SoundTable[id]->buffer;
+    added.group = group;
     hookVoice(added);
     if (loadRest) {
         queueSampleLoad(added, std::move(file), layout.dataOffset, pcmFormatOf(layout.format),
@@ -373,6 +375,16 @@ void SoundSetMuted(bool muted) {
 
 bool SoundMuted() {
     return masterMuted;
+}
+
+void SoundSetGroupVolume(SoundGroup group, int volume) {
+    const int index = static_cast<int>(group);
+    groupVolumes[index] = std::clamp(volume, 0, 100);
+    setMixGroupGain(group, groupVolumes[index]);
+}
+
+int SoundGroupVolume(SoundGroup group) {
+    return groupVolumes[static_cast<int>(group)];
 }
 
 double SoundLength(SoundId id) {

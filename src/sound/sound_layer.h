@@ -10,6 +10,7 @@
 #include "common/game_path.h"
 #include "common/status.h"
 #include "platform/platform.h"
+#include "sound/sound_group.h"
 
 namespace tsuzuri {
 
@@ -30,7 +31,8 @@ Status SoundShutdown();
 // Reads, checks and converts a WAV file into a new sound. Answers its id, or -1 when the file
 // cannot be read, is not an accepted WAV file, or has a format the output cannot take (which
 // is also reported in a message box).
-SoundId SoundLoad(const GamePath& path);
+// Its volume is that of `group` times the master volume.
+SoundId SoundLoad(const GamePath& path, SoundGroup group = SoundGroup::Effects);
 // Why SoundLoad would refuse the file, without loading it or showing anything; nothing when
 // it would take it.
 std::optional<std::string> SoundRefusal(const GamePath& path);
@@ -70,6 +72,10 @@ void SoundSetVolume(int volume);
 int SoundVolume();
 void SoundSetMuted(bool muted);
 bool SoundMuted();
+// The volume of one group's sounds, 0 to 100 (100 by default), under the master volume; a
+// change glides as the master volume's does.
+void SoundSetGroupVolume(SoundGroup group, int volume);
+int SoundGroupVolume(SoundGroup group);
 
 // The sound's length in seconds from its WAV header, or 0.0 for an id not loaded. Main thread.
 double SoundLength(SoundId id);

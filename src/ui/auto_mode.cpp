@@ -62,8 +62,8 @@ void AutoMode::watchPage(std::uint32_t nowMs) {
     }
     pageLine_ = index;
     drawnAtMs_ = nowMs;
-    waitMs_ = kAutoPageMs +
-              kAutoCharMs *
+    waitMs_ = baseMs_ +
+              perCharMs_ *
                   drawnCharacterCount(scene_.lines[static_cast<std::size_t>(index)]->text.c_str());
     heldBy_ = scene_.seChannel != lastSe_ ? scene_.seChannel : 0;
     lastSe_ = scene_.seChannel;

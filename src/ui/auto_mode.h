@@ -1,8 +1,8 @@
 // Auto mode for the reader: the AutoMode action (A) switches it on and off. While it is on, a
-// page turns by itself kAutoPageMs plus kAutoCharMs per drawn character after it was drawn, and
-// not before a one-shot sound effect started on that page has ended (looping sounds and music do
-// not hold it). Menus wait for the reader, and any click or key of the story switches auto mode
-// off. The story's screen owns it and shows "Auto" in the frame's corner while it is on.
+// page turns by itself kAutoPageMs plus kAutoCharMs (or the pace set) per drawn character after it
+// was drawn, and not before a one-shot sound effect started on that page has ended (looping sounds
+// and music do not hold it). Menus wait for the reader, and any click or key of the story switches
+// auto mode off. The story's screen owns it and shows "Auto" in the frame's corner while it is on.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,13 @@ public:
     // Watches the story of `scene`, which outlives it.
     explicit AutoMode(const SceneState& scene);
 
+    // The time a page waits: `baseMs` plus `perCharMs` per drawn character (from the next page
+    // drawn on).
+    void setPace(std::uint32_t baseMs, std::uint32_t perCharMs) {
+        baseMs_ = baseMs;
+        perCharMs_ = perCharMs;
+    }
+
     // Once per idle pass after the input is sampled and before the story steps, at clock
     // `nowMs`: AutoMode switches auto mode; the story's own input switches it off; a page whose
     // time has come gets a click added to `input`.
@@ -36,6 +43,8 @@ public:
 
 private:
     const SceneState& scene_;
+    std::uint32_t baseMs_ = kAutoPageMs;
+    std::uint32_t perCharMs_ = kAutoCharMs;
     bool on_ = false;
     std::uint64_t pagesSeen_ = 0;  // the frame's pagesDrawn when last looked at
     bool onPage_ = false;          // a page is watched and has not been turned by auto mode

@@ -49,12 +49,15 @@ bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
             return true;
         case Action::Fullscreen:
             if (!press.repeat) {
-                platform::setFullscreen(render_.window, !platform::isFullscreen(render_.window));
+                const bool on = !platform::isFullscreen(render_.window);
+                platform::setFullscreen(render_.window, on);
+                keep([on](Settings& settings) { settings.fullscreen = on; });
             }
             return true;
         case Action::Mute:
             if (!press.repeat) {
                 SoundSetMuted(!SoundMuted());
+                keep([](Settings& settings) { settings.mute = SoundMuted(); });
                 note_ = volumeText();
                 noteShownAtMs_ = nowMs;
             }
@@ -64,6 +67,10 @@ bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
             SoundSetVolume(SoundVolume() +
                            (press.action == Action::VolumeUp ? kVolumeStep : -kVolumeStep));
             SoundSetMuted(false);
+            keep([](Settings& settings) {
+                settings.volume = SoundVolume();
+                settings.mute = false;
+            });
             note_ = volumeText();
             noteShownAtMs_ = nowMs;
             return true;
@@ -75,6 +82,12 @@ bool WindowActions::take(const ActionPress& press, std::uint32_t nowMs) {
             return true;
         default:
             return false;
+    }
+}
+
+void WindowActions::keep(const std::function<void(Settings&)>& change) {
+    if (preferences_ != nullptr) {
+        preferences_->change(change);
     }
 }
 

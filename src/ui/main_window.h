@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
 #include "script_engine/scene_state.h"
 #include "ui/action.h"
+#include "ui/preferences.h"
 
 namespace tsuzuri {
 
@@ -26,8 +28,11 @@ public:
     // The actions act on the window `render` shows its frames in (its window, once the device
     // is up); screenshots are of that frame, named after the game `scene` plays (the current
     // directory's without one). Both outlive the actions.
-    explicit WindowActions(RenderState& render, const SceneState* scene = nullptr)
-        : render_(render), scene_(scene) {}
+    // Changes to the sound and fullscreen are kept in `preferences` (null: not kept), which
+    // outlives the actions too.
+    explicit WindowActions(RenderState& render, const SceneState* scene = nullptr,
+                           Preferences* preferences = nullptr)
+        : render_(render), scene_(scene), preferences_(preferences) {}
 
     // How long the note of a volume change stays.
     static constexpr std::uint32_t kNoteMs = 1500;
@@ -41,8 +46,11 @@ public:
     platform::WindowHandle handle() const { return render_.window; }
 
 private:
+    void keep(const std::function<void(Settings&)>& change);
+
     RenderState& render_;
     const SceneState* scene_;
+    Preferences* preferences_;
     std::string note_;
     std::uint32_t noteShownAtMs_ = 0;
 };

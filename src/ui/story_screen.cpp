@@ -95,7 +95,8 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
             quickSaves_.load(nowMs);
             autoMode_.watchPage(nowMs);
         } else if (requested_ == Action::SystemMenu) {
-            stack.push(std::make_unique<SystemMenuScreen>(*scene_.render, quickSaves_));
+            stack.push(
+                std::make_unique<SystemMenuScreen>(*scene_.render, quickSaves_, preferences_));
             autoMode_.stand(input, nowMs);
             return;
         } else if (quickSaves_.slots() == nullptr) {
@@ -128,8 +129,13 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
         closeWhenFinished(scene_);
         return;
     }
+    const Settings& settings = preferences_.current();
+    autoMode_.setPace(settings.autoBaseMs, settings.autoPerCharMs);
     autoMode_.apply(input, nowMs);
-    stepScene(scene_, storyInputOf(input));
+    StoryInput story = storyInputOf(input);
+    story.skipReadOnly = settings.skip == SkipMode::Read;
+    stepScene(scene_, story);
+    skipping_ = story.skipHeld && !scene_.skipHalted && !isSceneFinished(scene_);
     autoMode_.watchPage(scene_.clock->nowMs());
     closeWhenFinished(scene_);
 }
@@ -158,8 +164,10 @@ void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
 bool StoryScreen::draw(const std::string& cornerNote) {
     const std::string quickNote = quickSaves_.note(nowMs_);
     return renderFrame(*scene_.render, scene_,
-                       CornerTexts{quickNote.empty() ? cornerNote : quickNote,
-                                   autoMode_.isOn() ? "Auto" : ""}) != 0;
+                       CornerTexts{quickNote.empty() ? cornerNote : quickNote, skipping_ ? "Skip"
+                                                                               : autoMode_.isOn()
+                                                                                   ? "Auto"
+                                                                                   : ""}) != 0;
 }
 
 }  // namespace tsuzuri

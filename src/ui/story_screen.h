@@ -8,6 +8,7 @@
 
 #include "script_engine/scene_state.h"
 #include "ui/auto_mode.h"
+#include "ui/preferences.h"
 #include "ui/quick_saves.h"
 #include "ui/screen.h"
 
@@ -15,10 +16,10 @@ namespace tsuzuri {
 
 class StoryScreen final : public Screen {
 public:
-    // Runs the story of `scene`; `slots` are its game's saves (null: this run keeps none). Both
-    // outlive the screen.
-    StoryScreen(SceneState& scene, const SaveSlots* slots)
-        : scene_(scene), autoMode_(scene), quickSaves_(scene, slots) {}
+    // Runs the story of `scene` with the reader's `preferences`; `slots` are its game's saves
+    // (null: this run keeps none). All outlive the screen.
+    StoryScreen(SceneState& scene, Preferences& preferences, const SaveSlots* slots)
+        : scene_(scene), preferences_(preferences), autoMode_(scene), quickSaves_(scene, slots) {}
 
     // Takes older and newer pages and Backlog, which open the backlog at the next pass while a
     // page or menu waits, and the repeats of a Quit that closed the backlog.
@@ -26,7 +27,8 @@ public:
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
     // The backlog is open: the story stands still and auto mode's wait starts over.
     void stand(const ActionInput& input, std::uint32_t nowMs) override;
-    // The scene, with "Auto" in the top left corner while auto mode is on, and what a quick
+    // The scene, with "Skip" in the top left corner while a skip runs, else "Auto" while auto
+    // mode is on, and what a quick
     // save or load did in the top right one for a moment.
     bool draw(const std::string& cornerNote) override;
 
@@ -36,6 +38,7 @@ private:
     void rewind(std::int64_t back, std::uint32_t nowMs);
 
     SceneState& scene_;
+    Preferences& preferences_;
     AutoMode autoMode_;
     QuickSaves quickSaves_;
     // QuickSave, QuickLoad, OpenSave, OpenLoad or SystemMenu asked for, acted on at the next
@@ -43,6 +46,7 @@ private:
     Action requested_ = Action::Advance;
     bool requestPending_ = false;
     std::uint32_t nowMs_ = 0;  // the last pass's clock, for the corner note
+    bool skipping_ = false;    // the last pass skipped (shown in the corner)
 
     int pendingSteps_ = 0;            // older (+1) and newer (-1) pages pressed since the last pass
     std::int64_t pendingRewind_ = 0;  // the backlog asked to go back this many pages

@@ -18,8 +18,8 @@ constexpr const char* kRows[RowCount] = {"Save",       "Load",       "Quick save
 
 }  // namespace
 
-SystemMenuScreen::SystemMenuScreen(RenderState& render, QuickSaves& saves)
-    : render_(render), saves_(saves), storyText_(render.drawnPages) {}
+SystemMenuScreen::SystemMenuScreen(RenderState& render, QuickSaves& saves, Preferences& preferences)
+    : render_(render), saves_(saves), preferences_(preferences), storyText_(render.drawnPages) {}
 
 bool SystemMenuScreen::takePress(ScreenStack&, const ActionPress& press) {
     switch (press.action) {
@@ -76,9 +76,12 @@ void SystemMenuScreen::pick(ScreenStack& stack, int row, std::uint32_t nowMs) {
         case QuickLoad:
             saves_.load(nowMs);
             break;
-        case Fullscreen:
-            platform::setFullscreen(render_.window, !platform::isFullscreen(render_.window));
+        case Fullscreen: {
+            const bool on = !platform::isFullscreen(render_.window);
+            platform::setFullscreen(render_.window, on);
+            preferences_.change([on](Settings& settings) { settings.fullscreen = on; });
             break;
+        }
         case Quit:
             platform::postMessage(render_.window, platform::MessageKind::Close);
             break;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "graphics/chooser_view.h"
+#include "ui/preferences.h"
 #include "ui/quick_saves.h"
 #include "ui/screen.h"
 
@@ -15,9 +16,9 @@ namespace tsuzuri {
 
 class SystemMenuScreen final : public Screen {
 public:
-    // Saves and loads through `saves` (a screen of slots when they exist); draws into `render`.
-    // Both outlive it.
-    SystemMenuScreen(RenderState& render, QuickSaves& saves);
+    // Saves and loads through `saves` (a screen of slots when they exist); draws into `render`;
+    // keeps fullscreen in `preferences`. All outlive it.
+    SystemMenuScreen(RenderState& render, QuickSaves& saves, Preferences& preferences);
 
     bool takePress(ScreenStack& stack, const ActionPress& press) override;
     void update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) override;
@@ -31,6 +32,7 @@ private:
 
     RenderState& render_;
     QuickSaves& saves_;
+    Preferences& preferences_;
     int highlighted_ = 0;
     int pendingMoves_ = 0;
     bool closeAsked_ = false;

@@ -89,12 +89,17 @@ TEST(SoundEndToEndTest, EffectMusicAndSequencesSoundOnTime) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
     const double effectAt = msSince(opened);
-    const SoundId se = SoundLoad(GamePath{game.path(), "wave\\se.wav"});
-    ASSERT_GT(se, 0);
-    SoundPlay(se, 0);
-    const SoundId bgm = SoundLoad(GamePath{game.path(), "wave\\bgm.wav"});
-    ASSERT_GT(bgm, 0);
-    SoundPlay(bgm, 1);
+    {
+        // One story step: the effect and the music are due together, however long the
+        // music takes to load on a busy machine.
+        const SoundStep step;
+        const SoundId se = SoundLoad(GamePath{game.path(), "wave\\se.wav"});
+        ASSERT_GT(se, 0);
+        SoundPlay(se, 0);
+        const SoundId bgm = SoundLoad(GamePath{game.path(), "wave\\bgm.wav"});
+        ASSERT_GT(bgm, 0);
+        SoundPlay(bgm, 1);
+    }
     clearCueTrack(0);
     const double sequenceAt = msSince(opened);
     ASSERT_EQ(loadCueTrack(GamePath{game.path(), "wave\\seq.wao"}, 0), S_OK);

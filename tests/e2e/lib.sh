@@ -3,11 +3,12 @@
 TSUZURI=$1
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tsuzuri-e2e-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-# Windowed runs remember where the story stopped and keep saves: in the test's own folders,
-# never the user's.
+# Windowed runs remember where the story stopped, keep saves and settings: in the test's own
+# folders, never the user's.
 XDG_STATE_HOME="$WORK/state-home"
 XDG_DATA_HOME="$WORK/data-home"
-export XDG_STATE_HOME XDG_DATA_HOME
+XDG_CONFIG_HOME="$WORK/config-home"
+export XDG_STATE_HOME XDG_DATA_HOME XDG_CONFIG_HOME
 
 fail() {
     echo "FAIL: $*" >&2

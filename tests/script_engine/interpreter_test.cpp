@@ -23,6 +23,7 @@ using test::Calls;
 using test::kClick;
 using test::kClickAndToggle;
 using test::kSkip;
+using test::kSkipRead;
 using test::kToggle;
 namespace fs = std::filesystem;
 
@@ -139,7 +140,39 @@ TEST_F(InterpreterTest, SkipKeyTurnsOnePagePerPassAndStartsNoFlashOrSequence) {
     EXPECT_TRUE(cueTracks[0].cues.empty());
     EXPECT_TRUE(cueTracks[1].cues.empty());
 
+    // The last page is not turned by a skip: the reader ends the story.
     step(kSkip);
+    step(kSkip);
+    EXPECT_EQ(currentLine(), 5);
+    step(kClick);
+    EXPECT_TRUE(isSceneFinished(sceneState));
+}
+
+TEST_F(InterpreterTest, SkipOfReadPagesStopsAtTheFirstPageUnreadWhenItCameUntilTheKeyIsLetGo) {
+    setScript({"One", "Two", "Three", "Four", "// the end"});
+    step();
+    step(kClick);
+    step();  // One and Two have been shown
+    resumeStoryAt(sceneState, 0);
+
+    step(kSkipRead);
+    step(kSkipRead);
+    EXPECT_EQ(currentLine(), 2) << "One and Two passed";
+    step(kSkipRead);
+    step(kSkipRead);
+    EXPECT_EQ(currentLine(), 2) << "Three was unread: the skip stops while the key is held";
+    step();
+    step(kSkipRead);
+    EXPECT_EQ(currentLine(), 3) << "held again, the skip passes Three, shown by now";
+
+    // Four is the story's last page: no skip passes it, of read pages or of all.
+    step(kSkipRead);
+    step();
+    step(kSkip);
+    step(kSkip);
+    EXPECT_EQ(currentLine(), 3);
+    step(kClick);
+    step();
     EXPECT_TRUE(isSceneFinished(sceneState));
 }
 
@@ -179,9 +212,9 @@ TEST_F(InterpreterTest, FlashHoldsTheStoryForTwentySevenPassesUnlessSkipped) {
     step(kSkip);
     EXPECT_EQ(render.flashActive, 0);
     EXPECT_EQ(render.flashLevel, 0);
-    EXPECT_EQ(calls.take(),
-              (Calls{"clearTextLayer", "drawTextPage After", "SoundStop 0", "clearCueTrack 0"}));
-    EXPECT_TRUE(isSceneFinished(sceneState));
+    EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage After"}))
+        << "the story's last page waits for the reader";
+    EXPECT_FALSE(isSceneFinished(sceneState));
 }
 
 TEST_F(InterpreterTest, SoundLinesReleaseWhatTheirChannelHeldAndStopKeepsItLoaded) {

@@ -90,9 +90,9 @@ Status wrap_drawTextPage(RenderState& render, const char* text, bool skipping) {
         std::string("drawTextPage ") + (text != nullptr ? text : "(null)"),
         [&] { return real_drawTextPage(render, text, skipping); }, nothing);
 }
-SoundId wrap_SoundLoad(const GamePath& path) {
+SoundId wrap_SoundLoad(const GamePath& path, SoundGroup group) {
     return record(
-        "SoundLoad " + describe(path), [&] { return real_SoundLoad(path); }, arrow);
+        "SoundLoad " + describe(path), [&] { return real_SoundLoad(path, group); }, arrow);
 }
 Status wrap_SoundRelease(SoundId id) {
     return record(

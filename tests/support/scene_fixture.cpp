@@ -58,6 +58,7 @@ void SceneTest::setScript(const std::vector<std::string>& lines) {
         auto line = std::make_unique<ScriptLine>();
         line->text = text;
         line->kind = classifyLine(game.path(), text);
+        line->fileLine = static_cast<std::int32_t>(sceneState.lines.size()) + 1;
         sceneState.lines.push_back(std::move(line));
     }
     sceneState.currentLine = 0;
@@ -87,6 +88,7 @@ void SceneTest::step(Keys keys) {
     input.clickReleased = keys.advance;
     input.toggleReleased = keys.toggle;
     input.skipHeld = keys.skip;
+    input.skipReadOnly = keys.skipReadOnly;
     input.pointerKnown = platform::getCursorFramePos(render.window, input.pointerX, input.pointerY);
     stepScene(sceneState, input);
 }

@@ -18,15 +18,17 @@ namespace tsuzuri::test {
 
 // The input of one pass.
 struct Keys {
-    bool advance = false;  // the left button released
-    bool toggle = false;   // the right button released
-    bool skip = false;     // Ctrl held
+    bool advance = false;       // the left button released
+    bool toggle = false;        // the right button released
+    bool skip = false;          // Ctrl held
+    bool skipReadOnly = false;  // ... for a skip of read pages only
 };
 
 inline constexpr Keys kNoKeys{};
 inline constexpr Keys kClick{true, false, false};
 inline constexpr Keys kToggle{false, true, false};
 inline constexpr Keys kSkip{false, false, true};
+inline constexpr Keys kSkipRead{false, false, true, true};
 inline constexpr Keys kClickAndToggle{true, true, false};
 
 using Calls = std::vector<std::string>;
