@@ -29,6 +29,7 @@ libstb-dev
 xvfb
 xauth
 xdotool
+xclip
 openbox
 x11-apps
 xfonts-base

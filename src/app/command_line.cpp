@@ -249,7 +249,7 @@ std::string usageText() {
            "return); A switches auto mode; F11 or Alt+Enter switches fullscreen; M mutes and\n"
            "unmutes; + and - change the volume in steps of 10; F12 saves the screen as a PNG\n"
            "file in the pictures folder; F5 reloads the script and goes on at the same line;\n"
-           "Escape quits.\n";
+           "O opens the settings; Shift+C copies the page's text; Escape quits.\n";
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {

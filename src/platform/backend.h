@@ -54,6 +54,11 @@ struct BackendOps {
     // Desktop fullscreen on or off; whether it is on.
     BackendEntry<bool(bool on)> setFullscreen;
     BackendEntry<bool()> isFullscreen;
+    // Out of fullscreen, a resizable window with a client area of width x height, or as large
+    // as fits the desktop, centred.
+    BackendEntry<bool(int clientWidth, int clientHeight, bool fitDesktop)> resizeWindow;
+    // Puts UTF-8 text on the desktop's clipboard.
+    BackendEntry<bool(const std::string& utf8)> setClipboardText;
     // The drawable area in pixels.
     BackendEntry<bool(int& width, int& height)> getDrawableSize;
     // The cursor in client pixels (as the drawable counts them); false when it cannot be taken.

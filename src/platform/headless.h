@@ -69,5 +69,7 @@ const CapturedFrame& headlessLastFrame();
 const std::vector<std::string>& headlessMessageLog();
 // Idle passes (message peeks that found nothing) since the loop began.
 std::uint64_t headlessIdlePasses();
+// What was put on the clipboard last.
+const std::string& headlessClipboardText();
 
 }  // namespace tsuzuri::platform

@@ -23,6 +23,7 @@ struct HeadlessState {
     bool fullscreen = false;
     CapturedFrame lastFrame;
     std::vector<std::string> messageLog;
+    std::string clipboard;
 };
 
 HeadlessState& state() {
@@ -119,6 +120,11 @@ const CapturedFrame& headlessLastFrame() {
 const std::vector<std::string>& headlessMessageLog() {
     return state().messageLog;
 }
+
+const std::string& headlessClipboardText() {
+    return state().clipboard;
+}
+
 std::uint64_t headlessIdlePasses() {
     return state().idlePasses;
 }
@@ -147,6 +153,20 @@ bool setFullscreen(bool on) {
 
 bool isFullscreen() {
     return state().fullscreen;
+}
+
+bool resizeWindow(int clientWidth, int clientHeight, bool fitDesktop) {
+    HeadlessState& s = state();
+    const FramePlacement fit = fitFrame(kHeadlessDesktopWidth, kHeadlessDesktopHeight);
+    s.fullscreen = false;
+    s.windowWidth = fitDesktop ? fit.width : clientWidth;
+    s.windowHeight = fitDesktop ? fit.height : clientHeight;
+    return true;
+}
+
+bool setClipboardText(const std::string& utf8) {
+    state().clipboard = utf8;
+    return true;
 }
 
 bool getDrawableSize(int& width, int& height) {
@@ -256,6 +276,8 @@ constinit const BackendOps headlessBackend{
     .countIdlePass = headless::countIdlePass,
     .setFullscreen = headless::setFullscreen,
     .isFullscreen = headless::isFullscreen,
+    .resizeWindow = headless::resizeWindow,
+    .setClipboardText = headless::setClipboardText,
     .getDrawableSize = headless::getDrawableSize,
     .getCursorClientPos = headless::getCursorClientPos,
     .presentFrame = headless::presentFrame,

@@ -52,7 +52,11 @@ InputTracker& inputTracker() {
 }
 
 void enqueueMessage(const Message& message) {
-    state().queue.push_back(message);
+    Message queued = message;
+    if (queued.kind == MessageKind::KeyDown) {
+        queued.shifted = inputTracker().down[VK_SHIFT] != 0;
+    }
+    state().queue.push_back(queued);
 }
 
 WindowHandle liveWindow() {
@@ -114,6 +118,15 @@ bool setFullscreen(WindowHandle window, bool on) {
 
 bool isFullscreen(WindowHandle window) {
     return isWindowAlive(window) && selectedBackend().isFullscreen();
+}
+
+bool resizeWindow(WindowHandle window, int clientWidth, int clientHeight, bool fitDesktop) {
+    return isWindowAlive(window) &&
+           selectedBackend().resizeWindow(clientWidth, clientHeight, fitDesktop);
+}
+
+bool setClipboardText(const std::string& utf8) {
+    return selectedBackend().setClipboardText(utf8);
 }
 
 bool getDrawableSize(WindowHandle window, int& width, int& height) {

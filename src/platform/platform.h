@@ -45,7 +45,8 @@ struct Message {
     MessageKind kind = MessageKind::None;
     WindowHandle window = 0;
     int key = 0;
-    bool repeat = false;  // KeyDown: the key is held and this is its repeat
+    bool repeat = false;   // KeyDown: the key is held and this is its repeat
+    bool shifted = false;  // KeyDown: a Shift key is held with it
 };
 
 // Brings up the window system (the "window class"). On failure `reason` says why in words a
@@ -88,6 +89,12 @@ void postQuitMessage();
 // size keeps its size when it comes back.
 bool setFullscreen(WindowHandle window, bool on);
 bool isFullscreen(WindowHandle window);
+// Leaves fullscreen and gives the window a client area of width x height (or the largest 4:3
+// one that fits the desktop); the window can then be resized and maximised.
+bool resizeWindow(WindowHandle window, int clientWidth, int clientHeight, bool fitDesktop);
+
+// Puts UTF-8 text on the desktop's clipboard (a headless run keeps it, see headless.h).
+bool setClipboardText(const std::string& utf8);
 
 // The window's drawable size in pixels (on high-DPI desktops larger than its size in screen
 // coordinates). Answers false without a live window.
@@ -101,17 +108,22 @@ constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;
 constexpr int VK_MBUTTON = 0x04;
 constexpr int VK_RETURN = 0x0D;
+constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_ESCAPE = 0x1B;
 constexpr int VK_SPACE = 0x20;
 constexpr int VK_PRIOR = 0x21;  // Page Up
 constexpr int VK_NEXT = 0x22;   // Page Down
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_LEFT = 0x25;
 constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_A = 0x41;
+constexpr int VK_C = 0x43;
 constexpr int VK_L = 0x4C;
 constexpr int VK_M = 0x4D;
+constexpr int VK_O = 0x4F;
 constexpr int VK_R = 0x52;
 constexpr int VK_S = 0x53;
 constexpr int VK_F5 = 0x74;
@@ -132,6 +144,8 @@ constexpr int VK_PAD_LB = 0xC8;
 constexpr int VK_PAD_RT = 0xCA;
 constexpr int VK_PAD_UP = 0xCB;
 constexpr int VK_PAD_DOWN = 0xCC;
+constexpr int VK_PAD_LEFT = 0xCD;
+constexpr int VK_PAD_RIGHT = 0xCE;
 constexpr int VK_PAD_START = 0xCF;
 constexpr int VK_PAD_BACK = 0xD0;
 

@@ -45,17 +45,22 @@ bool parseKey(std::string_view word, int& key) {
                  {"enter", VK_RETURN},
                  {"space", VK_SPACE},
                  {"ctrl", VK_CONTROL},
+                 {"shift", VK_SHIFT},
                  {"escape", VK_ESCAPE},
                  {"up", VK_UP},
                  {"down", VK_DOWN},
+                 {"arrow-left", VK_LEFT},
+                 {"arrow-right", VK_RIGHT},
                  {"pageup", VK_PRIOR},
                  {"pagedown", VK_NEXT},
                  {"delete", VK_DELETE},
                  {"plus", VK_OEM_PLUS},
                  {"minus", VK_OEM_MINUS},
                  {"a", VK_A},
+                 {"c", VK_C},
                  {"l", VK_L},
                  {"m", VK_M},
+                 {"o", VK_O},
                  {"r", VK_R},
                  {"s", VK_S},
                  {"f5", VK_F5},
@@ -69,6 +74,8 @@ bool parseKey(std::string_view word, int& key) {
                  {"pad-y", VK_PAD_Y},
                  {"pad-up", VK_PAD_UP},
                  {"pad-down", VK_PAD_DOWN},
+                 {"pad-left", VK_PAD_LEFT},
+                 {"pad-right", VK_PAD_RIGHT},
                  {"pad-start", VK_PAD_START},
                  {"pad-back", VK_PAD_BACK},
                  {"pad-lb", VK_PAD_LB},
@@ -112,12 +119,14 @@ std::string parseLine(std::string_view line, ScriptedEvent& event) {
         if (args != 1 || !parseKey(words[3], event.key)) {
             std::string problem = "'";
             problem.append(action).append(
-                "' needs one key: left, right, middle, enter, space, ctrl, escape, up, down, "
-                "pageup, "
-                "pagedown, delete, plus, minus, a, l, m, r, s, f5, f6, f9, f11, f12, pad-a, pad-b, "
+                "' needs one key: left, right, middle, enter, space, ctrl, shift, escape, up, "
+                "down, arrow-left, arrow-right, pageup, pagedown, delete, plus, minus, a, c, l, m, "
+                "o, "
+                "r, s, f5, f6, f9, f11, f12, pad-a, pad-b, "
                 "pad-x, "
                 "pad-y, "
-                "pad-up, pad-down, pad-start, pad-back, pad-lb, pad-rb or pad-rt");
+                "pad-up, pad-down, pad-left, pad-right, pad-start, pad-back, pad-lb, pad-rb or "
+                "pad-rt");
             return problem;
         }
     } else if (action == "move") {

@@ -20,6 +20,8 @@ struct SdlState {
     SDL_Window* window = nullptr;
     bool leftCtrl = false;
     bool rightCtrl = false;
+    bool leftShift = false;
+    bool rightShift = false;
     bool redrawRequested = false;
     // The pointer has left the window and not come back; SDL's global position may then be
     // a stale one from inside (X11 refreshes it only on some events, Wayland has none).
@@ -55,12 +57,21 @@ int virtualKeyOf(SDL_Keycode key) {
         case SDLK_LCTRL:
         case SDLK_RCTRL:
             return VK_CONTROL;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return VK_SHIFT;
         case SDLK_UP:
         case SDLK_KP_8:
             return VK_UP;
         case SDLK_DOWN:
         case SDLK_KP_2:
             return VK_DOWN;
+        case SDLK_LEFT:
+        case SDLK_KP_4:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+        case SDLK_KP_6:
+            return VK_RIGHT;
         case SDLK_PAGEUP:
             return VK_PRIOR;
         case SDLK_PAGEDOWN:
@@ -69,10 +80,14 @@ int virtualKeyOf(SDL_Keycode key) {
             return VK_DELETE;
         case SDLK_a:
             return VK_A;
+        case SDLK_c:
+            return VK_C;
         case SDLK_l:
             return VK_L;
         case SDLK_m:
             return VK_M;
+        case SDLK_o:
+            return VK_O;
         case SDLK_r:
             return VK_R;
         case SDLK_s:
@@ -115,13 +130,19 @@ void handleKey(const SDL_KeyboardEvent& event, bool down) {
         }
         return;
     }
-    if (key == VK_CONTROL) {
-        // Ctrl counts as down while either Ctrl key is held.
-        (event.keysym.sym == SDLK_LCTRL ? s.leftCtrl : s.rightCtrl) = down;
-        if (s.leftCtrl || s.rightCtrl) {
-            input.press(VK_CONTROL);
+    if (key == VK_CONTROL || key == VK_SHIFT) {
+        // Ctrl and Shift count as down while either of the two keys is held.
+        const SDL_Keycode sym = event.keysym.sym;
+        (sym == SDLK_LCTRL    ? s.leftCtrl
+         : sym == SDLK_RCTRL  ? s.rightCtrl
+         : sym == SDLK_LSHIFT ? s.leftShift
+                              : s.rightShift) = down;
+        const bool held =
+            key == VK_CONTROL ? (s.leftCtrl || s.rightCtrl) : (s.leftShift || s.rightShift);
+        if (held) {
+            input.press(key);
         } else {
-            input.release(VK_CONTROL);
+            input.release(key);
         }
         return;
     }
@@ -280,7 +301,7 @@ bool createWindow(int clientWidth, int clientHeight, WindowShape shape) {
     if (shape.fullscreen && SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
         std::fprintf(stderr, "tsuzuri: cannot go fullscreen: %s\n", SDL_GetError());
     }
-    s.leftCtrl = s.rightCtrl = false;
+    s.leftCtrl = s.rightCtrl = s.leftShift = s.rightShift = false;
     s.pointerLeft = false;
     return true;
 }
@@ -372,6 +393,30 @@ bool setFullscreen(bool on) {
         return false;
     }
     s.redrawRequested = true;
+    return true;
+}
+
+bool resizeWindow(int clientWidth, int clientHeight, bool fitDesktop) {
+    SdlState& s = state();
+    if (s.window == nullptr || !setFullscreen(false)) {
+        return false;
+    }
+    SDL_SetWindowResizable(s.window, SDL_TRUE);
+    if (fitDesktop) {
+        fitToDesktop(s.window);
+    } else {
+        SDL_SetWindowSize(s.window, clientWidth, clientHeight);
+        SDL_SetWindowPosition(s.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    s.redrawRequested = true;
+    return true;
+}
+
+bool setClipboardText(const std::string& utf8) {
+    if (SDL_SetClipboardText(utf8.c_str()) != 0) {
+        std::fprintf(stderr, "tsuzuri: cannot put the text on the clipboard: %s\n", SDL_GetError());
+        return false;
+    }
     return true;
 }
 
@@ -511,6 +556,8 @@ constinit const BackendOps sdlBackend{
     .countIdlePass = sdl::countIdlePass,
     .setFullscreen = sdl::setFullscreen,
     .isFullscreen = sdl::isFullscreen,
+    .resizeWindow = sdl::resizeWindow,
+    .setClipboardText = sdl::setClipboardText,
     .getDrawableSize = sdl::getDrawableSize,
     .getCursorClientPos = sdl::getCursorClientPos,
     .presentFrame = sdl::presentFrame,

@@ -44,6 +44,10 @@ int keyOfButton(Uint8 button) {
             return VK_PAD_UP;
         case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
             return VK_PAD_DOWN;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return VK_PAD_LEFT;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return VK_PAD_RIGHT;
         case SDL_CONTROLLER_BUTTON_START:
             return VK_PAD_START;
         case SDL_CONTROLLER_BUTTON_BACK:
@@ -63,7 +67,7 @@ void press(int key) {
 // Lets go of every button: the controller in control was unplugged.
 void releaseAll() {
     for (int key : {VK_PAD_A, VK_PAD_B, VK_PAD_X, VK_PAD_Y, VK_PAD_LB, VK_PAD_RB, VK_PAD_RT,
-                    VK_PAD_UP, VK_PAD_DOWN, VK_PAD_START, VK_PAD_BACK}) {
+                    VK_PAD_UP, VK_PAD_DOWN, VK_PAD_LEFT, VK_PAD_RIGHT, VK_PAD_START, VK_PAD_BACK}) {
         inputTracker().release(key);
     }
     pads().triggerHeld = false;

@@ -23,6 +23,8 @@ enum class Action : std::uint8_t {
     BacklogNewer,  // the page after, only while the backlog is open
     MenuUp,        // move a menu's highlight
     MenuDown,
+    MenuLeft,  // on the settings screen: the highlighted setting's value down or up
+    MenuRight,
     AutoMode,    // auto mode on or off
     Fullscreen,  // fullscreen on or off
     Mute,        // mute or unmute
@@ -37,6 +39,8 @@ enum class Action : std::uint8_t {
     OpenLoad,    // open the load screen
     DeleteSlot,  // on the save and load screens: delete the highlighted save
     SystemMenu,  // the gamepad's menu of saving, loading, fullscreen and quitting
+    Settings,    // open the settings screen
+    CopyText,    // put the page's text on the clipboard
     Quit,        // leave the screen on top; from the story, close the window
     QuitHold,    // quit once held for a second (a gamepad has no Escape)
 };

@@ -17,7 +17,7 @@ std::vector<ActionPress> InputReader::pressesOf(const platform::Message& message
         return presses;
     }
     for (const KeyBinding& binding : keymap_) {
-        if (binding.key == message.key) {
+        if (binding.key == message.key && (!binding.withShift || message.shifted)) {
             presses.push_back(ActionPress{binding.action, message.repeat});
         }
     }
@@ -36,6 +36,9 @@ ActionInput InputReader::sample(platform::WindowHandle window) {
     ActionInput input;
     input.sampled = true;
     for (const KeyBinding& binding : keymap_) {
+        if (binding.withShift) {
+            continue;
+        }
         const int key = binding.key & 0xFF;
         const auto action = static_cast<std::size_t>(binding.action);
         if ((keyState_[key] & kDown) == 0 && (prevKeyState_[key] & kDown) != 0) {

@@ -6,6 +6,7 @@ namespace tsuzuri {
 namespace {
 
 using platform::VK_A;
+using platform::VK_C;
 using platform::VK_CONTROL;
 using platform::VK_DELETE;
 using platform::VK_DOWN;
@@ -17,9 +18,11 @@ using platform::VK_F6;
 using platform::VK_F9;
 using platform::VK_L;
 using platform::VK_LBUTTON;
+using platform::VK_LEFT;
 using platform::VK_M;
 using platform::VK_MBUTTON;
 using platform::VK_NEXT;
+using platform::VK_O;
 using platform::VK_OEM_MINUS;
 using platform::VK_OEM_PLUS;
 using platform::VK_PAD_A;
@@ -27,7 +30,9 @@ using platform::VK_PAD_B;
 using platform::VK_PAD_BACK;
 using platform::VK_PAD_DOWN;
 using platform::VK_PAD_LB;
+using platform::VK_PAD_LEFT;
 using platform::VK_PAD_RB;
+using platform::VK_PAD_RIGHT;
 using platform::VK_PAD_RT;
 using platform::VK_PAD_START;
 using platform::VK_PAD_UP;
@@ -37,6 +42,7 @@ using platform::VK_PRIOR;
 using platform::VK_R;
 using platform::VK_RBUTTON;
 using platform::VK_RETURN;
+using platform::VK_RIGHT;
 using platform::VK_S;
 using platform::VK_SPACE;
 using platform::VK_UP;
@@ -62,6 +68,10 @@ constexpr KeyBinding kDefaultKeymap[] = {
     {VK_PAD_UP, Action::MenuUp},
     {VK_DOWN, Action::MenuDown},
     {VK_PAD_DOWN, Action::MenuDown},
+    {VK_LEFT, Action::MenuLeft},
+    {VK_PAD_LEFT, Action::MenuLeft},
+    {VK_RIGHT, Action::MenuRight},
+    {VK_PAD_RIGHT, Action::MenuRight},
     {VK_A, Action::AutoMode},
     {VK_PAD_X, Action::AutoMode},
     {VK_R, Action::Rewind},
@@ -72,6 +82,8 @@ constexpr KeyBinding kDefaultKeymap[] = {
     {VK_F11, Action::Fullscreen},
     {VK_PAD_START, Action::SystemMenu},
     {VK_MBUTTON, Action::SystemMenu},
+    {VK_O, Action::Settings},
+    {VK_C, Action::CopyText, true},
     {VK_M, Action::Mute},
     {VK_OEM_PLUS, Action::VolumeUp},
     {VK_OEM_MINUS, Action::VolumeDown},

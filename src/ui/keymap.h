@@ -12,6 +12,7 @@ namespace tsuzuri {
 struct KeyBinding {
     int key;  // virtual-key code (platform.h): keys, mouse buttons, gamepad buttons
     Action action;
+    bool withShift = false;  // only pressed together with Shift (and never held or released)
 };
 
 // The player's bindings.

@@ -13,6 +13,8 @@
 #include "script_engine/script_file.h"
 #include "script_engine/story_place.h"
 #include "ui/backlog.h"
+#include "ui/page_copy.h"
+#include "ui/settings_screen.h"
 #include "ui/slot_screen.h"
 #include "ui/system_menu_screen.h"
 
@@ -63,6 +65,8 @@ bool StoryScreen::takePress(ScreenStack&, const ActionPress& press) {
         case Action::OpenSave:
         case Action::OpenLoad:
         case Action::SystemMenu:
+        case Action::Settings:
+        case Action::CopyText:
             if (!press.repeat) {
                 requested_ = press.action;
                 requestPending_ = true;
@@ -99,6 +103,15 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
                 std::make_unique<SystemMenuScreen>(*scene_.render, quickSaves_, preferences_));
             autoMode_.stand(input, nowMs);
             return;
+        } else if (requested_ == Action::Settings) {
+            stack.push(std::make_unique<SettingsScreen>(*scene_.render, preferences_));
+            autoMode_.stand(input, nowMs);
+            return;
+        } else if (requested_ == Action::CopyText) {
+            if (copyShownPage(scene_)) {
+                note_ = "Copied";
+                noteShownAtMs_ = nowMs;
+            }
         } else if (quickSaves_.slots() == nullptr) {
             std::fprintf(stderr,
                          "tsuzuri: this run keeps no saves (name a folder with --state-dir)\n");
@@ -136,6 +149,10 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     story.skipReadOnly = settings.skip == SkipMode::Read;
     stepScene(scene_, story);
     skipping_ = story.skipHeld && !scene_.skipHalted && !isSceneFinished(scene_);
+    if (settings.copyPages && scene_.render->pagesDrawn != pagesCopied_) {
+        pagesCopied_ = scene_.render->pagesDrawn;
+        copyShownPage(scene_);
+    }
     autoMode_.watchPage(scene_.clock->nowMs());
     closeWhenFinished(scene_);
 }
@@ -162,7 +179,10 @@ void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
 }
 
 bool StoryScreen::draw(const std::string& cornerNote) {
-    const std::string quickNote = quickSaves_.note(nowMs_);
+    std::string quickNote = quickSaves_.note(nowMs_);
+    if (!note_.empty() && nowMs_ - noteShownAtMs_ < kNoteMs) {
+        quickNote = note_;
+    }
     return renderFrame(*scene_.render, scene_,
                        CornerTexts{quickNote.empty() ? cornerNote : quickNote, skipping_ ? "Skip"
                                                                                : autoMode_.isOn()

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "script_engine/scene_state.h"
 #include "ui/auto_mode.h"
@@ -47,6 +48,11 @@ private:
     bool requestPending_ = false;
     std::uint32_t nowMs_ = 0;  // the last pass's clock, for the corner note
     bool skipping_ = false;    // the last pass skipped (shown in the corner)
+    // "Copied" for a moment after the page was copied, in the top right corner.
+    static constexpr std::uint32_t kNoteMs = 1500;
+    std::string note_;
+    std::uint32_t noteShownAtMs_ = 0;
+    std::uint64_t pagesCopied_ = 0;  // the frame's pagesDrawn when a page was copied last
 
     int pendingSteps_ = 0;            // older (+1) and newer (-1) pages pressed since the last pass
     std::int64_t pendingRewind_ = 0;  // the backlog asked to go back this many pages

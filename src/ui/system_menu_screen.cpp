@@ -1,56 +1,31 @@
 #include "ui/system_menu_screen.h"
 
-#include <algorithm>
+#include <iterator>
 #include <memory>
-#include <utility>
+#include <vector>
 
-#include "graphics/text_layer.h"
 #include "platform/platform.h"
-#include "ui/main_window.h"
+#include "ui/settings_screen.h"
 #include "ui/slot_screen.h"
 
 namespace tsuzuri {
 namespace {
 
-enum Row { Save, Load, QuickSave, QuickLoad, Fullscreen, Quit, RowCount };
-constexpr const char* kRows[RowCount] = {"Save",       "Load",       "Quick save",
-                                         "Quick load", "Fullscreen", "Quit"};
+enum Row { Save, Load, QuickSave, QuickLoad, SettingsRow, Fullscreen, Quit, RowCount };
+constexpr const char* kRows[RowCount] = {"Save",     "Load",       "Quick save", "Quick load",
+                                         "Settings", "Fullscreen", "Quit"};
 
 }  // namespace
 
 SystemMenuScreen::SystemMenuScreen(RenderState& render, QuickSaves& saves, Preferences& preferences)
-    : render_(render), saves_(saves), preferences_(preferences), storyText_(render.drawnPages) {}
-
-bool SystemMenuScreen::takePress(ScreenStack&, const ActionPress& press) {
-    switch (press.action) {
-        case Action::MenuUp:
-            --pendingMoves_;
-            return true;
-        case Action::MenuDown:
-            ++pendingMoves_;
-            return true;
-        case Action::Quit:
-        case Action::SystemMenu:
-            closeAsked_ = closeAsked_ || !press.repeat;
-            return true;
-        case Action::QuitHold:
-            return false;  // held, it quits from the story's run
-        default:
-            // The window's own keys still reach it; the story's do nothing here.
-            return !isWindowAction(press.action);
-    }
-}
+    : ListScreen(render, RowCount, Action::SystemMenu), saves_(saves), preferences_(preferences) {}
 
 void SystemMenuScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t nowMs) {
-    if (std::exchange(closeAsked_, false) || input.wasReleased(Action::Toggle)) {
-        close();
+    if (!beginPass(input)) {
         return;
     }
-    highlighted_ = std::clamp(highlighted_ + std::exchange(pendingMoves_, 0), 0, RowCount - 1);
-    const int under = input.pointerKnown && input.pointerY >= kChooserFirstRowTop
-                          ? (input.pointerY - kChooserFirstRowTop) / kChooserRowHeight
-                          : -1;
-    if (input.wasReleased(Action::Click) && under >= 0 && under < RowCount) {
+    const int under = rowUnder(input);
+    if (input.wasReleased(Action::Click) && under >= 0) {
         pick(stack, under, nowMs);
     } else if (input.wasReleased(Action::Advance) && !input.wasReleased(Action::Click)) {
         pick(stack, highlighted_, nowMs);
@@ -76,6 +51,9 @@ void SystemMenuScreen::pick(ScreenStack& stack, int row, std::uint32_t nowMs) {
         case QuickLoad:
             saves_.load(nowMs);
             break;
+        case SettingsRow:
+            stack.push(std::make_unique<SettingsScreen>(render_, preferences_));
+            break;
         case Fullscreen: {
             const bool on = !platform::isFullscreen(render_.window);
             platform::setFullscreen(render_.window, on);
@@ -90,19 +68,8 @@ void SystemMenuScreen::pick(ScreenStack& stack, int row, std::uint32_t nowMs) {
     }
 }
 
-void SystemMenuScreen::close() {
-    if (!closed_) {
-        closed_ = true;
-        showDrawnPages(render_, storyText_);
-    }
-}
-
 bool SystemMenuScreen::draw(const std::string&) {
-    ChooserView view;
-    view.title = "Menu";
-    view.rows.assign(std::begin(kRows), std::end(kRows));
-    view.highlighted = highlighted_;
-    return renderChooser(render_, view, shown_);
+    return drawRows("Menu", std::vector<std::string>(std::begin(kRows), std::end(kRows)));
 }
 
 }  // namespace tsuzuri

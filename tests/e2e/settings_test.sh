@@ -72,6 +72,19 @@ set -- $(levels "$WORK/kept")
 echo "full: $full_music $full_effect; kept volume: $1 $2"
 near "$1" "$full_music" 0.7 && near "$2" "$full_effect" 0.7 || fail "the kept volume is not 70 %"
 
+# The settings screen, worked with keys: O, Down to the music, Left twice; Down to the skip,
+# Enter; Escape closes it and the story goes on. The run's --volume is not written.
+printf '%s\n' 'ms 300 tap o' 'ms 350 tap down' 'ms 400 tap arrow-left' 'ms 450 tap arrow-left' \
+    'ms 500 tap down' 'ms 510 tap down' 'ms 520 tap down' 'ms 530 tap down' 'ms 540 tap down' \
+    'ms 550 tap down' 'ms 560 tap down' 'ms 600 tap enter' 'ms 700 tap escape' >"$WORK/screen"
+run --headless --state-dir "$WORK/screen-state" --input "$WORK/screen" --volume 50 --seconds 1.2 \
+    "$game"
+expect_rc 0
+grep -qx 'music_volume=80' "$WORK/screen-state/settings.ini" &&
+    grep -qx 'skip=read' "$WORK/screen-state/settings.ini" &&
+    grep -qx 'volume=100' "$WORK/screen-state/settings.ini" ||
+    fail "the settings screen did not keep its changes: $(cat "$WORK/screen-state/settings.ini")"
+
 # Music and effects volumes scale only their own sounds.
 for kind in music effects; do
     mkdir -p "$WORK/$kind"

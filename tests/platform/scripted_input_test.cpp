@@ -71,7 +71,7 @@ TEST(ScriptedInputTest, MalformedLinesNameTheSourceAndLine) {
         "pass x tap left",
         "soon 3 tap left",
         "pass 1 tap",
-        "pass 1 tap shift",
+        "pass 1 tap hyper",
         "pass 1 move 3",
         "pass 1 close now",
         "pass 1 jump",
