@@ -235,6 +235,9 @@ def main():
     check = next(v for k, v in t.items() if k.startswith("BM_CheckGeneratedGame/"))
     row("checking a generated game: 1,000 scripts, 100,000 lines (tsuzuri --check)",
         f"{check:.0f} ms", "-", "-", "<= 2000 ms", check <= 2000)
+    load, keep = t["BM_LoadReadRecord"], t["BM_KeepReadRecord"]
+    row("the record of read pages of a 100,000-line game at its largest: load; write",
+        f"{load:.1f} ms; {keep:.1f} ms", "-", "-", "<= 10 ms", max(load, keep) <= 10)
 
     sound_timing()
     sound_cost(t)
