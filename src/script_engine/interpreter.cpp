@@ -1,6 +1,7 @@
 #include "script_engine/interpreter.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -241,7 +242,9 @@ Outcome runLine(SceneState& scene, std::int32_t index, const StoryInput& input) 
         case Text:
             return runTextPage(scene, index, input);
         case Choices:
-            scene.readLines.mark(readKey(scene), lineAt(scene, index).fileLine);
+            if (scene.textDirty != 0) {
+                scene.readLines.mark(readKey(scene), lineAt(scene, index).fileLine);
+            }
             if (isSkipKeyDown(input) && input.skipReadOnly) {
                 scene.skipHalted = true;  // a skip of read pages stops at every menu
             }
@@ -312,43 +315,81 @@ void resumeStoryAt(SceneState& scene, std::int32_t line) {
     scene.traceStartPending = scene.lineTrace != nullptr;
 }
 
-void startStoryAt(SceneState& scene, std::int32_t line) {
-    // The last line of each lasting kind before `line`; -1 for none.
-    std::int32_t picture = -1;
-    std::int32_t bgm = -1;
-    std::int32_t loopSe = -1;
-    std::int32_t loopWao = -1;
+namespace {
+
+// The last line of each lasting kind before `line` (the picture; BGM or StopBGM; LoopSE or
+// StopLoopSE; LoopWao or StopLoopWao), in the order they stand; -1 for none.
+std::array<std::int32_t, 4> lastingLinesBefore(const SceneState& scene, std::int32_t line) {
+    std::array<std::int32_t, 4> lasting = {-1, -1, -1, -1};
     for (std::int32_t i = 0; i < std::min(line, lineCount(scene)); ++i) {
         switch (lineAt(scene, i).kind) {
             case Image:
-                picture = i;
+                lasting[0] = i;
                 break;
             case BGM:
             case StopBGM:
-                bgm = i;
+                lasting[1] = i;
                 break;
             case LoopSE:
             case StopLoopSE:
-                loopSe = i;
+                lasting[2] = i;
                 break;
             case LoopWao:
             case StopLoopWao:
-                loopWao = i;
+                lasting[3] = i;
                 break;
             default:
                 break;
         }
     }
-    std::int32_t lasting[] = {picture, bgm, loopSe, loopWao};
-    std::sort(std::begin(lasting), std::end(lasting));
-    for (const std::int32_t i : lasting) {
+    std::sort(lasting.begin(), lasting.end());
+    return lasting;
+}
+
+bool isStop(LineKind kind) {
+    return kind == StopBGM || kind == StopLoopSE || kind == StopLoopWao;
+}
+
+// What lasts now of the kind line `index` sets, by name; empty for none.
+const std::string& lastingNow(const SceneState& scene, LineKind kind) {
+    switch (kind) {
+        case Image:
+            return scene.scenePicture;
+        case BGM:
+        case StopBGM:
+            return scene.bgmName;
+        case LoopSE:
+        case StopLoopSE:
+            return scene.loopSeName;
+        default:
+            return scene.loopWaoName;
+    }
+}
+
+}  // namespace
+
+void startStoryAt(SceneState& scene, std::int32_t line) {
+    for (const std::int32_t i : lastingLinesBefore(scene, line)) {
         // A stop needs nothing done: nothing plays yet. A line whose media fails is passed over.
-        if (i >= 0 && lineAt(scene, i).kind != StopBGM && lineAt(scene, i).kind != StopLoopSE &&
-            lineAt(scene, i).kind != StopLoopWao) {
+        if (i >= 0 && !isStop(lineAt(scene, i).kind)) {
             runLine(scene, i, StoryInput{});  // as on arriving there: nothing held
         }
     }
     resumeStoryAt(scene, line);
+}
+
+void refreshSceneUpTo(SceneState& scene, std::int32_t line) {
+    for (const std::int32_t i : lastingLinesBefore(scene, line)) {
+        if (i < 0) {
+            continue;
+        }
+        const LineKind kind = lineAt(scene, i).kind;
+        const std::string wanted =
+            isStop(kind) ? std::string() : textOf(scene, i, kind == Image ? 0 : 1);
+        if (wanted != lastingNow(scene, kind)) {
+            runLine(scene, i, StoryInput{});
+        }
+    }
 }
 
 bool isSceneFinished(const SceneState& scene) {

@@ -34,6 +34,11 @@ void resumeStoryAt(SceneState& scene, std::int32_t line);
 // it would on arriving there. Nothing is shown, traced or followed on the way.
 void startStoryAt(SceneState& scene, std::int32_t line);
 
+// After the lines were read again: what the lines before `line` set to last (the scene
+// picture, the music, the looping sound effect, the repeating sequence) is brought to that
+// where it differs from what lasts now; what already matches goes on undisturbed.
+void refreshSceneUpTo(SceneState& scene, std::int32_t line);
+
 // Sets the trace of `scene`, called with the index of each line the story arrives at: the line
 // it stands on when the first step after setting the trace begins, every line a step goes on
 // to, and the line a page turn, a finished flash or a pick moves it to. A line the story waits

@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "script_engine/read_lines.h"
 #include "script_engine/read_pages.h"
+#include "script_engine/script_form.h"
 #include "script_engine/script_line.h"
 #include "sound/sound_layer.h"
 
@@ -36,6 +37,7 @@ struct SceneState : FrameScene {
     SoundId loopSeChannel = 0;
     SoundId bgmChannel = 0;
     std::filesystem::path scriptFile;  // the file the lines were loaded from
+    ScriptForm scriptForm;             // how that file was written
     // A menu row highlighted with Up and Down (or the D-pad) rather than the pointer: -1 while
     // the pointer has the highlight. keyCursorX/Y: where the pointer was when the keys took
     // it; moving the pointer from there hands the highlight back.

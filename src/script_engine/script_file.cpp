@@ -171,6 +171,15 @@ LineKind classifyLine(const fs::path& gameFolder, std::string_view text) {
     return Text;
 }
 
+namespace {
+
+std::string_view bytesOf(const FileBuffer& buffer) {
+    return {reinterpret_cast<const char*>(buffer.data.get()),
+            static_cast<std::size_t>(buffer.size)};
+}
+
+}  // namespace
+
 void appendScriptLines(SceneState& scene, FileBuffer& buffer) {
     FolderListingScope listingScope;
     FileLineCounter fileLines;
@@ -203,6 +212,7 @@ bool loadScript(SceneState& scene, const GamePath& path) {
     }
     clearScript(scene);
     scene.scriptFile = *file;
+    scene.scriptForm = scriptFormOf(bytesOf(buffer));
     appendScriptLines(scene, buffer);
     scene.clock->pause(kAfterLoadPauseMs);
     releaseFileBuffer(buffer);
@@ -216,15 +226,30 @@ bool reloadScript(SceneState& scene, std::string& problem) {
         problem = "it cannot be read";
         return false;
     }
+    const ScriptForm form = scriptFormOf(bytesOf(buffer));
+    problem = formChange(scene.scriptForm, form);
+    if (!problem.empty()) {
+        releaseFileBuffer(buffer);
+        return false;
+    }
     const auto count = static_cast<std::int32_t>(scene.lines.size());
     const std::int32_t current = scene.currentLine;
-    const std::int32_t fileLine = current >= 0 && current < count
-                                      ? scene.lines[static_cast<size_t>(current)]->fileLine
-                                      : std::numeric_limits<std::int32_t>::max();
-    clearScript(scene);
-    appendScriptLines(scene, buffer);
+    const bool underWay = current >= 0 && current < count;
+    const std::int32_t fileLine = underWay ? scene.lines[static_cast<size_t>(current)]->fileLine
+                                           : std::numeric_limits<std::int32_t>::max();
+    SceneState read;
+    read.gameFolder = scene.gameFolder;
+    appendScriptLines(read, buffer);
     releaseFileBuffer(buffer);
-    resumeStoryAt(scene, lineIndexAtFileLine(scene, fileLine));
+    const std::int32_t line = lineIndexAtFileLine(read, fileLine);
+    if (underWay && line >= static_cast<std::int32_t>(read.lines.size())) {
+        problem = "it no longer reaches line " + std::to_string(fileLine);
+        return false;
+    }
+    scene.lines = std::move(read.lines);
+    scene.scriptForm = form;
+    refreshSceneUpTo(scene, line);
+    resumeStoryAt(scene, line);
     return true;
 }
 

@@ -27,8 +27,10 @@ bool loadScript(SceneState& scene, const GamePath& path);
 void appendScriptLines(SceneState& scene, FileBuffer& buffer);
 
 // Reads the loaded script's file again and puts the story at the file line it stood on (or the
-// next stored one), keeping the scene. When the file no longer loads, answers false with the
-// reason in `problem` and leaves everything as it was.
+// next stored one), keeping the scene but for what the lines before it now set otherwise (a
+// mended picture line shows). When the file no longer loads, no longer reaches that line, or
+// was saved with other line ends or in another encoding, answers false with the reason in
+// `problem` and leaves everything as it was.
 bool reloadScript(SceneState& scene, std::string& problem);
 
 // The index of the first loaded line read from file line `fileLine` or after it; the number of

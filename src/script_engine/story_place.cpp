@@ -93,6 +93,7 @@ bool startStoryAtPlace(SceneState& scene, const StoryPlace& place, std::string& 
     leaveScene(scene);
     scene.lines = std::move(read.lines);
     scene.scriptFile = std::move(read.scriptFile);
+    scene.scriptForm = read.scriptForm;
     scene.gameFolder = std::move(read.gameFolder);
     if (!place.picture.empty() &&
         !failed(showScenePicture(*scene.render, mediaPath(scene, "cg", place.picture)))) {

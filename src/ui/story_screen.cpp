@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -22,24 +23,23 @@ namespace tsuzuri {
 namespace {
 
 // F5: the script is read again from its file and the story goes on at the same file line; the
-// message window picture is read again too. Said on stderr either way.
-void reloadFromDisk(SceneState& scene) {
+// message window picture is read again too. Answers what the corner says of it (the reason
+// goes to stderr as well); nothing without F5.
+std::optional<std::string> reloadIfAsked(SceneState& scene, const ActionInput& input) {
+    if (!input.wasReleased(Action::Reload)) {
+        return std::nullopt;
+    }
     const std::string name =
         sjisToUtf8ForDisplay(scene.scriptFile.lexically_relative(scene.gameFolder).string());
     std::string problem;
     if (!reloadScript(scene, problem)) {
         std::fprintf(stderr, "tsuzuri: cannot reload %s: %s; the loaded script plays on\n",
                      name.c_str(), problem.c_str());
-        return;
+        return "Not reloaded: " + problem;
     }
     loadWindowPicture(*scene.render, scene.gameFolder);
     std::fprintf(stderr, "tsuzuri: reloaded %s\n", name.c_str());
-}
-
-void reloadIfAsked(SceneState& scene, const ActionInput& input) {
-    if (input.wasReleased(Action::Reload)) {
-        reloadFromDisk(scene);
-    }
+    return "Reloaded";
 }
 
 // The story has run out of lines: the window closes (asked again on every pass until it has).
@@ -130,7 +130,7 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
         closeWhenFinished(scene_);
         return;
     }
-    reloadIfAsked(scene_, input);
+    showReloadNote(reloadIfAsked(scene_, input), nowMs);
     const int steps = std::exchange(pendingSteps_, 0) + input.wheelNotches;
     if (steps > 0 && storyWaits(scene_) && scene_.readPages.count() > 0) {
         auto backlog =
@@ -157,6 +157,13 @@ void StoryScreen::update(ScreenStack& stack, ActionInput& input, std::uint32_t n
     closeWhenFinished(scene_);
 }
 
+void StoryScreen::showReloadNote(const std::optional<std::string>& note, std::uint32_t nowMs) {
+    if (note) {
+        note_ = *note;
+        noteShownAtMs_ = nowMs;
+    }
+}
+
 void StoryScreen::rewind(std::int64_t back, std::uint32_t nowMs) {
     const std::vector<ReadPage> pages = scene_.readPages.all();
     if (back > static_cast<std::int64_t>(pages.size())) {
@@ -173,7 +180,7 @@ void StoryScreen::rewind(std::int64_t back, std::uint32_t nowMs) {
 }
 
 void StoryScreen::stand(const ActionInput& input, std::uint32_t nowMs) {
-    reloadIfAsked(scene_, input);
+    showReloadNote(reloadIfAsked(scene_, input), nowMs);
     autoMode_.stand(input, nowMs);
     closeWhenFinished(scene_);
 }
@@ -183,11 +190,9 @@ bool StoryScreen::draw(const std::string& cornerNote) {
     if (!note_.empty() && nowMs_ - noteShownAtMs_ < kNoteMs) {
         quickNote = note_;
     }
+    const char* mode = skipping_ ? "Skip" : autoMode_.isOn() ? "Auto" : "";
     return renderFrame(*scene_.render, scene_,
-                       CornerTexts{quickNote.empty() ? cornerNote : quickNote, skipping_ ? "Skip"
-                                                                               : autoMode_.isOn()
-                                                                                   ? "Auto"
-                                                                                   : ""}) != 0;
+                       CornerTexts{quickNote.empty() ? cornerNote : quickNote, mode}) != 0;
 }
 
 }  // namespace tsuzuri

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "script_engine/scene_state.h"
@@ -37,6 +38,8 @@ private:
     // Takes the story back to the page `back` pages back in the backlog, with its scene, the
     // pages after it dropped.
     void rewind(std::int64_t back, std::uint32_t nowMs);
+    // Shows what a reload did (or why not) in the corner for a moment.
+    void showReloadNote(const std::optional<std::string>& note, std::uint32_t nowMs);
 
     SceneState& scene_;
     Preferences& preferences_;

@@ -75,6 +75,42 @@ TEST_F(StoryStartTest, ReloadGoesOnAtTheSameFileLineOrKeepsTheOldScript) {
     EXPECT_EQ(currentLine(), 2);
 }
 
+// A reload never ends the story: a script saved with other line ends or in another encoding,
+// or cut short of the line the story stands on, leaves the loaded one playing. A mended picture
+// line above the page shows; the music, the same as before, plays on undisturbed.
+TEST_F(StoryStartTest, ReloadKeepsTheOldScriptWhenTheNewOneIsReadOtherwise) {
+    writePicture("a.bmp");
+    writePicture("b.bmp");
+    writeSound("bgm.wav");
+    writeScript("s.txt", {"a.bmp", "*bgm.wav", "Page one", "Page two", "Page three"});
+    ASSERT_TRUE(loadScript(sceneState, GamePath{game.path(), "script\\s.txt"}));
+    step();
+    step(kClick);
+    step();
+    ASSERT_EQ(currentLine(), 3);
+    calls.take();
+
+    std::string problem;
+    const auto refused = [&](const std::string& bytes, const std::string& why) {
+        game.write("script/s.txt", bytes);
+        EXPECT_FALSE(reloadScript(sceneState, problem));
+        EXPECT_EQ(problem, why);
+        EXPECT_EQ(sceneState.lines.size(), 5u);
+        EXPECT_EQ(currentLine(), 3);
+    };
+    refused("a.bmp\n*bgm.wav\nPage one\nPage two\nPage three\n",
+            "its lines end in LF alone, not CR LF");
+    refused("a.bmp\r\n*bgm.wav\r\n\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8\r\nPage two\r\n",
+            "it is saved as UTF-8, not Shift-JIS");
+    refused("a.bmp\r\n*bgm.wav\r\nPage one\r\n", "it no longer reaches line 4");
+    EXPECT_TRUE(calls.take().empty());
+
+    writeScript("s.txt", {"b.bmp", "*bgm.wav", "Page one", "Page two", "Page three"});
+    ASSERT_TRUE(reloadScript(sceneState, problem)) << problem;
+    EXPECT_EQ(calls.take(), (Calls{"showScenePicture cg\\b.bmp"}));
+    EXPECT_EQ(sceneState.scenePicture, "b.bmp");
+}
+
 TEST_F(StoryStartTest, APlaceKeepsWhatLastsOfTheSceneAndStartsFromIt) {
     writePicture("a.bmp");
     writeSound("bgm.wav");
