@@ -1,5 +1,6 @@
 #include "app/check_command.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 
@@ -57,6 +58,23 @@ void appendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+// Text as it may go to a terminal: control characters (a game's escape sequences among them)
+// written as \xNN.
+std::string shownInTerminal(std::string_view text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 }  // namespace
 
 std::string findingsAsJson(const std::vector<Diagnostic>& findings) {
@@ -65,7 +83,8 @@ std::string findingsAsJson(const std::vector<Diagnostic>& findings) {
         const Diagnostic& finding = findings[i];
         out += i == 0 ? "\n  {\"file\": " : ",\n  {\"file\": ";
         appendJsonString(out, finding.file);
-        out += ", \"line\": " + std::to_string(finding.line) + ", \"severity\": ";
+        out += ", \"line\": " + std::to_string(finding.line) +
+               ", \"column\": " + std::to_string(finding.column) + ", \"severity\": ";
         appendJsonString(out, severityName(finding.severity));
         out += ", \"code\": ";
         appendJsonString(out, finding.code);
@@ -76,7 +95,15 @@ std::string findingsAsJson(const std::vector<Diagnostic>& findings) {
     return out + (findings.empty() ? "]\n" : "\n]\n");
 }
 
-int runCheck(bool json, std::FILE* out, std::FILE* summary) {
+std::string findingCounts(int errors, int warnings, int notes) {
+    const auto counted = [](int count, const char* word) {
+        return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+    };
+    return counted(errors, "error") + ", " + counted(warnings, "warning") + ", " +
+           counted(notes, "note");
+}
+
+int runCheck(const CheckOptions& options, std::FILE* out, std::FILE* summary) {
     std::error_code error;
     const fs::path folder = fs::current_path(error);
     CheckedSettings settings;
@@ -84,25 +111,33 @@ int runCheck(bool json, std::FILE* out, std::FILE* summary) {
     readGameSetting(kStartScriptKey, "", settings.startScript);
     settings.startScriptLine = startScriptLine(folder);
 
-    const std::vector<Diagnostic> findings = checkGame(folder, settings);
+    std::vector<Diagnostic> findings = checkGame(folder, settings);
+    std::erase_if(findings, [&options](const Diagnostic& finding) {
+        return std::find(options.ignoredCodes.begin(), options.ignoredCodes.end(), finding.code) !=
+               options.ignoredCodes.end();
+    });
     int counts[3] = {};
-    for (const Diagnostic& finding : findings) {
+    for (Diagnostic& finding : findings) {
         ++counts[static_cast<int>(finding.severity)];
+        if (!options.shownFolder.empty()) {
+            finding.file = (fs::path(options.shownFolder) / finding.file).generic_string();
+        }
     }
-    if (json) {
+    if (options.json) {
         std::fputs(findingsAsJson(findings).c_str(), out);
     } else {
         for (const Diagnostic& finding : findings) {
-            std::fprintf(out, "%s:%d: %s: %s [%s]\n", finding.file.c_str(),
-                         static_cast<int>(finding.line), severityName(finding.severity),
-                         finding.message.c_str(), finding.code.c_str());
+            std::fprintf(out, "%s:%d:%d: %s: %s [%s]\n", shownInTerminal(finding.file).c_str(),
+                         static_cast<int>(finding.line), static_cast<int>(finding.column),
+                         severityName(finding.severity), shownInTerminal(finding.message).c_str(),
+                         finding.code.c_str());
         }
         summary = out;
     }
-    std::fprintf(summary, "%d errors, %d warnings, %d notes\n", counts[0], counts[1], counts[2]);
+    std::fprintf(summary, "%s\n", findingCounts(counts[0], counts[1], counts[2]).c_str());
     std::fflush(out);
     std::fflush(summary);
-    return counts[0] > 0 ? 1 : 0;
+    return counts[0] > 0 || (options.werror && counts[1] > 0) ? 1 : 0;
 }
 
 }  // namespace tsuzuri

@@ -55,6 +55,7 @@ constexpr Switch kSwitches[] = {
     {"--fullscreen", &CommandLine::fullscreen},
     {"--check", &CommandLine::check},
     {"--json", &CommandLine::json},
+    {"--werror", &CommandLine::werror},
     {"--mute", &CommandLine::muted},
     {"--continue", &CommandLine::continueStory},
 };
@@ -188,6 +189,29 @@ std::string applyOption(const std::vector<std::string>& arguments, size_t& i, Co
     if (isOption(argument, "--start-at")) {
         return takeStartAt(arguments, i, result);
     }
+    if (isOption(argument, "--format")) {
+        std::string value;
+        if (!takeValue(arguments, i, "--format", value) || (value != "text" && value != "json")) {
+            return "--format needs 'text' or 'json'";
+        }
+        result.json = value == "json";
+        result.formatGiven = true;
+        return {};
+    }
+    if (isOption(argument, "--ignore")) {
+        std::string value;
+        if (!takeValue(arguments, i, "--ignore", value) || value.empty()) {
+            return "--ignore needs one or more codes, separated by commas";
+        }
+        for (std::size_t start = 0; start <= value.size();) {
+            const std::size_t comma = std::min(value.find(',', start), value.size());
+            if (comma > start) {
+                result.ignoredCodes.push_back(value.substr(start, comma - start));
+            }
+            start = comma + 1;
+        }
+        return {};
+    }
     if (isOption(argument, "--volume")) {
         return takeVolume(arguments, i, "--volume", result.volume);
     }
@@ -237,9 +261,13 @@ std::string usageText() {
            "                  $XDG_STATE_HOME/tsuzuri); runs with --headless, --record,\n"
            "                  --autoplay, --frames or --seconds remember only with it\n"
            "  --check         check the game's scripts and media, report what would go\n"
-           "                  wrong as FILE:LINE: SEVERITY: MESSAGE [CODE], and exit (1 with\n"
-           "                  errors)\n"
-           "  --json          with --check: write the findings as one JSON array\n"
+           "                  wrong as FILE:LINE:COLUMN: SEVERITY: MESSAGE [CODE], and exit\n"
+           "                  (1 with errors)\n"
+           "  --format text|json  with --check: the findings as lines (the default) or as\n"
+           "                  one JSON array (--json is the same as --format json)\n"
+           "  --json          the same as --format json\n"
+           "  --werror        with --check: warnings fail the check too (exit 1)\n"
+           "  --ignore CODE[,CODE]  with --check: leave out findings with these codes\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"
@@ -280,8 +308,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (!result.inputScript.empty() && !result.headless) {
         return usageError("--input works only together with --headless");
     }
-    if (result.json && !result.check) {
-        return usageError("--json works only together with --check");
+    if ((result.json || result.formatGiven) && !result.check) {
+        return usageError("--json and --format work only together with --check");
+    }
+    if ((result.werror || !result.ignoredCodes.empty()) && !result.check) {
+        return usageError("--werror and --ignore work only together with --check");
     }
     if (result.check && !result.startScript.empty()) {
         return usageError("--start-at plays the game; it does not go with --check");

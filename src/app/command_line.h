@@ -39,7 +39,10 @@ struct CommandLine {
     std::optional<int> effectsVolume;         // --effects-volume 0-100
     bool muted = false;                       // --mute
     bool check = false;                       // --check: check the game instead of playing
-    bool json = false;                        // --json: the check's findings as JSON
+    bool json = false;                        // --json or --format json: the findings as JSON
+    bool formatGiven = false;                 // --format was given
+    bool werror = false;                      // --werror: warnings fail the check
+    std::vector<std::string> ignoredCodes;    // --ignore CODE[,CODE...]
     std::string startScript;                  // --start-at SCRIPT[:LINE]; empty: Game.INI's
     std::int32_t startLine = 1;               // the file line of SCRIPT to start at
     bool continueStory = false;               // --continue: from the remembered place

@@ -138,7 +138,12 @@ int main(int argc, char** argv) {
         }
     }
     if (commandLine.check) {
-        return tsuzuri::runCheck(commandLine.json, stdout, stderr);
+        tsuzuri::CheckOptions check;
+        check.json = commandLine.json;
+        check.werror = commandLine.werror;
+        check.ignoredCodes = commandLine.ignoredCodes;
+        check.shownFolder = commandLine.gameFolder.string();
+        return tsuzuri::runCheck(check, stdout, stderr);
     }
     if (!commandLine.startScript.empty()) {
         std::string error;

@@ -65,6 +65,11 @@ TEST(CommandLineTest, CheckAndStartAt) {
     EXPECT_TRUE(check.check);
     EXPECT_TRUE(check.json);
     EXPECT_EQ(check.gameFolder, "game");
+    const CommandLine strict =
+        parseCommandLine({"--check", "--format=json", "--werror", "--ignore", "a,,b-c,"});
+    EXPECT_TRUE(strict.json);
+    EXPECT_TRUE(strict.werror);
+    EXPECT_EQ(strict.ignoredCodes, (std::vector<std::string>{"a", "b-c"}));
     const CommandLine at = parseCommandLine({"--start-at", "room\\a:b.txt:12"});
     EXPECT_EQ(at.startScript, "room\\a:b.txt");
     EXPECT_EQ(at.startLine, 12);
@@ -88,6 +93,12 @@ TEST(CommandLineTest, MistakesAreUsageErrors) {
                                                {"--record"},
                                                {"--font"},
                                                {"--json"},
+                                               {"--werror"},
+                                               {"--ignore", "x"},
+                                               {"--check", "--ignore="},
+                                               {"--check", "--format", "xml"},
+                                               {"--volume", "101"},
+                                               {"--music-volume", "-1"},
                                                {"--start-at"},
                                                {"--start-at", "a.txt:0"},
                                                {"--start-at", ":3"},

@@ -15,6 +15,9 @@ struct Diagnostic {
     Severity severity = Severity::Error;
     std::string code;     // stable for tools, e.g. "missing-label"
     std::string message;  // UTF-8
+    // Counted from 1 in characters (a Shift-JIS pair is one); a finding about a whole line is
+    // at column 1.
+    std::int32_t column = 1;
 };
 
 // The severity a code is reported with: errors lose text, media or a branch, warnings are
