@@ -1,6 +1,8 @@
 #include "app/command_line.h"
 
 #include <charconv>
+#include <string>
+#include <string_view>
 
 #include "ui/autoplay.h"
 
@@ -132,18 +134,52 @@ std::string takeVolume(const std::vector<std::string>& arguments, size_t& i, con
 }
 
 // "--start-at SCRIPT[:LINE]": a LINE is the digits after the last colon, if they are all digits.
+bool allDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Cuts a ":NUMBER" off the end of `value` into `number`; false when it does not end in one.
+bool cutNumber(std::string& value, std::string& number) {
+    const size_t colon = value.rfind(':');
+    if (colon == std::string::npos || !allDigits(std::string_view(value).substr(colon + 1))) {
+        return false;
+    }
+    number = value.substr(colon + 1);
+    value.resize(colon);
+    return true;
+}
+
+// "--start-at SCRIPT[:LINE[:COLUMN]]" or "--start-at SCRIPT:*LABEL", SCRIPT as a script line
+// names it or as the checker prints it. A LINE is the digits after the last colon (with a
+// COLUMN after them, as the checker prints a place, the column is ignored).
 std::string takeStartAt(const std::vector<std::string>& arguments, size_t& i, CommandLine& result) {
     std::string value;
     if (!takeValue(arguments, i, "--start-at", value)) {
         return "--start-at needs a script";
     }
     const size_t colon = value.rfind(':');
-    if (colon != std::string::npos && colon + 1 < value.size() &&
-        value.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
-        if (!parsePositive(value.substr(colon + 1), result.startLine)) {
-            return "--start-at SCRIPT:LINE needs a line number from 1";
-        }
+    std::string line;
+    if (colon != std::string::npos && value.compare(colon + 1, 1, "*") == 0) {
+        result.startLabel = value.substr(colon + 2);
         value.resize(colon);
+        if (result.startLabel.empty()) {
+            return "--start-at SCRIPT:*LABEL needs a label";
+        }
+    } else if (cutNumber(value, line)) {
+        std::string column;
+        std::string before = value;
+        if (cutNumber(before, column)) {
+            // SCRIPT:LINE:COLUMN: the first number is the line.
+            std::swap(line, column);
+            value = before;
+        }
+        if (!parsePositive(line, result.startLine)) {
+            return "--start-at SCRIPT:LINE needs a line number from 1, not '" + line + "'";
+        }
+    } else if (colon != std::string::npos && colon + 1 < value.size() && value[colon + 1] >= '0' &&
+               value[colon + 1] <= '9') {
+        return "--start-at SCRIPT:LINE needs a line number from 1, not '" +
+               value.substr(colon + 1) + "'";
     }
     if (value.empty()) {
         return "--start-at needs a script";
@@ -254,7 +290,8 @@ std::string usageText() {
            "  --trace-lines   report each script line the story arrives at on stderr\n"
            "  --exit-after-first-frame  close after the first frame (measures start-up)\n"
            "  --start-at SCRIPT[:LINE]  start the story at file line LINE (1) of SCRIPT in\n"
-           "                  script/, with the scene the lines before it set up\n"
+           "                  script/, with the scene the lines before it set up; also\n"
+           "                  SCRIPT:*LABEL, and a place as --check prints it\n"
            "  --continue      start where the story stopped last time (in GAME_DIR; without\n"
            "                  it, outside a game folder, in the game played last)\n"
            "  --state-dir DIR remember the place where the story stops in DIR (default:\n"

@@ -45,6 +45,7 @@ struct CommandLine {
     std::vector<std::string> ignoredCodes;    // --ignore CODE[,CODE...]
     std::string startScript;                  // --start-at SCRIPT[:LINE]; empty: Game.INI's
     std::int32_t startLine = 1;               // the file line of SCRIPT to start at
+    std::string startLabel;                   // --start-at SCRIPT:*LABEL; empty: none
     bool continueStory = false;               // --continue: from the remembered place
     std::filesystem::path stateFolder;        // --state-dir DIR; empty: the default folder
 };

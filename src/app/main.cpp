@@ -145,9 +145,11 @@ int main(int argc, char** argv) {
         check.shownFolder = commandLine.gameFolder.string();
         return tsuzuri::runCheck(check, stdout, stderr);
     }
-    if (!commandLine.startScript.empty()) {
+    std::string startScript = commandLine.startScript;
+    std::int32_t startLine = commandLine.startLine;
+    if (!startScript.empty()) {
         std::string error;
-        if (!tsuzuri::canStartAt(commandLine.startScript, commandLine.startLine, error)) {
+        if (!tsuzuri::resolveStartAt(startScript, startLine, commandLine.startLabel, error)) {
             std::fprintf(stderr, "tsuzuri: %s\nTry 'tsuzuri --help'.\n", error.c_str());
             return 2;
         }
@@ -175,8 +177,8 @@ int main(int argc, char** argv) {
     options.musicVolume = commandLine.musicVolume;
     options.effectsVolume = commandLine.effectsVolume;
     options.muted = commandLine.muted;
-    options.startScript = commandLine.startScript;
-    options.startLine = commandLine.startLine;
+    options.startScript = startScript;
+    options.startLine = startLine;
     options.continueStory = commandLine.continueStory;
     options.stateFolder = stateFolder;
     options.savesFolder =

@@ -54,9 +54,12 @@ struct PlayerOptions {
     std::filesystem::path savesFolder;  // empty: nothing is saved or loaded
 };
 
-// Whether the story can start at file line `line` of `script` in the game of the current
-// directory; otherwise says why in `problem`.
-bool canStartAt(const std::string& script, std::int32_t line, std::string& problem);
+// Whether the story can start at file line `line` of `script` (or, with a `label`, at that
+// label) in the game of the current directory; a script named as the checker prints it becomes
+// the name a script line would give, and a label becomes its file line. Otherwise says why in
+// `problem`.
+bool resolveStartAt(std::string& script, std::int32_t& line, const std::string& label,
+                    std::string& problem);
 
 // Runs the game in the current directory until its window closes. Every start-up failure is
 // reported in a message box. Always answers the exit code 0.

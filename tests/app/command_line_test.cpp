@@ -73,6 +73,12 @@ TEST(CommandLineTest, CheckAndStartAt) {
     const CommandLine at = parseCommandLine({"--start-at", "room\\a:b.txt:12"});
     EXPECT_EQ(at.startScript, "room\\a:b.txt");
     EXPECT_EQ(at.startLine, 12);
+    const CommandLine printed = parseCommandLine({"--start-at", "game/script/a.txt:12:3"});
+    EXPECT_EQ(printed.startScript, "game/script/a.txt");
+    EXPECT_EQ(printed.startLine, 12);
+    const CommandLine label = parseCommandLine({"--start-at", "a.txt:*shelves"});
+    EXPECT_EQ(label.startScript, "a.txt");
+    EXPECT_EQ(label.startLabel, "shelves");
     const CommandLine first = parseCommandLine({"--start-at=part2.txt"});
     EXPECT_EQ(first.startScript, "part2.txt");
     EXPECT_EQ(first.startLine, 1);
@@ -102,6 +108,8 @@ TEST(CommandLineTest, MistakesAreUsageErrors) {
                                                {"--start-at"},
                                                {"--start-at", "a.txt:0"},
                                                {"--start-at", ":3"},
+                                               {"--start-at", "a.txt:12x"},
+                                               {"--start-at", "a.txt:*"},
                                                {"--check", "--start-at", "a.txt"},
                                                {"--state-dir"},
                                                {"--continue", "--check"},

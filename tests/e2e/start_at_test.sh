@@ -23,6 +23,32 @@ expect_rc 0
 [ "$(sed -n 's/^tsuzuri: line //p' "$WORK/err")" = "$(printf '7 Text: Page three\n8 Text: Page four')" ] ||
     fail "the story did not start at file line 9: $(cat "$WORK/err")"
 
+# The place as the checker prints it, from the game's parent folder; and a label.
+cd "$WORK"
+set +e
+timeout 60 "$TSUZURI" --headless --input "$WORK/input.txt" --trace-lines \
+    --start-at game/script/start.txt:9:1 game >"$WORK/out" 2>"$WORK/err"
+rc=$?
+set -e
+cd - >/dev/null
+expect_rc 0
+grep -q '^tsuzuri: line 7 Text: Page three' "$WORK/err" && ! grep -q 'Page two' "$WORK/err" ||
+    fail "the checker's place was not taken: $(cat "$WORK/err")"
+set +e
+timeout 60 "$TSUZURI" --headless --input "$WORK/input.txt" --trace-lines \
+    --start-at 'start.txt:*x' "$game" >"$WORK/out" 2>"$WORK/err"
+rc=$?
+set -e
+expect_rc 0
+grep -q '^tsuzuri: line 7 Text: Page three' "$WORK/err" && ! grep -q 'Page two' "$WORK/err" ||
+    fail "the story did not start at label x: $(cat "$WORK/err")"
+run --headless --start-at 'start.txt:*nowhere' "$game"
+expect_rc 2
+expect_err "has no label 'nowhere'"
+run --headless --start-at start.txt:12x "$game"
+expect_rc 2
+expect_err "not '12x'"
+
 run --headless --start-at start.txt:11 "$game"
 expect_rc 2
 expect_err "past its end"
