@@ -97,7 +97,18 @@ find_window() {
         [ -n "$window" ] && return 0
         sleep 0.05
     done
-    fail "no window appeared: $(cat "$WORK/err")"
+    # Say what was there instead, so a run that fails by chance can be told apart.
+    if [ -n "${player_pid:-}" ] && kill -0 "$player_pid" 2>/dev/null; then
+        state="the player still runs"
+    else
+        state="the player has ended"
+    fi
+    if xprop -root >/dev/null 2>&1; then
+        state="$state; the X server answers"
+    else
+        state="$state; the X server does not answer ($(tail -n3 "$WORK/xvfb.log"))"
+    fi
+    fail "no window appeared ($state): $(cat "$WORK/err")"
 }
 
 # Plays the game $2 headless under the input script $1 with --trace-lines and any further

@@ -13,10 +13,14 @@ start_xvfb 2400x1350
 openbox >"$WORK/openbox.log" 2>&1 &
 wm_pid=$!
 trap 'kill "$wm_pid" "$xvfb_pid" 2>/dev/null || true; [ -n "${player_pid:-}" ] && kill "$player_pid" 2>/dev/null; rm -rf "$WORK"' EXIT
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+wm_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+for _ in $(seq 200); do
+    wm_ready && break
     sleep 0.05
 done
+wm_ready || fail "the window manager did not start: $(tail -n5 "$WORK/openbox.log")"
 
 make_game "$WORK/game" "[GameState]" "DefaultScriptFileName=start.txt"
 printf '%s\r\n' '\\top' 'choices||A\a||B\b||C\c' '\\a' 'A page' '\top' '\\b' 'B page' '\top' \
