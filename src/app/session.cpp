@@ -18,6 +18,7 @@
 #include "saves/save_file.h"
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
+#include "script_engine/script_chain.h"
 #include "script_engine/script_file.h"
 #include "script_engine/story_place.h"
 #include "sound/sound_layer.h"
@@ -279,7 +280,13 @@ int Session::run() {
     }
     loadWindowPicture(render_, scene_.gameFolder);
     if (!options_.startScript.empty()) {
-        startStoryAt(scene_, lineIndexAtFileLine(scene_, options_.startLine));
+        // The scene the scripts before it set up, on the story's way from its start script.
+        std::vector<ScriptLine> before;
+        if (!scriptName_.empty()) {
+            before = lastingLinesOnTheWay(
+                gameFolder_, GamePath{gameFolder_, "script\\" + scriptName_}, scene_.scriptFile);
+        }
+        startStoryAt(scene_, lineIndexAtFileLine(scene_, options_.startLine), std::move(before));
     }
     keepingPlace_ = options_.rememberPlace && !options_.stateFolder.empty() && saves_.has_value();
 

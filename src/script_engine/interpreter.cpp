@@ -368,13 +368,22 @@ const std::string& lastingNow(const SceneState& scene, LineKind kind) {
 
 }  // namespace
 
-void startStoryAt(SceneState& scene, std::int32_t line) {
-    for (const std::int32_t i : lastingLinesBefore(scene, line)) {
+void startStoryAt(SceneState& scene, std::int32_t line, std::vector<ScriptLine> before) {
+    // The earlier scripts' lines stand in front of this script's while the scene is set.
+    const auto added = static_cast<std::int32_t>(before.size());
+    std::vector<std::unique_ptr<ScriptLine>> front;
+    for (ScriptLine& earlier : before) {
+        front.push_back(std::make_unique<ScriptLine>(std::move(earlier)));
+    }
+    scene.lines.insert(scene.lines.begin(), std::make_move_iterator(front.begin()),
+                       std::make_move_iterator(front.end()));
+    for (const std::int32_t i : lastingLinesBefore(scene, line + added)) {
         // A stop needs nothing done: nothing plays yet. A line whose media fails is passed over.
         if (i >= 0 && !isStop(lineAt(scene, i).kind)) {
             runLine(scene, i, StoryInput{});  // as on arriving there: nothing held
         }
     }
+    scene.lines.erase(scene.lines.begin(), scene.lines.begin() + added);
     resumeStoryAt(scene, line);
 }
 

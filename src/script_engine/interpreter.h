@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "script_engine/scene_state.h"
 #include "script_engine/story_input.h"
@@ -31,8 +32,10 @@ void resumeStoryAt(SceneState& scene, std::int32_t line);
 // Starts the story at `line`. The lines before it are scanned in order, not run: only those
 // that set lasting state take effect, the last of each kind winning (the scene picture; BGM
 // or StopBGM; LoopSE or StopLoopSE; LoopWao or StopLoopWao), so the scene looks and sounds as
-// it would on arriving there. Nothing is shown, traced or followed on the way.
-void startStoryAt(SceneState& scene, std::int32_t line);
+// it would on arriving there. Nothing is shown, traced or followed on the way. `before` are
+// such lines of the scripts the story passed through to reach this one, in order; the lines of
+// this script win over them.
+void startStoryAt(SceneState& scene, std::int32_t line, std::vector<ScriptLine> before = {});
 
 // After the lines were read again: what the lines before `line` set to last (the scene
 // picture, the music, the looping sound effect, the repeating sequence) is brought to that

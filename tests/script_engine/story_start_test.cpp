@@ -6,6 +6,7 @@
 
 #include "script_engine/interpreter.h"
 #include "script_engine/scene_state.h"
+#include "script_engine/script_chain.h"
 #include "script_engine/script_file.h"
 #include "script_engine/story_place.h"
 #include "support/scene_fixture.h"
@@ -45,6 +46,34 @@ TEST_F(StoryStartTest, LinesBeforeTheStartSetOnlyTheLastOfEachLastingKind) {
     step();
     EXPECT_EQ(arrivals, (std::vector<int>{13}));
     EXPECT_EQ(calls.take(), (Calls{"clearTextLayer", "drawTextPage Page two"}));
+}
+
+// Started in a script reached through NextScript lines, the scene is what the scripts on the
+// story's way set up, overruled by what comes later (a StopBGM, the script's own picture).
+TEST_F(StoryStartTest, ScriptsOnTheWaySetTheSceneToo) {
+    writePicture("a.bmp");
+    writePicture("b.bmp");
+    writePicture("c.bmp");
+    writeSound("bgm.wav");
+    writeSound("loop.wav");
+    writeScript("start.txt", {"a.bmp", "*bgm.wav", "#loop.wav", "Page", "mid.txt", "c.bmp"});
+    writeScript("mid.txt", {"b.bmp", "StopBGM", "Page", "end.txt"});
+    writeScript("end.txt", {"Page one", "Page two"});
+    const std::vector<ScriptLine> before = lastingLinesOnTheWay(
+        game.path(), GamePath{game.path(), "script\\start.txt"}, game.path() / "script/end.txt");
+    std::vector<std::string> texts;
+    for (const ScriptLine& line : before) {
+        texts.push_back(line.text);
+    }
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"a.bmp", "*bgm.wav", "#loop.wav", "b.bmp", "StopBGM"}));
+
+    setScript({"Page one", "Page two"});
+    startStoryAt(sceneState, 1, before);
+    EXPECT_EQ(calls.take(), (Calls{"SoundRelease 0", "SoundLoad wave\\loop.wav -> 1",
+                                   "SoundPlay 1 loop", "showScenePicture cg\\b.bmp"}));
+    EXPECT_EQ(currentLine(), 1);
+    EXPECT_EQ(sceneState.lines.size(), 2u);
 }
 
 TEST_F(StoryStartTest, ReloadGoesOnAtTheSameFileLineOrKeepsTheOldScript) {
