@@ -83,7 +83,7 @@ void BM_CheckGeneratedGame(benchmark::State& state) {
     static GeneratedGame game;
     std::size_t findings = 0;
     for (auto _ : state) {
-        findings = checkGame(game.folder.path(), {true, "s0.txt", 2}).size();
+        findings = checkGame(game.folder.path(), {true, "s0.txt", 2, {}}).size();
         benchmark::DoNotOptimize(findings);
     }
     state.counters["findings"] = static_cast<double>(findings);

@@ -13,6 +13,7 @@ clang
 libclang-rt-14-dev
 libsdl2-dev
 libsoxr-dev
+libutf8proc-dev
 libfreetype-dev
 libfontconfig-dev
 libpng-dev
@@ -35,6 +36,7 @@ x11-apps
 xfonts-base
 zenity
 python3
+python3-jsonschema
 sox
 pulseaudio
 pulseaudio-utils

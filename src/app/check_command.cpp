@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "app/check_output.h"
 #include "app/game_settings.h"
 #include "common/file_buffer.h"
 #include "common/game_path.h"
@@ -40,104 +41,145 @@ std::int32_t startScriptLine(const fs::path& folder) {
     return 1;
 }
 
-void appendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
+// Why the settings file names no start script when it is not simply left out: the file is
+// UTF-16, or the key is in another section.
+std::string whyNoStartScript(const fs::path& folder) {
+    FileBuffer buffer;
+    if (!loadWholeFile(buffer, GamePath{folder, "Game.INI"}, kMaxTextFileBytes)) {
+        return {};
     }
-    out += '"';
-}
-
-// Text as it may go to a terminal: control characters (a game's escape sequences among them)
-// written as \xNN.
-std::string shownInTerminal(std::string_view text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        } else {
-            shown += c;
-        }
+    const std::string_view text(reinterpret_cast<const char*>(buffer.data.get()),
+                                static_cast<size_t>(buffer.size));
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF") ||
+        text.find('\0') != std::string_view::npos) {
+        return "Game.INI is UTF-16; the player reads it as Shift-JIS and finds no "
+               "DefaultScriptFileName in it (save it as Shift-JIS)";
     }
-    return shown;
+    std::string section;
+    bool inSection = false;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        std::string_view content = text.substr(start, end - start);
+        content.remove_prefix(std::min(content.find_first_not_of(" \t"), content.size()));
+        if (content.starts_with("[")) {
+            section = std::string(content.substr(1, content.find(']') - 1));
+            inSection = true;
+        } else if (!(inSection && findProfileValue("[" + section + "]\nk=v", "GameState", "k")) &&
+                   findProfileValue(std::string("[GameState]\n").append(content), "GameState",
+                                    kStartScriptKey)) {
+            return inSection ? "DefaultScriptFileName is in section [" + section +
+                                   "], not in [GameState] where the player looks for it"
+                             : "DefaultScriptFileName is before any section, not in [GameState] "
+                               "where the player looks for it";
+        }
+        start = end + 1;
+    }
+    return {};
 }
 
 }  // namespace
 
-std::string findingsAsJson(const std::vector<Diagnostic>& findings) {
-    std::string out = "[";
-    for (size_t i = 0; i < findings.size(); ++i) {
-        const Diagnostic& finding = findings[i];
-        out += i == 0 ? "\n  {\"file\": " : ",\n  {\"file\": ";
-        appendJsonString(out, finding.file);
-        out += ", \"line\": " + std::to_string(finding.line) +
-               ", \"column\": " + std::to_string(finding.column) + ", \"severity\": ";
-        appendJsonString(out, severityName(finding.severity));
-        out += ", \"code\": ";
-        appendJsonString(out, finding.code);
-        out += ", \"message\": ";
-        appendJsonString(out, finding.message);
-        out += "}";
-    }
-    return out + (findings.empty() ? "]\n" : "\n]\n");
-}
+namespace {
 
-std::string findingCounts(int errors, int warnings, int notes) {
-    const auto counted = [](int count, const char* word) {
-        return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
-    };
-    return counted(errors, "error") + ", " + counted(warnings, "warning") + ", " +
-           counted(notes, "note");
-}
-
-int runCheck(const CheckOptions& options, std::FILE* out, std::FILE* summary) {
-    std::error_code error;
-    const fs::path folder = fs::current_path(error);
+// The findings of the game in `folder`, named below `shownFolder`.
+std::vector<Diagnostic> checkOneGame(const fs::path& folder, const std::string& shownFolder,
+                                     const CheckOptions& options) {
     CheckedSettings settings;
     settings.found = gameFileExists(GamePath{folder, "Game.INI"});
-    readGameSetting(kStartScriptKey, "", settings.startScript);
+    readGameSetting(folder, kStartScriptKey, "", settings.startScript);
     settings.startScriptLine = startScriptLine(folder);
-
+    if (settings.startScript.empty()) {
+        settings.whyNoStartScript = whyNoStartScript(folder);
+    }
     std::vector<Diagnostic> findings = checkGame(folder, settings);
     std::erase_if(findings, [&options](const Diagnostic& finding) {
         return std::find(options.ignoredCodes.begin(), options.ignoredCodes.end(), finding.code) !=
                options.ignoredCodes.end();
     });
-    int counts[3] = {};
-    for (Diagnostic& finding : findings) {
-        ++counts[static_cast<int>(finding.severity)];
-        if (!options.shownFolder.empty()) {
-            finding.file = (fs::path(options.shownFolder) / finding.file).generic_string();
+    if (!shownFolder.empty()) {
+        for (Diagnostic& finding : findings) {
+            finding.file = (fs::path(shownFolder) / finding.file).generic_string();
         }
     }
-    if (options.json) {
-        std::fputs(findingsAsJson(findings).c_str(), out);
-    } else {
+    return findings;
+}
+
+// The folders below `folder` that are games, by name, when `folder` is not one itself.
+std::vector<std::string> gamesBelow(const fs::path& folder) {
+    std::vector<std::string> games;
+    if (gameFileExists(GamePath{folder, "Game.INI"})) {
+        return games;
+    }
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->is_directory(error) && gameFileExists(GamePath{it->path(), "Game.INI"})) {
+            games.push_back(it->path().filename().string());
+        }
+    }
+    std::sort(games.begin(), games.end());
+    return games;
+}
+
+struct Counts {
+    int of[3] = {};
+    void add(const std::vector<Diagnostic>& findings) {
         for (const Diagnostic& finding : findings) {
-            std::fprintf(out, "%s:%d:%d: %s: %s [%s]\n", shownInTerminal(finding.file).c_str(),
-                         static_cast<int>(finding.line), static_cast<int>(finding.column),
-                         severityName(finding.severity), shownInTerminal(finding.message).c_str(),
-                         finding.code.c_str());
+            ++of[static_cast<int>(finding.severity)];
         }
-        summary = out;
     }
-    std::fprintf(summary, "%s\n", findingCounts(counts[0], counts[1], counts[2]).c_str());
+    std::string text() const { return findingCounts(of[0], of[1], of[2]); }
+};
+
+}  // namespace
+
+int runCheck(const CheckOptions& options, std::FILE* out, std::FILE* summary) {
+    std::error_code error;
+    const fs::path folder = fs::current_path(error);
+    const std::vector<std::string> games = gamesBelow(folder);
+    std::vector<Diagnostic> findings;
+    std::vector<std::string> summaries;
+    Counts total;
+    if (games.empty()) {
+        findings = checkOneGame(folder, options.shownFolder, options);
+        total.add(findings);
+    } else {
+        for (const std::string& game : games) {
+            const std::string shown = options.shownFolder.empty()
+                                          ? game
+                                          : (fs::path(options.shownFolder) / game).string();
+            std::vector<Diagnostic> found = checkOneGame(folder / game, shown, options);
+            Counts counts;
+            counts.add(found);
+            total.add(found);
+            summaries.push_back(shown + ": " + counts.text());
+            std::move(found.begin(), found.end(), std::back_inserter(findings));
+        }
+        summaries.push_back(std::to_string(games.size()) +
+                            (games.size() == 1 ? " game: " : " games: ") + total.text());
+    }
+    if (summaries.empty()) {
+        summaries.push_back(total.text());
+    }
+    switch (options.format) {
+        case CheckFormat::Json:
+            std::fputs(findingsAsJson(findings).c_str(), out);
+            break;
+        case CheckFormat::Sarif:
+            std::fputs(findingsAsSarif(findings, options.toolVersion).c_str(), out);
+            break;
+        case CheckFormat::Text:
+            for (const Diagnostic& finding : findings) {
+                std::fputs(findingAsText(finding).c_str(), out);
+            }
+            summary = out;
+            break;
+    }
+    for (const std::string& line : summaries) {
+        std::fprintf(summary, "%s\n", line.c_str());
+    }
     std::fflush(out);
     std::fflush(summary);
-    return counts[0] > 0 || (options.werror && counts[1] > 0) ? 1 : 0;
+    return total.of[0] > 0 || (options.werror && total.of[1] > 0) ? 1 : 0;
 }
 
 }  // namespace tsuzuri

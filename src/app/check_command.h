@@ -9,25 +9,23 @@
 
 namespace tsuzuri {
 
+enum class CheckFormat { Text, Json, Sarif };
+
 struct CheckOptions {
-    bool json = false;    // one JSON array instead of lines
+    CheckFormat format = CheckFormat::Text;
     bool werror = false;  // warnings fail the check too
     std::vector<std::string> ignoredCodes;
     // The game folder as the author gave it (empty: the current directory); the files found
     // are named below it, so that editors open them from where the check was run.
     std::string shownFolder;
+    std::string toolVersion;  // named in the SARIF log
 };
 
-// Checks the game in the current directory and writes the findings to `out`, one per line as
-// "FILE:LINE:COLUMN: SEVERITY: MESSAGE [CODE]" (control characters written as \xNN) followed
-// by a summary line, or (with `json`) as one JSON array with the summary on `summary` instead.
+// Checks the game in the current directory, or each game in the folders below it when it is
+// not a game itself, and writes the findings to `out`: as lines
+// "FILE:LINE:COLUMN: SEVERITY: MESSAGE [CODE]" followed by the summary (one line, or one per
+// game and a total), or as one JSON array or SARIF log with the summary on `summary` instead.
 // Answers the exit code: 1 when an error (or with `werror` a warning) was found, else 0.
 int runCheck(const CheckOptions& options, std::FILE* out, std::FILE* summary);
-
-// The findings as one JSON array of {file, line, column, severity, code, message}.
-std::string findingsAsJson(const std::vector<Diagnostic>& findings);
-
-// "1 error, 2 warnings, 0 notes".
-std::string findingCounts(int errors, int warnings, int notes);
 
 }  // namespace tsuzuri

@@ -227,10 +227,12 @@ std::string applyOption(const std::vector<std::string>& arguments, size_t& i, Co
     }
     if (isOption(argument, "--format")) {
         std::string value;
-        if (!takeValue(arguments, i, "--format", value) || (value != "text" && value != "json")) {
-            return "--format needs 'text' or 'json'";
+        if (!takeValue(arguments, i, "--format", value) ||
+            (value != "text" && value != "json" && value != "sarif")) {
+            return "--format needs 'text', 'json' or 'sarif'";
         }
         result.json = value == "json";
+        result.sarif = value == "sarif";
         result.formatGiven = true;
         return {};
     }
@@ -300,8 +302,9 @@ std::string usageText() {
            "  --check         check the game's scripts and media, report what would go\n"
            "                  wrong as FILE:LINE:COLUMN: SEVERITY: MESSAGE [CODE], and exit\n"
            "                  (1 with errors)\n"
-           "  --format text|json  with --check: the findings as lines (the default) or as\n"
-           "                  one JSON array (--json is the same as --format json)\n"
+           "  --format text|json|sarif  with --check: the findings as lines (the default),\n"
+           "                  one JSON array (--json is the same as --format json) or a\n"
+           "                  SARIF 2.1.0 log\n"
            "  --json          the same as --format json\n"
            "  --werror        with --check: warnings fail the check too (exit 1)\n"
            "  --ignore CODE[,CODE]  with --check: leave out findings with these codes\n"

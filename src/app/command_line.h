@@ -40,6 +40,7 @@ struct CommandLine {
     bool muted = false;                       // --mute
     bool check = false;                       // --check: check the game instead of playing
     bool json = false;                        // --json or --format json: the findings as JSON
+    bool sarif = false;                       // --format sarif: the findings as a SARIF log
     bool formatGiven = false;                 // --format was given
     bool werror = false;                      // --werror: warnings fail the check
     std::vector<std::string> ignoredCodes;    // --ignore CODE[,CODE...]

@@ -139,7 +139,10 @@ int main(int argc, char** argv) {
     }
     if (commandLine.check) {
         tsuzuri::CheckOptions check;
-        check.json = commandLine.json;
+        check.format = commandLine.sarif  ? tsuzuri::CheckFormat::Sarif
+                       : commandLine.json ? tsuzuri::CheckFormat::Json
+                                          : tsuzuri::CheckFormat::Text;
+        check.toolVersion = TSUZURI_VERSION;
         check.werror = commandLine.werror;
         check.ignoredCodes = commandLine.ignoredCodes;
         check.shownFolder = commandLine.gameFolder.string();

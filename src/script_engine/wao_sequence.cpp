@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "common/file_buffer.h"
 #include "script_engine/cue_tracks.h"
@@ -43,8 +44,8 @@ bool endsWithWav(const char* line, std::size_t length) {
 
 }  // namespace
 
-std::vector<WaoStep> parseWaoSequence(FileBuffer& file) {
-    std::vector<WaoStep> steps;
+void forEachWaoLine(FileBuffer& file,
+                    const std::function<void(std::int32_t fileLine, const char* line)>& visit) {
     FileLineCounter fileLines;
     char line[kMaxLineBytes + 1];
     std::memset(line, 0, sizeof line);
@@ -53,10 +54,16 @@ std::vector<WaoStep> parseWaoSequence(FileBuffer& file) {
         const std::int32_t start = file.readPos;
         std::memset(line, 0, sizeof line);
         readScriptLine(file, line);
-        const std::size_t length = std::strlen(line);  // a line ends at its first NUL
-        if (length == 0) {
-            continue;
+        if (line[0] != '\0') {  // a line ends at its first NUL
+            visit(fileLines.lineAt(file, start), line);
         }
+    }
+}
+
+std::vector<WaoStep> parseWaoSequence(FileBuffer& file) {
+    std::vector<WaoStep> steps;
+    forEachWaoLine(file, [&steps](std::int32_t fileLine, const char* line) {
+        const std::size_t length = std::strlen(line);
         WaoStep step;
         if (line[0] == '*') {
             step.isWait = true;
@@ -64,11 +71,11 @@ std::vector<WaoStep> parseWaoSequence(FileBuffer& file) {
         } else if (endsWithWav(line, length)) {
             step.sound.assign(line, length);
         } else {
-            continue;
+            return;
         }
-        step.fileLine = fileLines.lineAt(file, start);
+        step.fileLine = fileLine;
         steps.push_back(std::move(step));
-    }
+    });
     return steps;
 }
 

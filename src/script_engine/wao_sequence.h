@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,11 @@ struct WaoStep {
 // The waits and sounds of a sequence file from its read position on, in file order: the first
 // line (the title) and lines that are neither are left out.
 std::vector<WaoStep> parseWaoSequence(FileBuffer& file);
+
+// Calls `visit` with each line of a sequence file after its title, from the read position on,
+// that is not empty (a line ends at its first NUL), with the line's number in the file.
+void forEachWaoLine(FileBuffer& file,
+                    const std::function<void(std::int32_t fileLine, const char* line)>& visit);
 
 // Removes every cue of the track, releasing its sound. Takes cueLock. Answers 0.
 Status clearCueTrack(std::int32_t track);

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The script checker from the command line: the demo checks clean; a broken game is reported
-# in GCC's format with exit code 1, and as JSON with the summary apart.
+# in GCC's format with exit code 1, as JSON with the summary apart and as a SARIF log that the
+# SARIF 2.1.0 schema accepts; a folder of games is checked game by game.
 set -eu
 . "$(dirname "$0")/lib.sh"
 DEMO="$(cd "$(dirname "$0")/../../demo" && pwd)"
@@ -23,9 +24,9 @@ cd - >/dev/null
 expect_rc 1
 cat >"$WORK/expected" <<'END'
 game/script/start.txt:2:1: error: no label 'nowhere' in this script: the jump goes on with the next line [missing-label]
-game/script/start.txt:3:1: warning: 'Flash' is shown as a page of text; did you mean 'flash'? [unknown-keyword]
+game/script/start.txt:3:1: error: 'Flash' is shown as a page of text; did you mean 'flash'? (written in other case, it is not taken) [unknown-keyword]
 game/script/start.txt:4:1: error: 'rian.wav' is shown as a page of text: no such file in wave/ (did you mean 'rain.wav'?) [unknown-file]
-2 errors, 1 warning, 0 notes
+3 errors, 0 warnings, 0 notes
 END
 diff -u "$WORK/expected" "$WORK/out" >"$WORK/diff" || fail "unexpected report: $(cat "$WORK/diff")"
 # Every finding line is one that CI systems' GCC problem matchers take.
@@ -37,6 +38,7 @@ END
 
 # --ignore leaves findings out; --werror fails on a warning alone; a game's escape sequence
 # reaches the terminal only as text.
+printf '%s\r\n' 'Hello' '\nowhere' 'Falsh' 'rian.wav' >"$game/script/start.txt"
 run --check --ignore missing-label,unknown-file "$game"
 expect_rc 0
 grep -qx '0 errors, 1 warning, 0 notes' "$WORK/out" || fail "--ignore: $(cat "$WORK/out")"
@@ -56,15 +58,60 @@ findings = json.load(open(sys.argv[1]))
 game = sys.argv[2]
 assert [(f["file"], f["line"], f["column"], f["severity"], f["code"]) for f in findings] == [
     (f"{game}/script/start.txt", 2, 1, "error", "missing-label"),
-    (f"{game}/script/start.txt", 3, 1, "warning", "unknown-keyword"),
+    (f"{game}/script/start.txt", 3, 1, "error", "unknown-keyword"),
     (f"{game}/script/start.txt", 4, 1, "error", "unknown-file")], findings
 assert all(f["message"] for f in findings)
 END
-expect_err "2 errors, 1 warning, 0 notes"
+expect_err "3 errors, 0 warnings, 0 notes"
 cp "$WORK/out" "$WORK/json"
 run --check --format json "$game"
 cmp -s "$WORK/out" "$WORK/json" || fail "--format json differs from --json"
 
 run --json "$game"
 expect_rc 2
+
+# The SARIF log validates against the SARIF 2.1.0 schema and holds the same findings.
+run --check --format sarif "$game"
+expect_rc 1
+SCHEMA="$(cd "$(dirname "$0")/.." && pwd)/data/sarif/sarif-schema-2.1.0.json"
+python3 - "$WORK/out" "$SCHEMA" "$game" <<'END' || fail "bad SARIF: $(cat "$WORK/out")"
+import json, sys
+log = json.load(open(sys.argv[1]))
+try:
+    import jsonschema
+    jsonschema.validate(log, json.load(open(sys.argv[2])))
+except ImportError:
+    print("SKIP part: python3-jsonschema is not installed, the schema was not applied")
+run = log["runs"][0]
+rules = [rule["id"] for rule in run["tool"]["driver"]["rules"]]
+found = [(r["ruleId"], rules[r["ruleIndex"]], r["level"],
+          r["locations"][0]["physicalLocation"]["region"]["startLine"]) for r in run["results"]]
+assert found == [("missing-label", "missing-label", "error", 2),
+                 ("unknown-keyword", "unknown-keyword", "error", 3),
+                 ("unknown-file", "unknown-file", "error", 4)], found
+END
+
+# Settings that name no start script say why: UTF-16, or the key in another section.
+printf '\377\376[\000G\000]\000' >"$game/Game.INI"
+run --check "$game"
+expect_rc 1
+grep -q "Game.INI:1:1: error: Game.INI is UTF-16" "$WORK/out" || fail "UTF-16: $(cat "$WORK/out")"
+printf '[Game]\r\nDefaultScriptFileName=start.txt\r\n' >"$game/Game.INI"
+run --check "$game"
+grep -q "Game.INI:2:1: error: DefaultScriptFileName is in section \[Game\], not in \[GameState\]" \
+    "$WORK/out" || fail "section: $(cat "$WORK/out")"
+
+# A folder of games: each is checked, then a summary per game and in all.
+mkdir "$WORK/games"
+mv "$game" "$WORK/games/broken"
+cp -r "$DEMO" "$WORK/games/demo"
+run --check "$WORK/games"
+expect_rc 1
+tail -n3 "$WORK/out" >"$WORK/summary"
+cat >"$WORK/expected" <<END
+$WORK/games/broken: 4 errors, 0 warnings, 1 note
+$WORK/games/demo: 0 errors, 0 warnings, 0 notes
+2 games: 4 errors, 0 warnings, 1 note
+END
+diff -u "$WORK/expected" "$WORK/summary" >"$WORK/diff" || fail "games: $(cat "$WORK/diff")"
 echo "check: all checks passed"

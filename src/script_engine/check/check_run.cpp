@@ -24,6 +24,14 @@ std::string lowerAscii(std::string text) {
 
 }  // namespace
 
+std::int32_t columnAt(std::string_view sjisLine, std::size_t offset) {
+    std::int32_t column = 1;
+    for (std::size_t i = 0; i < offset && i < sjisLine.size(); ++column) {
+        i += isLeadByte(static_cast<unsigned char>(sjisLine[i])) && i + 1 < sjisLine.size() ? 2 : 1;
+    }
+    return column;
+}
+
 std::string quotedText(std::string_view sjis, std::size_t maxChars) {
     std::string text = sjisToUtf8ForDisplay(sjis);
     std::size_t chars = 0;
@@ -37,12 +45,25 @@ std::string quotedText(std::string_view sjis, std::size_t maxChars) {
 
 void CheckRun::report(const std::string& file, std::int32_t line, std::string_view code,
                       std::string message) {
+    reportAt(file, line, 1, code, std::move(message));
+}
+
+void CheckRun::reportAt(const std::string& file, std::int32_t line, std::int32_t column,
+                        std::string_view code, std::string message,
+                        std::optional<Severity> severity) {
+    if (const auto inFile = suppressed.find(file); inFile != suppressed.end()) {
+        if (const auto atLine = inFile->second.find(line);
+            atLine != inFile->second.end() &&
+            std::find(atLine->second.begin(), atLine->second.end(), code) != atLine->second.end()) {
+            return;
+        }
+    }
     auto [entry, added] = byFile.try_emplace(file);
     if (added) {
         fileOrder.push_back(file);
     }
-    entry->second.push_back(
-        Diagnostic{file, line, severityOfCode(code), std::string(code), std::move(message)});
+    entry->second.push_back(Diagnostic{file, line, severity.value_or(severityOfCode(code)),
+                                       std::string(code), std::move(message), column});
 }
 
 std::vector<Diagnostic> CheckRun::takeFindings() {
@@ -50,7 +71,9 @@ std::vector<Diagnostic> CheckRun::takeFindings() {
     for (const std::string& file : fileOrder) {
         std::vector<Diagnostic>& findings = byFile[file];
         std::stable_sort(findings.begin(), findings.end(),
-                         [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+                         [](const Diagnostic& a, const Diagnostic& b) {
+                             return a.line != b.line ? a.line < b.line : a.column < b.column;
+                         });
         std::move(findings.begin(), findings.end(), std::back_inserter(all));
     }
     fileOrder.clear();

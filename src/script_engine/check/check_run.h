@@ -26,8 +26,16 @@ struct CheckRun {
     // backslashes between folders), read when first needed for a suggestion.
     std::map<std::string, std::vector<std::string>> folderNames;
 
+    // Codes left out at a line of a file, by `// check: ignore CODE[,CODE]` on the line above.
+    std::map<std::string, std::map<std::int32_t, std::vector<std::string>>> suppressed;
+
+    // A finding about a whole line, with its code's usual severity.
     void report(const std::string& file, std::int32_t line, std::string_view code,
                 std::string message);
+    // A finding at a column of a line, with the severity its effect has when that differs.
+    void reportAt(const std::string& file, std::int32_t line, std::int32_t column,
+                  std::string_view code, std::string message,
+                  std::optional<Severity> severity = std::nullopt);
     // Every finding: files in the order first reported on, each file's by line.
     std::vector<Diagnostic> takeFindings();
 
@@ -42,6 +50,9 @@ struct CheckRun {
                           const std::filesystem::path& found, const std::string& file,
                           std::int32_t line);
 };
+
+// The column (from 1, a Shift-JIS pair counting one) at which byte `offset` of a line starts.
+std::int32_t columnAt(std::string_view sjisLine, std::size_t offset);
 
 // A Shift-JIS text quoted for a message (UTF-8), cut after `maxChars` characters.
 std::string quotedText(std::string_view sjis, std::size_t maxChars = 60);

@@ -2,11 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace tsuzuri {
 
+// By effect: an error when the story cannot go on or silently does something other than the
+// line plainly means (hangs, ends, shows a command as text, drops text, media or a branch), a
+// warning when it plays but probably not as meant, a note for style.
 enum class Severity { Error, Warning, Note };
 
 struct Diagnostic {
@@ -20,8 +25,18 @@ struct Diagnostic {
     std::int32_t column = 1;
 };
 
-// The severity a code is reported with: errors lose text, media or a branch, warnings are
-// likely mistakes, notes are worth knowing.
+// One kind of finding: its code, the severity it usually has and what it is about.
+struct CheckRule {
+    std::string_view code;
+    Severity severity;
+    std::string_view help;
+};
+
+// Every code the checker reports, in a fixed order.
+std::span<const CheckRule> checkRules();
+
+// The severity a code is usually reported with (a finding may be graver or lighter than its
+// code's usual one when its effect is).
 Severity severityOfCode(std::string_view code);
 
 // "error", "warning" or "note".

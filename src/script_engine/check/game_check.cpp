@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -27,8 +28,11 @@ std::optional<fs::path> startScript(CheckRun& run, const CheckedSettings& settin
     const std::int32_t line = settings.startScriptLine;
     if (name.empty()) {
         run.report("Game.INI", line, "settings",
-                   "DefaultScriptFileName in section [GameState] names no start script: the "
-                   "player asks for one");
+                   (settings.whyNoStartScript.empty()
+                        ? std::string("DefaultScriptFileName in section [GameState] names no "
+                                      "start script")
+                        : settings.whyNoStartScript) +
+                       ": the player asks for one");
         return std::nullopt;
     }
     const std::optional<fs::path> file = resolveGameFile(run.gamePath("script", name));
@@ -61,6 +65,49 @@ std::vector<fs::path> allScripts(const fs::path& gameFolder) {
     return scripts;
 }
 
+// Scripts that go on to each other through NextScript lines with no page, menu or flash on
+// the way: each such cycle is reported once, at the line of the first script met on it.
+void checkScriptCycles(CheckRun& run, const std::vector<fs::path>& order,
+                       const std::map<fs::path, ScriptOutcome>& outcomes) {
+    std::set<fs::path> done;
+    for (const fs::path& start : order) {
+        std::vector<fs::path> walk;
+        fs::path at = start;
+        while (done.count(at) == 0 && std::find(walk.begin(), walk.end(), at) == walk.end()) {
+            walk.push_back(at);
+            const auto outcome = outcomes.find(at);
+            if (outcome == outcomes.end() || !outcome->second.straightOn) {
+                break;
+            }
+            at = outcome->second.straightOn->target;
+        }
+        if (const auto back = std::find(walk.begin(), walk.end(), at);
+            back != walk.end() && outcomes.at(at).straightOn) {
+            const ScriptLink& link = *outcomes.at(*back).straightOn;
+            run.report(run.displayName(*back), link.fileLine, "endless-loop",
+                       "going on to '" + run.displayName(link.target) +
+                           "' leads back to this script with no page, menu or flash on the way: "
+                           "the screen shows nothing forever");
+        }
+        done.insert(walk.begin(), walk.end());
+    }
+}
+
+// NextScript lines that go on with a script without lines: the story ends there.
+void checkEmptyScripts(CheckRun& run, const std::vector<fs::path>& order,
+                       const std::map<fs::path, ScriptOutcome>& outcomes) {
+    for (const fs::path& script : order) {
+        for (const ScriptLink& link : outcomes.at(script).links) {
+            if (const auto target = outcomes.find(link.target);
+                target != outcomes.end() && target->second.empty) {
+                run.report(run.displayName(script), link.fileLine, "empty-script",
+                           "script '" + run.displayName(link.target) +
+                               "' has no lines: the story ends here");
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<Diagnostic> checkGame(const fs::path& gameFolder, const CheckedSettings& settings) {
@@ -68,26 +115,30 @@ std::vector<Diagnostic> checkGame(const fs::path& gameFolder, const CheckedSetti
     run.gameFolder = gameFolder;
     FolderListingScope listings;
 
-    std::set<fs::path> checked;
+    std::vector<fs::path> order;  // scripts in the order checked
+    std::map<fs::path, ScriptOutcome> outcomes;
     std::deque<fs::path> queue;
-    if (std::optional<fs::path> start = startScript(run, settings)) {
+    const std::optional<fs::path> start = startScript(run, settings);
+    if (start) {
         queue.push_back(*start);
     }
     // Breadth first along NextScript lines: everything met this way is reached.
-    auto follow = [&run, &checked, &queue] {
+    auto follow = [&run, &order, &outcomes, &queue] {
         while (!queue.empty()) {
             const fs::path script = queue.front();
             queue.pop_front();
-            if (!checked.insert(script).second) {
+            if (outcomes.count(script) != 0) {
                 continue;
             }
-            for (fs::path& next : checkScript(run, script)) {
-                queue.push_back(std::move(next));
+            ScriptOutcome& outcome = outcomes[script] = checkScript(run, script);
+            order.push_back(script);
+            for (const ScriptLink& link : outcome.links) {
+                queue.push_back(link.target);
             }
         }
     };
     follow();
-    const std::set<fs::path> reached = checked;
+    std::set<fs::path> reached(order.begin(), order.end());
     for (const fs::path& script : allScripts(gameFolder)) {
         if (reached.count(script) == 0) {
             run.report(run.displayName(script), 1, "unreachable",
@@ -96,6 +147,13 @@ std::vector<Diagnostic> checkGame(const fs::path& gameFolder, const CheckedSetti
         queue.push_back(script);
         follow();
     }
+    if (start && outcomes.count(*start) != 0 && outcomes.at(*start).empty) {
+        run.report("Game.INI", settings.startScriptLine, "empty-script",
+                   "the start script '" + run.displayName(*start) +
+                       "' has no lines: the story ends at once");
+    }
+    checkEmptyScripts(run, order, outcomes);
+    checkScriptCycles(run, order, outcomes);
     checkWindowPicture(run);
 
     return run.takeFindings();

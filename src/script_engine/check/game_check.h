@@ -16,6 +16,9 @@ struct CheckedSettings {
     bool found = false;                // Game.INI exists
     std::string startScript;           // DefaultScriptFileName (Shift-JIS); empty: none
     std::int32_t startScriptLine = 1;  // the line of Game.INI that names it
+    // Why no start script is named, when the file says more than that none is: it is UTF-16,
+    // or names one in another section.
+    std::string whyNoStartScript;
 };
 
 // Checks the game in `gameFolder`: the start script, every script reached from it through

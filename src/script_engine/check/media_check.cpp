@@ -5,6 +5,8 @@
 #include "common/file_buffer.h"
 #include "graphics/image_decoder.h"
 #include "graphics/texture_loader.h"
+#include "script_engine/check/picture_size.h"
+#include "script_engine/check/sequence_check.h"
 #include "script_engine/wao_sequence.h"
 #include "sound/sound_layer.h"
 
@@ -45,12 +47,19 @@ std::string pictureRefusal(const GamePath& path) {
     }
     ImageInfo info;
     if (failed(readImageInfo(bytes.data.get(), static_cast<std::uint32_t>(bytes.size), info))) {
+        if (const std::optional<DeclaredSize> declared =
+                declaredPictureSize(bytes.data.get(), static_cast<std::size_t>(bytes.size));
+            declared && !isTextureSizeAllowed(declared->width, declared->height)) {
+            return "it is a picture of " + std::to_string(declared->width) + "x" +
+                   std::to_string(declared->height) + " pixels, more than the " +
+                   pictureSizeLimit() + " a picture may have";
+        }
         return "no picture reader identifies it, and the second-chance decoder cannot read it";
     }
     std::string reason = std::string("it is ") + formatName(info.fileFormat);
     if (!isTextureSizeAllowed(info.width, info.height)) {
         return reason + " of " + std::to_string(info.width) + "x" + std::to_string(info.height) +
-               " pixels, more than a picture may have";
+               " pixels, more than the " + pictureSizeLimit() + " a picture may have";
     }
     return reason + " whose data cannot be decoded";
 }
@@ -129,6 +138,7 @@ void checkSequence(CheckRun& run, std::string_view name, const std::string& file
         return;
     }
     const std::string sequence = run.displayName(*found);
+    checkSequenceLines(run, bytes, sequence);
     for (const WaoStep& step : parseWaoSequence(bytes)) {
         if (step.isWait) {
             if (!step.seconds) {

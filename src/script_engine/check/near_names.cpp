@@ -109,7 +109,7 @@ const char* nearKeyword(std::string_view text) {
         }
         const std::u32string a = codePoints(compared);
         const std::u32string b = codePoints(word);
-        if (distance(a, b, true) == 0 || distance(a, b, false) == 1) {
+        if (distance(a, b, true) <= 1) {
             return keyword;
         }
     }

@@ -16,9 +16,9 @@ std::size_t editDistance(std::string_view a, std::string_view b);
 std::vector<std::string> nearestNames(std::string_view name,
                                       const std::vector<std::string>& candidates);
 
-// The keyword (StopBGM, StopLoopSE, StopLoopWao, flash, choices) that a page of text is one
-// edit or one change of case away from, or null. For choices the part before the first "||"
-// is compared.
+// The keyword (StopBGM, StopLoopSE, StopLoopWao, flash, choices) that a page of text is at most
+// one edit away from, case ignored, or null; give it the text with width and case folded away.
+// For choices the part before the first "||" is compared.
 const char* nearKeyword(std::string_view text);
 
 }  // namespace tsuzuri
