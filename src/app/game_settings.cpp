@@ -121,7 +121,7 @@ bool readGameSetting(const std::filesystem::path& gameFolder, std::string_view k
 }
 
 bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem::path& outPath,
-                      RenderState& render, Clock& clock) {
+                      RenderState& render, Clock& clock, const LoopOptions& loop) {
     std::error_code error;
     const std::filesystem::path saved = std::filesystem::current_path(error);
     std::filesystem::path folder = std::filesystem::absolute(startFolder, error);
@@ -129,7 +129,7 @@ bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem:
     std::optional<std::filesystem::path> chosen =
         platform::isFileDialogAvailable()
             ? platform::showOpenFileDialog(folder, "(.txt)", "*.txt")
-            : chooseInWindow(folder, ChooserKind::ScriptFile, render, clock);
+            : chooseInWindow(folder, ChooserKind::ScriptFile, render, clock, loop);
     if (!saved.empty()) {
         std::filesystem::current_path(saved, error);
     }

@@ -8,6 +8,7 @@
 
 #include "common/clock.h"
 #include "graphics/render_device.h"
+#include "ui/screen_loop.h"
 
 namespace tsuzuri {
 
@@ -31,6 +32,6 @@ std::optional<std::string> findProfileValue(std::string_view profileText, std::s
 // files. Answers true with the chosen file's full path, or false when cancelled. The current
 // directory is the same afterwards. The window's own chooser draws into `render`, paced by `clock`.
 bool chooseScriptFile(const std::filesystem::path& startFolder, std::filesystem::path& outPath,
-                      RenderState& render, Clock& clock);
+                      RenderState& render, Clock& clock, const LoopOptions& loop = {});
 
 }  // namespace tsuzuri

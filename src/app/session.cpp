@@ -75,7 +75,7 @@ void Session::readSettings() {
 
 bool Session::chooseGame() {
     const std::optional<fs::path> game =
-        chooseInWindow(gameFolder_, ChooserKind::GameFolder, render_, clock_);
+        chooseInWindow(gameFolder_, ChooserKind::GameFolder, render_, clock_, chooserLoop());
     if (!game) {
         return false;
     }
@@ -91,6 +91,26 @@ bool Session::chooseGame() {
     readSettings();
     platform::setWindowTitle(render_.window, title_);
     return true;
+}
+
+LoopOptions Session::chooserLoop() {
+    limits_.loopStarts(clock_.nowMs());
+    LoopOptions loop;
+    loop.afterPass = [this](std::uint64_t) {
+        if (limits_.passEnded(clock_.nowMs()) && render_.window != 0) {
+            platform::postMessage(render_.window, platform::MessageKind::Close);
+        }
+    };
+    loop.endsNow = [] {
+        if (platform::canInputStillArrive()) {
+            return false;
+        }
+        std::fprintf(stderr,
+                     "tsuzuri: the input script has nothing left to answer the chooser with; "
+                     "taking it as cancelled\n");
+        return true;
+    };
+    return loop;
 }
 
 bool Session::continueFromRememberedPlace() {
@@ -161,7 +181,7 @@ bool Session::loadNamedOrChosenScript() {
         return true;
     }
     fs::path chosen;
-    if (!chooseScriptFile(gameFolder_ / "script", chosen, render_, clock_)) {
+    if (!chooseScriptFile(gameFolder_ / "script", chosen, render_, clock_, chooserLoop())) {
         return false;
     }
     if (loadScript(scene_, GamePath{chosen, ""})) {
@@ -295,7 +315,7 @@ int Session::run() {
                             scene_.readLines);
     }
 
-    runStory(options_, scene_, window_, preferences_, keepingPlace_ ? &*saves_ : nullptr,
+    runStory(options_, limits_, scene_, window_, preferences_, keepingPlace_ ? &*saves_ : nullptr,
              readRecord_ ? &*readRecord_ : nullptr);
     if (readRecord_) {
         readRecord_->keep();

@@ -10,9 +10,11 @@
 
 #include "app/player.h"
 #include "app/read_record_keeper.h"
+#include "app/run_limits.h"
 #include "saves/save_slots.h"
 #include "script_engine/scene_state.h"
 #include "ui/main_window.h"
+#include "ui/screen_loop.h"
 
 namespace tsuzuri {
 
@@ -50,6 +52,9 @@ private:
     void endAfterLosingTheDisplay();
     // Shows the fatal message (if any), takes down what was started, and answers the exit code.
     int end(const char* fatalText);
+    // What a chooser's loop does around its passes: the run's limits apply, and a headless
+    // chooser that its input can no longer answer is cancelled.
+    LoopOptions chooserLoop();
 
     const PlayerOptions& options_;
     Started started_ = Started::Nothing;
@@ -58,6 +63,7 @@ private:
     std::string scriptName_;
     bool keepingPlace_ = false;                   // the place is remembered at the end of the run
     Clock& clock_;                                // the run's time, handed to all that reads it
+    RunLimits limits_{options_};                  // --frames and --seconds, from the first pass
     std::optional<SaveSlots> saves_;              // the open game's saves, when the run keeps them
     std::optional<ReadRecordKeeper> readRecord_;  // the pages read, when the run keeps them
     RenderState render_;                          // the frame and the window it goes to

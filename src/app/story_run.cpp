@@ -60,12 +60,6 @@ void traceLine(const SceneState& scene, std::int32_t index) {
                  lineKindName(line.kind), sjisToUtf8ForDisplay(line.text.c_str()).c_str());
 }
 
-// Whether a limit of the run (--frames, --seconds) has been reached.
-bool runLimitReached(const PlayerOptions& options, std::uint64_t pass, std::uint32_t elapsedMs) {
-    return (options.maxPasses != 0 && pass >= options.maxPasses) ||
-           (options.maxSeconds > 0.0 && elapsedMs >= options.maxSeconds * 1000.0);
-}
-
 void askToClose(platform::WindowHandle window) {
     if (window != 0) {
         platform::postMessage(window, platform::MessageKind::Close);
@@ -74,11 +68,13 @@ void askToClose(platform::WindowHandle window) {
 
 }  // namespace
 
-void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window,
-              Preferences& preferences, const SaveSlots* slots, ReadRecordKeeper* readRecord) {
+void runStory(const PlayerOptions& options, RunLimits& limits, SceneState& scene,
+              WindowActions& window, Preferences& preferences, const SaveSlots* slots,
+              ReadRecordKeeper* readRecord) {
     platform::restartInputClock();
     Clock& clock = *scene.clock;
     const std::uint32_t loopStart = clock.nowMs();
+    limits.loopStarts(loopStart);
     bool firstFrameReported = false;
     QuitHold backHeld;
     if (!options.recordFolder.empty()) {
@@ -116,12 +112,11 @@ void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& wi
                (input.isHeld(Action::Skip) && !scene.skipHalted);
     };
     loop.afterPass = [&](std::uint64_t pass) {
-        const std::uint32_t elapsed = clock.nowMs() - loopStart;
         recordPass(pass, *scene.render, scene);
         if (readRecord != nullptr) {
             readRecord->keepIfDue(clock.nowMs());
         }
-        if (runLimitReached(options, pass, elapsed)) {
+        if (limits.passEnded(clock.nowMs())) {
             askToClose(window.handle());
         }
         if (options.exitAfterFirstFrame && !firstFrameReported) {

@@ -5,6 +5,7 @@
 
 #include "app/player.h"
 #include "app/read_record_keeper.h"
+#include "app/run_limits.h"
 #include "saves/save_slots.h"
 #include "script_engine/scene_state.h"
 #include "ui/main_window.h"
@@ -14,7 +15,9 @@ namespace tsuzuri {
 // Runs the story of `scene` until the window closes; `window` takes the presses no screen takes,
 // `preferences` are the reader's settings, `slots` keep the reader's saves and `readRecord` the
 // pages read (null: none are kept).
-void runStory(const PlayerOptions& options, SceneState& scene, WindowActions& window,
-              Preferences& preferences, const SaveSlots* slots, ReadRecordKeeper* readRecord);
+// `limits` count the passes of the run so far.
+void runStory(const PlayerOptions& options, RunLimits& limits, SceneState& scene,
+              WindowActions& window, Preferences& preferences, const SaveSlots* slots,
+              ReadRecordKeeper* readRecord);
 
 }  // namespace tsuzuri

@@ -83,6 +83,9 @@ struct BackendOps {
         showFolderDialog;
     // Whether the dialogs can be shown.
     BackendEntry<bool()> isFileDialogAvailable;
+    // Whether any input may still come: a reader at a window always may; a script may have
+    // played its last line.
+    BackendEntry<bool()> canInputStillArrive;
     // Pass counting and scripted time start afresh.
     BackendEntry<void()> restartInputClock;
     // Milliseconds on a monotonic clock, wrapping at 32 bits.

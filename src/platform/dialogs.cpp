@@ -60,4 +60,8 @@ bool isFileDialogAvailable() {
     return selectedBackend().isFileDialogAvailable();
 }
 
+bool canInputStillArrive() {
+    return selectedBackend().canInputStillArrive();
+}
+
 }  // namespace tsuzuri::platform

@@ -257,6 +257,10 @@ bool hasChooserAnswer() {
     return !state().chooserAnswers.empty();
 }
 
+bool hasInputLeft() {
+    return !state().pending.empty() || !state().chooserAnswers.empty();
+}
+
 void restartInputClock() {
     state().inputOrigin = timeGetTime();
 }
@@ -286,6 +290,7 @@ constinit const BackendOps headlessBackend{
     .showOpenFileDialog = headless::nextChooserAnswer,
     .showFolderDialog = headless::nextFolderAnswer,
     .isFileDialogAvailable = headless::hasChooserAnswer,
+    .canInputStillArrive = headless::hasInputLeft,
     .restartInputClock = headless::restartInputClock,
     .timeGetTime = steadyClockMs,
     .sleepMs = steadySleepMs,

@@ -212,6 +212,10 @@ std::optional<std::filesystem::path> showFolderDialog(const std::filesystem::pat
 // the input file has a `choose` answer left). Without, the player offers its own chooser.
 bool isFileDialogAvailable();
 
+// Whether any input may still come: always at a window; headless, while the input script has
+// lines left to play.
+bool canInputStillArrive();
+
 // ---------------------------------------------------------------------------------------------
 // Versions
 

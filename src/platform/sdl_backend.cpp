@@ -522,6 +522,11 @@ bool presentFrame(const std::uint32_t* pixels, int width, int height, int pitchB
 void countIdlePass() {}
 
 // SDL's events carry their own timing: there is no input clock to restart.
+// A reader at the window can always still give input.
+bool readerIsThere() {
+    return true;
+}
+
 void restartInputClock() {}
 
 bool takeRedrawRequest() {
@@ -566,6 +571,7 @@ constinit const BackendOps sdlBackend{
     .showOpenFileDialog = runDesktopFileDialog,
     .showFolderDialog = runDesktopFolderDialog,
     .isFileDialogAvailable = hasDesktopDialog,
+    .canInputStillArrive = sdl::readerIsThere,
     .restartInputClock = sdl::restartInputClock,
     .timeGetTime = steadyClockMs,
     .sleepMs = steadySleepMs,

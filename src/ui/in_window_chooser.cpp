@@ -232,15 +232,22 @@ std::vector<ChooserEntry> listChooserEntries(const fs::path& folder, ChooserKind
 }
 
 std::optional<fs::path> chooseInWindow(const fs::path& startFolder, ChooserKind kind,
-                                       RenderState& render, Clock& clock) {
+                                       RenderState& render, Clock& clock, const LoopOptions& loop) {
     forgetChooser(render);
     std::optional<fs::path> answer;
     ScreenStack screens;
     screens.push(std::make_unique<ChooserScreen>(render, startFolder, kind, answer));
     WindowActions window(render);
-    if (runScreens(screens, window, clock, LoopOptions{}) == LoopEnd::Quit) {
-        platform::postQuitMessage();  // for whoever loops next
-        answer.reset();
+    switch (runScreens(screens, window, clock, loop)) {
+        case LoopEnd::Quit:
+            platform::postQuitMessage();  // for whoever loops next
+            answer.reset();
+            break;
+        case LoopEnd::Ended:
+            answer.reset();  // as if the reader had closed the chooser
+            break;
+        case LoopEnd::ScreensClosed:
+            break;
     }
     screens.clear();
     forgetChooser(render);

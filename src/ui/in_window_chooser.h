@@ -10,6 +10,7 @@
 
 #include "common/clock.h"
 #include "graphics/render_device.h"
+#include "ui/screen_loop.h"
 
 namespace tsuzuri {
 
@@ -34,9 +35,10 @@ std::vector<ChooserEntry> listChooserEntries(const std::filesystem::path& folder
 // (nothing). Up/Down (and Page Up/Down) move the highlight, Enter picks it, the pointer
 // highlights the row under it and a click picks it, the wheel scrolls. The first entry is
 // highlighted when the list opens. The current directory is left as it was. It draws into `render`,
-// its passes paced by `clock`.
+// its passes paced by `clock`; `loop` adds what the run does around each pass (its limits),
+// and a loop its owner ends counts as cancelled.
 std::optional<std::filesystem::path> chooseInWindow(const std::filesystem::path& startFolder,
                                                     ChooserKind kind, RenderState& render,
-                                                    Clock& clock);
+                                                    Clock& clock, const LoopOptions& loop = {});
 
 }  // namespace tsuzuri

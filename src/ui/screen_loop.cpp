@@ -65,6 +65,9 @@ LoopEnd runScreens(ScreenStack& screens, WindowActions& window, Clock& clock,
         if (options.afterPass) {
             options.afterPass(pass);
         }
+        if (options.endsNow && options.endsNow()) {
+            return LoopEnd::Ended;
+        }
     }
 }
 

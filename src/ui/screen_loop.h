@@ -26,11 +26,14 @@ struct LoopOptions {
     // Whether the pass goes on without its pause (the story: after a page turn or while
     // skipping, so that it goes on at once). Without: every pass pauses.
     std::function<bool(const ActionInput& input)> skipsPause;
+    // Asked after each pass: true ends the loop there (nothing more can happen in it).
+    std::function<bool()> endsNow;
 };
 
 enum class LoopEnd {
     Quit,           // the window was closed (or could not show frames any more)
     ScreensClosed,  // every screen has closed
+    Ended,          // the owner ended it (LoopOptions::endsNow)
 };
 
 // Runs the screens until the window closes or the last screen has closed; presses no screen
