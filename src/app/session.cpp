@@ -114,6 +114,7 @@ LoopOptions Session::chooserLoop() {
 }
 
 bool Session::continueFromRememberedPlace() {
+    scene_.gameFolder = gameFolder_;  // a place is taken only from inside this game
     const std::vector<SaveSlot> saves = saves_ ? saves_->automatic() : std::vector<SaveSlot>{};
     if (saves.empty()) {
         return continueFromPlaceFile();

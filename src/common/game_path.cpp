@@ -475,12 +475,50 @@ fs::path plausibleNativePath(const GamePath& path) {
     return result;
 }
 
+bool climbsOutOfFolder(std::string_view name) {
+    int depth = 0;
+    for (const std::string& component : splitSjisName(name)) {
+        if (component == "..") {
+            if (--depth < 0) {
+                return true;
+            }
+        } else if (component != ".") {
+            ++depth;
+        }
+    }
+    return false;
+}
+
+bool isInsideFolder(const fs::path& folder, const fs::path& file) {
+    std::error_code error;
+    const fs::path root = fs::weakly_canonical(folder, error);
+    if (error) {
+        return false;
+    }
+    const fs::path resolved = fs::weakly_canonical(file, error);
+    if (error) {
+        return false;
+    }
+    auto part = resolved.begin();
+    for (auto it = root.begin(); it != root.end(); ++it, ++part) {
+        if (it->empty() && std::next(it) == root.end()) {
+            break;  // the empty last part of a root written with a trailing slash
+        }
+        if (part == resolved.end() || *part != *it) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool isRegularFile(const fs::path& file) {
     struct stat info;
     return ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::optional<fs::path> resolveGameFile(const GamePath& path) {
+namespace {
+
+std::optional<fs::path> resolveGameFileWithin(const GamePath& path) {
     if (scopeOpen()) {
         // Many lookups in the same folders: answer them from the folders' listings.
         return lookUpAsOnWindows(path.name,
@@ -496,11 +534,27 @@ std::optional<fs::path> resolveGameFile(const GamePath& path) {
         path.name, [&path](std::string_view name) { return resolveOnDisk(path.folder, name); });
 }
 
+}  // namespace
+
+std::optional<fs::path> resolveGameFile(const GamePath& path) {
+    if (climbsOutOfFolder(path.name)) {
+        return std::nullopt;
+    }
+    std::optional<fs::path> found = resolveGameFileWithin(path);
+    if (found && !path.name.empty() && !isInsideFolder(path.folder, *found)) {
+        return std::nullopt;  // a symbolic link that leads out of the game
+    }
+    return found;
+}
+
 bool gameFileExists(const GamePath& path) {
     return gameFileExists(path.folder, path.name);
 }
 
 bool gameFileExists(const fs::path& folder, std::string_view name) {
+    if (climbsOutOfFolder(name)) {
+        return false;
+    }
     if (scopeOpen()) {
         return lookUpAsOnWindows(name, [&folder](std::string_view part) {
             thread_local std::string file;

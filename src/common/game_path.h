@@ -35,9 +35,17 @@ std::filesystem::path plausibleNativePath(const GamePath& path);
 // ending in a separator refers to no file. Directories, FIFOs and devices never count as files.
 std::optional<std::filesystem::path> resolveGameFile(const GamePath& path);
 
+// Lookups never leave the game: a name whose ".." components climb above its folder, or that
+// reaches a file outside the folder through a symbolic link, refers to no file.
 bool gameFileExists(const GamePath& path);
 // The same for `name` below `folder`, without building a GamePath or the found file's path.
 bool gameFileExists(const std::filesystem::path& folder, std::string_view name);
+
+// Whether the ".." components of a Shift-JIS name climb above the folder it is below.
+bool climbsOutOfFolder(std::string_view name);
+
+// Whether `file` lies inside `folder` once both are resolved (symbolic links and ".." followed).
+bool isInsideFolder(const std::filesystem::path& folder, const std::filesystem::path& file);
 
 // True when `file` names a regular file (after following symbolic links).
 // Lookups above also require that the player may read it.

@@ -1,6 +1,7 @@
 #include "script_engine/script_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -36,6 +37,16 @@ bool gameHasFile(const fs::path& gameFolder, const char* sub, std::string_view n
 }
 
 }  // namespace
+
+bool namesFileOutsideGame(std::string_view text) {
+    if (text.find("..") == std::string_view::npos) {
+        return false;
+    }
+    // As classifyLine reads a name: after a sound prefix, or as it is, below its folder.
+    const bool prefixed = !text.empty() && (text[0] == '*' || text[0] == '#' || text[0] == '$');
+    return climbsOutOfFolder(std::string("x\\").append(prefixed ? text.substr(1) : text)) ||
+           climbsOutOfFolder(std::string("x\\").append(text));
+}
 
 std::optional<fs::path> deriveGameFolder(const GamePath& scriptPath) {
     std::optional<fs::path> resolved = resolveGameFile(scriptPath);
@@ -193,11 +204,23 @@ void appendScriptLines(SceneState& scene, FileBuffer& buffer) {
         stored->text = line;  // up to the first NUL, as every reader of the line sees it
         stored->kind = classifyLine(scene.gameFolder, stored->text);
         stored->fileLine = fileLines.lineAt(buffer, start);
+        if (stored->kind == Text && namesFileOutsideGame(stored->text)) {
+            std::fprintf(stderr,
+                         "tsuzuri: line %d names '%s', outside the game folder; it is not read "
+                         "and shows as text\n",
+                         static_cast<int>(stored->fileLine),
+                         sjisToUtf8ForDisplay(stored->text).c_str());
+        }
         scene.lines.push_back(std::move(stored));
     }
 }
 
 bool loadScript(SceneState& scene, const GamePath& path) {
+    if (climbsOutOfFolder(path.name)) {
+        std::fprintf(stderr, "tsuzuri: script '%s' is outside the game folder; it is not read\n",
+                     sjisToUtf8ForDisplay(path.name).c_str());
+        return false;
+    }
     std::optional<fs::path> folder = deriveGameFolder(path);
     if (!folder) {
         return false;

@@ -62,6 +62,9 @@ private:
     std::int32_t countedTo_ = 0;
 };
 
+// Whether a line names a file by a path that leaves the game folder (through "..").
+bool namesFileOutsideGame(std::string_view text);
+
 // The kind of one line, testing which of the folders of the game in `gameFolder` hold a file of
 // that name.
 LineKind classifyLine(const std::filesystem::path& gameFolder, std::string_view text);

@@ -78,6 +78,10 @@ void leaveScene(SceneState& scene) {
 bool startStoryAtPlace(SceneState& scene, const StoryPlace& place, std::string& problem) {
     // The script is read and checked aside, so that a place that cannot be started from leaves
     // the story as it was.
+    if (!scene.gameFolder.empty() && !isInsideFolder(scene.gameFolder, place.scriptFile)) {
+        problem = "its script is outside the game folder";
+        return false;
+    }
     SceneState read;
     read.clock = scene.clock;
     if (!loadScript(read, GamePath{place.scriptFile, ""})) {

@@ -95,6 +95,31 @@ TEST_F(ResolveGameFileTest, OnlyRegularFilesCount) {
     EXPECT_FALSE(gameFileExists({game.path(), "cg"}));
 }
 
+// A game reads only its own files: ".." that climbs out of the game folder, or a symbolic link
+// that leads out of it, finds nothing; inside the folder both still work.
+TEST_F(ResolveGameFileTest, NeverLeavesTheGameFolder) {
+    const TempFolder outside;
+    const fs::path secret = outside.write("secret.txt", "x");
+    const fs::path game2 = game.path() / "game";
+    const fs::path own = game.write("game/cg/bg.bmp", "x");
+    fs::create_directories(game2 / "script");
+    fs::create_symlink(secret, game2 / "script" / "leak.txt");
+    fs::create_symlink(own, game2 / "script" / "near.txt");
+    game.write("shared.txt", "x");
+    const std::optional<fs::path> inside = resolveGameFile({game2, "script\\..\\cg\\bg.bmp"});
+    ASSERT_TRUE(inside.has_value());
+    EXPECT_EQ(fs::weakly_canonical(*inside), fs::weakly_canonical(own));
+    EXPECT_EQ(resolveGameFile({game2, "script\\..\\..\\shared.txt"}), std::nullopt);
+    EXPECT_FALSE(gameFileExists({game2, "..\\shared.txt"}));
+    EXPECT_EQ(resolveGameFile({game2, "script\\leak.txt"}), std::nullopt);
+    EXPECT_EQ(resolveGameFile({game2, "script\\near.txt"}), game2 / "script" / "near.txt");
+    {
+        const FolderListingScope scope;
+        EXPECT_FALSE(gameFileExists({game2, "cg\\..\\..\\shared.txt"}));
+        EXPECT_EQ(resolveGameFile({game2, "script\\leak.txt"}), std::nullopt);
+    }
+}
+
 TEST_F(ResolveGameFileTest, NameEndsAsWindowsOpensIt) {
     const fs::path bg = game.write("cg/bg.bmp", "x");
     const fs::path spaced = game.write("cg/odd.bmp ", "x");

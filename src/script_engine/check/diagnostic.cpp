@@ -20,6 +20,9 @@ constexpr CheckRule kRules[] = {
      "other case or with a slip of a key: the player shows it as text."},
     {"unknown-file", Severity::Error,
      "A page of text that looks like a file name, but no such file is played or shown."},
+    {"outside-game", Severity::Error,
+     "A line or setting names a file outside the game folder (through \"..\"): the player "
+     "never reads it, and a line shows as a page of text."},
     {"missing-label", Severity::Error,
      "A jump or menu entry names a label the script does not have: the story goes on with the "
      "next line."},

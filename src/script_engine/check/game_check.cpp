@@ -35,6 +35,13 @@ std::optional<fs::path> startScript(CheckRun& run, const CheckedSettings& settin
                        ": the player asks for one");
         return std::nullopt;
     }
+    if (climbsOutOfFolder("script\\" + name)) {
+        run.report("Game.INI", line, "outside-game",
+                   "the start script " + quotedText(name) +
+                       " is outside the game folder, which the player never reads: it asks for "
+                       "a script instead");
+        return std::nullopt;
+    }
     const std::optional<fs::path> file = resolveGameFile(run.gamePath("script", name));
     FileBuffer bytes;
     if (!file || !loadWholeFile(bytes, *file, kMaxTextFileBytes)) {
@@ -57,7 +64,8 @@ std::vector<fs::path> allScripts(const fs::path& gameFolder) {
         std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
             return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         });
-        if (extension == ".txt" && isRegularFile(it->path())) {
+        if (extension == ".txt" && isRegularFile(it->path()) &&
+            isInsideFolder(gameFolder, it->path())) {
             scripts.push_back(it->path());
         }
     }

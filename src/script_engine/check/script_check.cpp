@@ -191,7 +191,12 @@ void checkFileLike(CheckRun& run, const std::string& file, const ScriptLine& lin
 void checkText(CheckRun& run, const std::string& file, const ScriptLine& line,
                const FoldedNames& names) {
     const std::string_view text = line.text;
-    if (!checkKeyword(run, file, line, names) && !text.empty()) {
+    if (namesFileOutsideGame(text)) {
+        run.report(file, line.fileLine, "outside-game",
+                   quotedText(text) +
+                       " is shown as a page of text: it names a file outside the game folder, "
+                       "which the player never reads");
+    } else if (!checkKeyword(run, file, line, names) && !text.empty()) {
         checkFileLike(run, file, line);
     }
     const std::size_t shown = layoutTextPage(text, [](const PlacedGlyph&) {});
@@ -407,6 +412,12 @@ ScriptOutcome checkScript(CheckRun& run, const fs::path& path) {
                     run.noteForgivenName("script", text, *script, file, line.fileLine);
                     outcome.links.push_back({*script, line.fileLine});
                     targets.back() = *script;
+                } else {
+                    run.report(file, line.fileLine, "outside-game",
+                               quotedText(text) +
+                                   " leads outside the game folder through a symbolic link, "
+                                   "which the player never reads: the line is shown as a page "
+                                   "of text");
                 }
                 break;
             default:
