@@ -43,6 +43,7 @@ pulseaudio-utils
 stress-ng
 man-db
 desktop-file-utils
+appstream
 dpkg-dev
 lintian
 "
