@@ -45,6 +45,7 @@ man-db
 desktop-file-utils
 appstream
 dpkg-dev
+devscripts
 lintian
 "
 
