@@ -43,7 +43,9 @@ pulseaudio-utils
 stress-ng
 man-db
 desktop-file-utils
+appstream
 dpkg-dev
+devscripts
 lintian
 "
 
