@@ -12,6 +12,7 @@ clang-format
 clang
 libclang-rt-14-dev
 libsdl2-dev
+libpulse-dev
 libsoxr-dev
 libutf8proc-dev
 libfreetype-dev

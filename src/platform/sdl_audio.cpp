@@ -2,11 +2,18 @@
 // channels with SDL's converter.
 #include <SDL.h>
 
+#include <pulse/pulseaudio.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <new>
+#include <thread>
 
 #include "platform/audio.h"
 #include "platform/backend.h"
@@ -16,7 +23,8 @@ namespace {
 
 struct OutputState {
     SDL_AudioDeviceID device = 0;
-    AudioFill fill = nullptr;
+    // Read on the device's thread; cleared before a close that may be left behind.
+    std::atomic<AudioFill> fill = nullptr;
 };
 
 OutputState& output() {
@@ -27,7 +35,55 @@ OutputState& output() {
 void SDLCALL feedDevice(void* userdata, Uint8* stream, int length) {
     const auto* state = static_cast<const OutputState*>(userdata);
     constexpr int kFrameBytes = kOutputChannels * static_cast<int>(sizeof(std::int16_t));
-    state->fill(reinterpret_cast<std::int16_t*>(stream), length / kFrameBytes);
+    if (const AudioFill fill = state->fill.load()) {
+        fill(reinterpret_cast<std::int16_t*>(stream), length / kFrameBytes);
+    } else {
+        std::memset(stream, 0, static_cast<std::size_t>(length));
+    }
+}
+
+// How long the sound server may take to answer before the story plays without sound, and how
+// long the process waits for the output to close at the end.
+constexpr int kServerAnswerMs = 3000;
+constexpr auto kCloseWait = std::chrono::seconds(1);
+
+// Whether a PulseAudio server that is running answers within `timeoutMs`. A stopped (frozen)
+// server still accepts the connection but never replies, and SDL's driver would wait on it for
+// half a minute; when no server runs at all the connection fails at once, which counts as an
+// answer (the driver then fails as quickly).
+bool pulseServerAnswers(int timeoutMs) {
+    pa_mainloop* loop = pa_mainloop_new();
+    if (loop == nullptr) {
+        return true;
+    }
+    pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "tsuzuri");
+    bool answered = true;
+    if (context != nullptr &&
+        pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        answered = false;
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(context);
+            if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state)) {
+                answered = true;
+                break;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0 ||
+                pa_mainloop_prepare(loop, static_cast<int>(left.count())) < 0 ||
+                pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0) {
+                break;
+            }
+        }
+        pa_context_disconnect(context);
+    }
+    if (context != nullptr) {
+        pa_context_unref(context);
+    }
+    pa_mainloop_free(loop);
+    return answered;
 }
 
 bool hasEnv(const char* name) {
@@ -128,6 +184,14 @@ bool openSdlAudioOutput(AudioFill fill, std::string& reason) {
     }
     for (const std::string& driver : drivers) {
         std::string error;
+        const std::string named =
+            driver.empty() ? std::string(std::getenv("SDL_AUDIODRIVER")) : driver;
+        if (named == "pulseaudio" && !pulseServerAnswers(kServerAnswerMs)) {
+            // Every other way to the sound goes through the same server on such a desktop.
+            reason = "the sound server did not answer within " +
+                     std::to_string(kServerAnswerMs / 1000) + " s";
+            return false;
+        }
         if (tryOpen(driver, error)) {
             reason.clear();
             // A process may end by exit() with the output open (a library's fatal error, such
@@ -152,10 +216,25 @@ void closeSdlAudioOutput() {
     if (state.device == 0) {
         return;
     }
-    // Pausing waits for a fill in progress; closing ends the device's thread.
-    SDL_PauseAudioDevice(state.device, 1);
-    SDL_CloseAudioDevice(state.device);
+    const SDL_AudioDeviceID device = state.device;
     state.device = 0;
+    state.fill = nullptr;  // whatever the device's thread still does, it no longer mixes
+    // Pausing waits for a fill in progress; closing ends the device's thread. A frozen sound
+    // server holds both for as long as it stays frozen: the close is left to finish on its
+    // own thread, and the audio part of SDL stays up so that nothing closes it twice.
+    auto closed = std::make_shared<std::promise<void>>();
+    std::future<void> done = closed->get_future();
+    std::thread closer([device, closed] {
+        SDL_PauseAudioDevice(device, 1);
+        SDL_CloseAudioDevice(device);
+        closed->set_value();
+    });
+    if (done.wait_for(kCloseWait) != std::future_status::ready) {
+        closer.detach();
+        std::fprintf(stderr, "tsuzuri: the sound server does not answer; not waiting for it\n");
+        return;
+    }
+    closer.join();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) {
         SDL_Quit();
