@@ -204,6 +204,11 @@ std::string applyOption(const std::vector<std::string>& arguments, size_t& i, Co
             if (!takeValue(arguments, i, option.name, value)) {
                 return option.missing;
             }
+            // "--record --mute": an option where the name should be is a slip, not a name.
+            if (value.starts_with("--")) {
+                return std::string(option.missing) + ", not the option '" + value +
+                       "' (a name starting with -- is written ./" + value + ")";
+            }
             result.*option.field = value;
             return {};
         }

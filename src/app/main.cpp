@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     }
     if (!recordFolder.empty()) {
         std::string error;
-        if (!tsuzuri::prepareRecordingFolder(recordFolder, error)) {
+        if (!tsuzuri::claimRecordingFolder(recordFolder, error)) {
             std::fprintf(stderr, "tsuzuri: %s\nTry 'tsuzuri --help'.\n", error.c_str());
             return 2;
         }
@@ -195,5 +195,8 @@ int main(int argc, char** argv) {
         options.settingsFile = commandLine.stateFolder.empty() ? tsuzuri::defaultSettingsFile()
                                                                : stateFolder / "settings.ini";
     }
-    return tsuzuri::runPlayer(options);
+    const int exitCode = tsuzuri::runPlayer(options);
+    // A player that ended before its story began leaves no empty recording behind.
+    tsuzuri::releaseRecordingFolder();
+    return exitCode;
 }

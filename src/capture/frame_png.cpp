@@ -101,12 +101,22 @@ PngWrite writeFramePng(const RenderState& render, const std::filesystem::path& f
         error = file.string() + ": " + std::strerror(errno);
         return PngWrite::Failed;
     }
-    const bool written = png_image_write_to_stdio(&image, out, 0, rgb.data(), 0, nullptr) != 0;
-    const int writeErrno = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed) {
-        error = file.string() + ": " +
-                (!written ? std::string(image.message) : std::string(std::strerror(writeErrno)));
+    // Made in memory and written in one go, so that a failed write is reported with the
+    // system's reason (libpng's own stdio writer only says "Write Error").
+    static std::vector<std::uint8_t> png;
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
+    png.resize(size);
+    std::string failure;
+    if (png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr) == 0) {
+        failure = image.message;
+    } else if (std::fwrite(png.data(), 1, size, out) != size) {
+        failure = std::strerror(errno);
+    }
+    if (std::fclose(out) != 0 && failure.empty()) {
+        failure = std::strerror(errno);
+    }
+    if (!failure.empty()) {
+        error = file.string() + ": " + failure;
         std::error_code ignored;
         std::filesystem::remove(file, ignored);
         return PngWrite::Failed;

@@ -6,22 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/output_file.h"
+
 namespace tsuzuri {
 namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 
 bool failWith(std::string& error, const std::string& what) {
     error = what + ": " + std::strerror(errno);
@@ -43,7 +31,8 @@ bool writeFileAtomically(const std::filesystem::path& file, std::string_view byt
     if (fd < 0) {
         return failWith(error, "cannot create " + temp.string());
     }
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    std::uint64_t count = 0;
+    const bool written = writeAllToDescriptor(fd, bytes, count) && ::fsync(fd) == 0;
     const int savedErrno = errno;
     if (::close(fd) != 0 || !written) {
         errno = written ? errno : savedErrno;

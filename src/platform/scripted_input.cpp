@@ -222,6 +222,12 @@ bool parseScriptedInput(std::string_view text, const std::string& sourceName, Sc
 }
 
 bool loadScriptedInput(const std::filesystem::path& file, ScriptedInput& out, std::string& error) {
+    // A folder opens like an empty file here, and would pass as a script without events.
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) {
+        error = file.string() + " is a folder, not an input script";
+        return false;
+    }
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
         error = file.string() + ": cannot read the input script";

@@ -97,6 +97,8 @@ TEST(CommandLineTest, MistakesAreUsageErrors) {
                                                {"--frames=-3"},
                                                {"--seconds", "x"},
                                                {"--record"},
+                                               {"--record", "--mute", "game"},
+                                               {"--font=--x"},
                                                {"--font"},
                                                {"--json"},
                                                {"--werror"},
@@ -118,6 +120,10 @@ TEST(CommandLineTest, MistakesAreUsageErrors) {
         EXPECT_EQ(result.action, Action::UsageError) << arguments.front();
         EXPECT_FALSE(result.error.empty());
     }
+    EXPECT_EQ(parseCommandLine({"--record", "--mute"}).error,
+              "--record needs a folder, not the option '--mute' (a name starting with -- is "
+              "written ./--mute)");
+    EXPECT_EQ(parseCommandLine({"--record", "./--mute"}).recordFolder, "./--mute");
 }
 
 }  // namespace
