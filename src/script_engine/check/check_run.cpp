@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/shift_jis.h"
-#include "script_engine/check/near_names.h"
 
 namespace tsuzuri {
 namespace {
@@ -82,17 +81,19 @@ std::string CheckRun::suggestion(std::string_view subfolder, std::string_view na
     auto [entry, added] = folderNames.try_emplace(std::string(subfolder));
     if (added) {
         const fs::path root = gameFolder / subfolder;
+        std::vector<std::string> names;
         std::error_code error;
         for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
              it.increment(error)) {
             if (it->is_regular_file(error)) {
                 std::string relative = nativeToUtf8(it->path().lexically_relative(root).native());
                 std::replace(relative.begin(), relative.end(), '/', '\\');
-                entry->second.push_back(std::move(relative));
+                names.push_back(std::move(relative));
             }
         }
+        entry->second = NameIndex(std::move(names));
     }
-    const std::vector<std::string> near = nearestNames(sjisToUtf8ForDisplay(name), entry->second);
+    const std::vector<std::string> near = entry->second.nearest(sjisToUtf8ForDisplay(name));
     if (near.empty()) {
         return {};
     }

@@ -11,6 +11,7 @@
 
 #include "common/game_path.h"
 #include "script_engine/check/diagnostic.h"
+#include "script_engine/check/near_names.h"
 
 namespace tsuzuri {
 
@@ -23,8 +24,8 @@ struct CheckRun {
     // however many lines name them.
     std::map<std::filesystem::path, bool> mediaChecked;
     // The files of "cg", "wave" and "script", as a script line would name them (UTF-8,
-    // backslashes between folders), read when first needed for a suggestion.
-    std::map<std::string, std::vector<std::string>> folderNames;
+    // backslashes between folders), read and indexed when first needed for a suggestion.
+    std::map<std::string, NameIndex> folderNames;
 
     void report(const std::string& file, std::int32_t line, std::string_view code,
                 std::string message);
