@@ -1,5 +1,7 @@
 #include "app/check_command.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <string_view>
@@ -133,6 +135,14 @@ struct Counts {
 }  // namespace
 
 int runCheck(const CheckOptions& options, std::FILE* out, std::FILE* summary) {
+    // Every picture checked is decoded into a few megabytes that are freed at once. Keep them
+    // for the next one instead of handing them back to the system and having every page of
+    // the next picture faulted in afresh (a fifth of the checker's time on a game of many
+    // pictures).
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     std::error_code error;
     const fs::path folder = fs::current_path(error);
     const std::vector<std::string> games = gamesBelow(folder);

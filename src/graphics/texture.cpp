@@ -1,11 +1,13 @@
 #include "graphics/texture.h"
 
+#include <atomic>
 #include <new>
 
 namespace tsuzuri {
 namespace {
 
-std::uint64_t editCount = 0;
+// Counted from any thread: the script checker decodes pictures on several at once.
+std::atomic<std::uint64_t> editCount{0};
 
 }  // namespace
 

@@ -217,5 +217,80 @@ TEST(GameCheckTest, FindsWhatThePlayerDoesSilently) {
     }
 }
 
+// Pictures and sounds are decoded on worker threads, but their findings come where the line
+// naming them puts them: files in the order first reported on (a script whose only findings
+// are media still comes before the next script), each file's by line, a forgiven name before
+// the fault of the same line, and each file reported on once however many scripts name it.
+TEST(GameCheckTest, MediaFindingsComeInTheOrderOfTheLines) {
+    test::TempFolder game;
+    game.write("Game.INI", "[GameState]\r\nDefaultScriptFileName=start.txt\r\n");
+    game.write("cg/.keep", "");
+    writePicture(game, "ok.png");
+    writePicture(game, "masked.png");
+    game.write("cg/masked-m.png", "no mask");
+    writePicture(game, "cut.png");
+    const std::string whole = test::readBytes((game.path() / "cg" / "ok.png").string());
+    game.write("cg/cut.png", whole.substr(0, whole.size() - 20));
+    game.write("cg/Case.png", "not a picture");
+    for (int i = 0; i < 8; ++i) {
+        game.write("cg/bad" + std::to_string(i) + ".png", "not a picture " + std::to_string(i));
+    }
+    test::WavSpec wav;
+    wav.samples = std::string(80, '\x80');
+    game.write("wave/ok.wav", test::buildWav(wav));
+    game.write("wave/bad.wav", "RIFF....WAVEfmt but nothing that plays");
+    wav.rate = 1;
+    game.write("wave/slow.wav", test::buildWav(wav));
+    game.write("wave/seq.wao", crlf({"title", "bad.wav", "ok.wav", "gone.wav", "slow.wav"}));
+    game.write("script/start.txt",
+               crlf({"bad0.png", "bad1.png", "bad.wav", "masked.png", "ok.png", "next.txt"}));
+    game.write("script/next.txt",
+               crlf({"bad0.png", "Flash", "bad2.png", "bad3.png", "case.png", "bad4.png",
+                     "bad5.png", "cut.png", "bad6.png", "bad7.png", "$seq.wao", "*slow.wav"}));
+    game.write("script/other.txt", crlf({"bad3.png", "bad.wav", "ok.png"}));
+
+    const std::vector<Diagnostic> findings = checkGame(game.path(), {true, "start.txt", 2, {}});
+    Found inOrder;
+    for (const Diagnostic& finding : findings) {
+        inOrder.emplace_back(finding.file, finding.line, finding.code);
+    }
+    const std::string start = "script/start.txt";
+    const std::string next = "script/next.txt";
+    EXPECT_EQ(inOrder, (Found{{start, 1, "bad-picture"},
+                              {start, 2, "bad-picture"},
+                              {start, 3, "bad-sound"},
+                              {start, 4, "bad-mask"},
+                              {next, 2, "unknown-keyword"},
+                              {next, 3, "bad-picture"},
+                              {next, 4, "bad-picture"},
+                              {next, 5, "name-forgiven"},
+                              {next, 5, "bad-picture"},
+                              {next, 6, "bad-picture"},
+                              {next, 7, "bad-picture"},
+                              {next, 8, "bad-picture"},
+                              {next, 9, "bad-picture"},
+                              {next, 10, "bad-picture"},
+                              {next, 12, "bad-sound"},
+                              {"wave/seq.wao", 2, "bad-sequence"},
+                              {"wave/seq.wao", 4, "bad-sequence"},
+                              {"wave/seq.wao", 5, "bad-sequence"},
+                              {"script/other.txt", 1, "unreachable"},
+                              {"cg/playwindow.bmp", 1, "no-window-picture"}}));
+    ASSERT_EQ(findings.size(), 20u);
+    EXPECT_EQ(findings[3].message,
+              "mask 'cg/masked-m.png' of picture 'cg/masked.png' cannot be used: no picture "
+              "reader identifies it, and the second-chance decoder cannot read it; the line is "
+              "shown as a page of text");
+    EXPECT_EQ(findings[8].message,
+              "picture 'cg/Case.png' cannot be shown: no picture reader identifies it, and the "
+              "second-chance decoder cannot read it; the line is shown as a page of text");
+    EXPECT_EQ(findings[11].message,
+              "picture 'cg/cut.png' cannot be shown: it is a PNG file whose data cannot be "
+              "decoded; the line is shown as a page of text");
+    EXPECT_EQ(findings[17].message,
+              "sound 'wave/slow.wav' cannot be played: a sample format, channel count, rate or "
+              "block alignment the output cannot take; the sequence leaves it out");
+}
+
 }  // namespace
 }  // namespace tsuzuri

@@ -8,13 +8,29 @@
 
 namespace tsuzuri::test {
 
-bool writePng(const std::filesystem::path& file, const RgbaImage& image) {
+bool writePng(const std::filesystem::path& file, const RgbaImage& image, PngPixels pixels) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
-    png.format = PNG_FORMAT_BGRA;
-    return png_image_write_to_file(&png, file.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+    if (pixels == PngPixels::Rgba) {
+        png.format = PNG_FORMAT_BGRA;
+        return png_image_write_to_file(&png, file.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+    }
+    // The simplified writer takes the bytes of the stored format: B, G, R or grey alone.
+    std::vector<png_byte> bytes;
+    bytes.reserve(image.pixels.size() * (pixels == PngPixels::Rgb ? 3 : 1));
+    for (const std::uint32_t pixel : image.pixels) {
+        if (pixels == PngPixels::Rgb) {
+            bytes.push_back(static_cast<png_byte>(pixel));
+            bytes.push_back(static_cast<png_byte>(pixel >> 8));
+            bytes.push_back(static_cast<png_byte>(pixel >> 16));
+        } else {
+            bytes.push_back(static_cast<png_byte>(pixel >> 8));
+        }
+    }
+    png.format = pixels == PngPixels::Rgb ? PNG_FORMAT_BGR : PNG_FORMAT_GRAY;
+    return png_image_write_to_file(&png, file.c_str(), 0, bytes.data(), 0, nullptr) != 0;
 }
 
 // Reads the stored values as they are: no gamma or colour-space conversion (which libpng's

@@ -13,7 +13,12 @@ struct RgbaImage {
     std::vector<std::uint32_t> pixels;  // 0xAARRGGBB
 };
 
-bool writePng(const std::filesystem::path& file, const RgbaImage& image);
+// How writePng stores the pixels: with their alpha, without it (24-bit colour, as pictures
+// whose alpha comes from a mask are), or as grey (the green channel, as masks are).
+enum class PngPixels { Rgba, Rgb, Grey };
+
+bool writePng(const std::filesystem::path& file, const RgbaImage& image,
+              PngPixels pixels = PngPixels::Rgba);
 bool readPng(const std::filesystem::path& file, RgbaImage& image);
 
 }  // namespace tsuzuri::test

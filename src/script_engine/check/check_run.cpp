@@ -1,11 +1,95 @@
 #include "script_engine/check/check_run.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 #include "common/shift_jis.h"
-#include "script_engine/check/near_names.h"
 
 namespace tsuzuri {
+
+// Threads, one per core, that run the work handed to them in the order handed, each with its
+// own folder listings. Started with the first work; `finish` waits until all is done.
+class CheckWorkers {
+public:
+    CheckWorkers() = default;
+    CheckWorkers(const CheckWorkers&) = delete;
+    CheckWorkers& operator=(const CheckWorkers&) = delete;
+    ~CheckWorkers() { stop(); }
+
+    void add(std::function<void()> work) {
+        {
+            std::lock_guard lock(mutex_);
+            queue_.push_back(std::move(work));
+        }
+        if (threads_.empty()) {
+            const unsigned count = std::max(1u, std::thread::hardware_concurrency());
+            for (unsigned i = 0; i < count; ++i) {
+                threads_.emplace_back([this] { run(); });
+            }
+        }
+        ready_.notify_one();
+    }
+
+    // Waits for all the work; throws what a piece of work threw.
+    void finish() {
+        stop();
+        if (std::exception_ptr error = std::exchange(error_, nullptr)) {
+            std::rethrow_exception(error);
+        }
+    }
+
+private:
+    void stop() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        ready_.notify_all();
+        for (std::thread& thread : threads_) {
+            thread.join();
+        }
+        threads_.clear();
+        closing_ = false;
+    }
+
+    void run() {
+        // Lookups on this thread read each folder once, as the checking thread's do.
+        FolderListingScope listings;
+        for (;;) {
+            std::function<void()> work;
+            {
+                std::unique_lock lock(mutex_);
+                ready_.wait(lock, [this] { return !queue_.empty() || closing_; });
+                if (queue_.empty()) {
+                    return;
+                }
+                work = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            try {
+                work();
+            } catch (...) {
+                std::lock_guard lock(mutex_);
+                if (!error_) {
+                    error_ = std::current_exception();
+                }
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> queue_;
+    bool closing_ = false;
+    std::exception_ptr error_;
+    std::vector<std::thread> threads_;
+};
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,6 +127,10 @@ std::string quotedText(std::string_view sjis, std::size_t maxChars) {
     return "'" + text + "'";
 }
 
+CheckRun::CheckRun() : workers_(std::make_unique<CheckWorkers>()) {}
+
+CheckRun::~CheckRun() = default;
+
 void CheckRun::report(const std::string& file, std::int32_t line, std::string_view code,
                       std::string message) {
     reportAt(file, line, 1, code, std::move(message));
@@ -58,15 +146,45 @@ void CheckRun::reportAt(const std::string& file, std::int32_t line, std::int32_t
             return;
         }
     }
-    auto [entry, added] = byFile.try_emplace(file);
-    if (added) {
-        fileOrder.push_back(file);
+    place(Diagnostic{file, line, severity.value_or(severityOfCode(code)), std::string(code),
+                     std::move(message), column});
+}
+
+void CheckRun::place(Diagnostic finding) {
+    if (!placing_) {
+        queued_.emplace_back(std::move(finding));
+        return;
     }
-    entry->second.push_back(Diagnostic{file, line, severity.value_or(severityOfCode(code)),
-                                       std::string(code), std::move(message), column});
+    auto [entry, added] = byFile.try_emplace(finding.file);
+    if (added) {
+        fileOrder.push_back(finding.file);
+    }
+    entry->second.push_back(std::move(finding));
+}
+
+void CheckRun::onWorkers(std::function<void()> work) {
+    workers_->add(std::move(work));
+}
+
+void CheckRun::later(std::function<void()> then) {
+    if (placing_) {
+        then();
+    } else {
+        queued_.emplace_back(std::move(then));
+    }
 }
 
 std::vector<Diagnostic> CheckRun::takeFindings() {
+    workers_->finish();
+    placing_ = true;
+    for (auto& queued : std::exchange(queued_, {})) {
+        if (Diagnostic* finding = std::get_if<Diagnostic>(&queued)) {
+            place(std::move(*finding));
+        } else {
+            std::get<std::function<void()>>(queued)();
+        }
+    }
+    placing_ = false;
     std::vector<Diagnostic> all;
     for (const std::string& file : fileOrder) {
         std::vector<Diagnostic>& findings = byFile[file];
@@ -105,17 +223,19 @@ std::string CheckRun::suggestion(std::string_view subfolder, std::string_view na
     auto [entry, added] = folderNames.try_emplace(std::string(subfolder));
     if (added) {
         const fs::path root = gameFolder / subfolder;
+        std::vector<std::string> names;
         std::error_code error;
         for (fs::recursive_directory_iterator it(root, error), end; !error && it != end;
              it.increment(error)) {
             if (it->is_regular_file(error)) {
                 std::string relative = nativeToUtf8(it->path().lexically_relative(root).native());
                 std::replace(relative.begin(), relative.end(), '/', '\\');
-                entry->second.push_back(std::move(relative));
+                names.push_back(std::move(relative));
             }
         }
+        entry->second = NameIndex(std::move(names));
     }
-    const std::vector<std::string> near = nearestNames(sjisToUtf8ForDisplay(name), entry->second);
+    const std::vector<std::string> near = entry->second.nearest(sjisToUtf8ForDisplay(name));
     if (near.empty()) {
         return {};
     }

@@ -1,5 +1,6 @@
 #include "script_engine/check/media_check.h"
 
+#include <memory>
 #include <optional>
 
 #include "common/file_buffer.h"
@@ -79,6 +80,24 @@ bool firstLook(CheckRun& run, const fs::path& found) {
     return run.mediaChecked.emplace(found, true).second;
 }
 
+// What the decoders made of a picture, and why they refused it.
+struct PictureVerdict {
+    PictureFault fault = PictureFault::None;
+    std::string refusal;
+};
+
+// Why the sound file `found` (named as `path`) is refused: left by the workers, which read the
+// file the first time it is asked about.
+std::shared_ptr<std::optional<std::string>> soundRefusal(CheckRun& run, const fs::path& found,
+                                                         const GamePath& path) {
+    auto [entry, added] = run.soundRefusals.try_emplace(found);
+    if (added) {
+        entry->second = std::make_shared<std::optional<std::string>>();
+        run.onWorkers([refusal = entry->second, path] { *refusal = SoundRefusal(path); });
+    }
+    return entry->second;
+}
+
 }  // namespace
 
 void checkPicture(CheckRun& run, std::string_view name, const std::string& file,
@@ -88,28 +107,39 @@ void checkPicture(CheckRun& run, std::string_view name, const std::string& file,
         return;
     }
     const GamePath path = run.gamePath("cg", name);
-    TextureSlot picture;
-    switch (decodeMaskedTexture(path, picture)) {
-        case PictureFault::None:
-            return;
-        case PictureFault::Unreadable:
-        case PictureFault::Picture:
-            run.report(file, line, "bad-picture",
-                       "picture '" + run.displayName(*found) + "' cannot be shown: " +
-                           pictureRefusal(path) + "; the line is shown as a page of text");
-            return;
-        case PictureFault::Mask: {
-            const GamePath mask = *maskPathFor(path);
-            const std::optional<fs::path> maskFile = resolveGameFile(mask);
-            run.report(
-                file, line, "bad-mask",
-                "mask " +
-                    (maskFile ? "'" + run.displayName(*maskFile) + "'" : quotedText(mask.name)) +
-                    " of picture '" + run.displayName(*found) + "' cannot be used: " +
-                    pictureRefusal(mask) + "; the line is shown as a page of text");
-            return;
+    auto verdict = std::make_shared<PictureVerdict>();
+    run.onWorkers([verdict, path] {
+        TextureSlot picture;
+        verdict->fault = decodeMaskedTexture(path, picture);
+        if (verdict->fault == PictureFault::Mask) {
+            verdict->refusal = pictureRefusal(*maskPathFor(path));
+        } else if (verdict->fault != PictureFault::None) {
+            verdict->refusal = pictureRefusal(path);
         }
-    }
+    });
+    run.later([&run, verdict, path, found = *found, file, line] {
+        switch (verdict->fault) {
+            case PictureFault::None:
+                return;
+            case PictureFault::Unreadable:
+            case PictureFault::Picture:
+                run.report(file, line, "bad-picture",
+                           "picture '" + run.displayName(found) + "' cannot be shown: " +
+                               verdict->refusal + "; the line is shown as a page of text");
+                return;
+            case PictureFault::Mask: {
+                const GamePath mask = *maskPathFor(path);
+                const std::optional<fs::path> maskFile = resolveGameFile(mask);
+                run.report(file, line, "bad-mask",
+                           "mask " +
+                               (maskFile ? "'" + run.displayName(*maskFile) + "'"
+                                         : quotedText(mask.name)) +
+                               " of picture '" + run.displayName(found) + "' cannot be used: " +
+                               verdict->refusal + "; the line is shown as a page of text");
+                return;
+            }
+        }
+    });
 }
 
 void checkSound(CheckRun& run, std::string_view name, const std::string& file, std::int32_t line) {
@@ -117,11 +147,14 @@ void checkSound(CheckRun& run, std::string_view name, const std::string& file, s
     if (!found || !firstLook(run, *found)) {
         return;
     }
-    if (std::optional<std::string> refusal = SoundRefusal(run.gamePath("wave", name))) {
-        run.report(file, line, "bad-sound",
-                   "sound '" + run.displayName(*found) + "' cannot be played: " + *refusal +
-                       "; the line is shown as a page of text");
-    }
+    run.later([&run, refusal = soundRefusal(run, *found, run.gamePath("wave", name)),
+               found = *found, file, line] {
+        if (*refusal) {
+            run.report(file, line, "bad-sound",
+                       "sound '" + run.displayName(found) + "' cannot be played: " + **refusal +
+                           "; the line is shown as a page of text");
+        }
+    });
 }
 
 void checkSequence(CheckRun& run, std::string_view name, const std::string& file,
@@ -153,11 +186,15 @@ void checkSequence(CheckRun& run, std::string_view name, const std::string& file
             run.report(sequence, step.fileLine, "bad-sequence",
                        "no sound " + quotedText(step.sound) + " in wave/" +
                            run.suggestion("wave", step.sound) + "; the sequence leaves it out");
-        } else if (std::optional<std::string> refusal =
-                       SoundRefusal(run.gamePath("wave", step.sound))) {
-            run.report(sequence, step.fileLine, "bad-sequence",
-                       "sound '" + run.displayName(*sound) + "' cannot be played: " + *refusal +
-                           "; the sequence leaves it out");
+        } else {
+            run.later([&run, refusal = soundRefusal(run, *sound, run.gamePath("wave", step.sound)),
+                       sound = *sound, sequence, at = step.fileLine] {
+                if (*refusal) {
+                    run.report(sequence, at, "bad-sequence",
+                               "sound '" + run.displayName(sound) + "' cannot be played: " +
+                                   **refusal + "; the sequence leaves it out");
+                }
+            });
         }
     }
 }

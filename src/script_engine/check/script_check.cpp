@@ -210,15 +210,21 @@ void checkText(CheckRun& run, const std::string& file, const ScriptLine& line,
 struct Labels {
     std::map<std::string, std::int32_t> first;  // name -> file line of its first Label line
     std::set<std::string> used;
+    // The names of `first` as UTF-8, indexed when the first missing label is looked up (all
+    // labels are known by then).
+    std::optional<NameIndex> near;
 };
 
 // " (did you mean 'x'?)" for the labels of the script near a missing one, or nothing.
-std::string labelSuggestion(const Labels& labels, const std::string& name) {
-    std::vector<std::string> names;
-    for (const auto& entry : labels.first) {
-        names.push_back(sjisToUtf8ForDisplay(entry.first));
+std::string labelSuggestion(Labels& labels, const std::string& name) {
+    if (!labels.near) {
+        std::vector<std::string> names;
+        for (const auto& entry : labels.first) {
+            names.push_back(sjisToUtf8ForDisplay(entry.first));
+        }
+        labels.near.emplace(std::move(names));
     }
-    const std::vector<std::string> near = nearestNames(sjisToUtf8ForDisplay(name), names);
+    const std::vector<std::string> near = labels.near->nearest(sjisToUtf8ForDisplay(name));
     return near.empty() ? std::string() : " (did you mean '" + near.front() + "'?)";
 }
 
