@@ -218,10 +218,9 @@ void closeSdlAudioOutput() {
     }
     const SDL_AudioDeviceID device = state.device;
     state.device = 0;
-    state.fill = nullptr;  // whatever the device's thread still does, it no longer mixes
     // Pausing waits for a fill in progress; closing ends the device's thread. A frozen sound
-    // server holds both for as long as it stays frozen: the close is left to finish on its
-    // own thread, and the audio part of SDL stays up so that nothing closes it twice.
+    // server holds the close for as long as it stays frozen: it is left to finish on its own
+    // thread, and the audio part of SDL stays up so that nothing closes it twice.
     auto closed = std::make_shared<std::promise<void>>();
     std::future<void> done = closed->get_future();
     std::thread closer([device, closed] {
@@ -230,6 +229,7 @@ void closeSdlAudioOutput() {
         closed->set_value();
     });
     if (done.wait_for(kCloseWait) != std::future_status::ready) {
+        state.fill = nullptr;  // whatever the device's thread still does, it no longer mixes
         closer.detach();
         std::fprintf(stderr, "tsuzuri: the sound server does not answer; not waiting for it\n");
         return;
