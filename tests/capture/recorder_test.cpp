@@ -3,21 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "support/temp_folder.h"
+#include "support/wav_builder.h"
 
 namespace tsuzuri {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(RecorderTest, IndexFieldsEscapeWhatWouldBreakTheColumns) {
     EXPECT_EQ(indexField("start.txt"), "start.txt");
@@ -32,8 +26,8 @@ TEST(RecorderTest, AClaimWritesBothHeadersAndItsReleaseTakesAllItMade) {
     const fs::path folder = temp.path() / "run";
     std::string error;
     ASSERT_TRUE(claimRecordingFolder(folder, error)) << error;
-    EXPECT_EQ(contents(folder / "index.tsv"), "file\tpass\tms\tscript\tline\n");
-    const std::string wav = contents(folder / "audio.wav");
+    EXPECT_EQ(test::readBytes((folder / "index.tsv").string()), "file\tpass\tms\tscript\tline\n");
+    const std::string wav = test::readBytes((folder / "audio.wav").string());
     ASSERT_EQ(wav.size(), 44u);
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(wav.substr(36, 8), std::string("data\0\0\0\0", 8)) << "no sound counted yet";

@@ -6,20 +6,14 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "support/temp_folder.h"
+#include "support/wav_builder.h"
 
 namespace tsuzuri {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(OutputFileTest, NeverWritesIntoAFileOrThroughALinkAlreadyThere) {
     test::TempFolder temp;
@@ -29,7 +23,7 @@ TEST(OutputFileTest, NeverWritesIntoAFileOrThroughALinkAlreadyThere) {
     fs::create_symlink(temp.path() / "target", temp.path() / "link");
     EXPECT_EQ(file.createNew(temp.path() / "link"), EEXIST);
     EXPECT_FALSE(fs::exists(temp.path() / "target"));
-    EXPECT_EQ(contents(taken), "someone's");
+    EXPECT_EQ(test::readBytes(taken.string()), "someone's");
 }
 
 TEST(OutputFileTest, CountsWhatWasWrittenAndOnlyShrinks) {
@@ -43,7 +37,7 @@ TEST(OutputFileTest, CountsWhatWasWrittenAndOnlyShrinks) {
     ASSERT_TRUE(file.append("rest"));
     ASSERT_TRUE(file.overwrite(0, "HEADER"));
     ASSERT_TRUE(file.close());
-    EXPECT_EQ(contents(temp.path() / "out"), "HEADER|rest");
+    EXPECT_EQ(test::readBytes((temp.path() / "out").string()), "HEADER|rest");
     EXPECT_FALSE(file.append("more"));
     EXPECT_EQ(file.reason(), std::strerror(EBADF));
 }
